@@ -1,0 +1,67 @@
+#include "startup.h"
+
+#include "app/appinfo.h"
+#include "app/debuglog.h"
+#include "app/mainwindow.h"
+#include "database/database.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QPrinterInfo>
+#include <QSplashScreen>
+#include <QTextCodec>
+#include <QTimer>
+#include <QTranslator>
+#include <memory>
+
+int runApplication(int argc, char **argv)
+{
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("CP1251"));
+    QCoreApplication::setOrganizationName(QString::fromLatin1(AppInfo::organizationName));
+    QCoreApplication::setOrganizationDomain(QString::fromLatin1(AppInfo::organizationDomain));
+    QCoreApplication::setApplicationName(QString::fromLatin1(AppInfo::applicationName));
+
+    auto app = std::make_unique<QApplication>(argc, argv);
+    app->setWindowIcon(QIcon(QStringLiteral(":/icons/default.png")));
+
+    auto translator = std::make_unique<QTranslator>();
+    translator->load(QStringLiteral("qt_ru"),
+                     QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+    app->installTranslator(translator.get());
+
+    auto font = std::make_unique<QFont>();
+    font->fromString(QStringLiteral("MS Shell Dlg 2,8.25,-1,5,50,0,0,0,0,0"));
+    QApplication::setFont(*font);
+
+    QSplashScreen *splash = new QSplashScreen(QPixmap(QStringLiteral(":/icons/banner2.png")));
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    app->processEvents();
+    splash->showMessage(
+            QStringLiteral("Загрузка..."), Qt::AlignHCenter | Qt::AlignBottom, Qt::black);
+
+    if (!Database::create()) {
+        delete splash;
+        return 0;
+    }
+
+    DebugLog::start(Database::userPath() + "//debug.txt");
+    QStringList printers;
+    for (const QPrinterInfo &printer : QPrinterInfo::availablePrinters())
+        printers << printer.printerName();
+    ZR_LOG() << "availablePrinters:" << printers;
+
+    Database::migrateLegacySettings(Database::dataPath() + "/"
+                                    + QString::fromLatin1(AppInfo::applicationName) + ".ini");
+
+    auto window = std::make_unique<MainWindow>();
+    QTimer::singleShot(4000, splash, &QSplashScreen::close);
+    QTimer::singleShot(4000, window.get(), &QWidget::show);
+
+    const int status = app->exec();
+    window.reset();
+    font.reset();
+    translator.reset();
+    app.reset();
+    return status;
+}

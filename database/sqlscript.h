@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QStringList>
+
+// A resource of SQL statements separated by ";" (no script has one inside a literal).
+namespace SqlScript {
+QStringList statements(const QString &resource, bool collapseWhiteSpace = false);
+bool exists(const QString &resource);
+} // namespace SqlScript
