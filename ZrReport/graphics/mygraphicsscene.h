@@ -1,0 +1,68 @@
+#pragma once
+
+#include "zrreportlib_export.h"
+
+#include <QGraphicsScene>
+#include <QList>
+#include <QPointer>
+#include <QVector>
+
+class AbstractField;
+class FieldGraphicsItem;
+class QGraphicsPixmapItem;
+class QGraphicsRectItem;
+class ReportPage;
+
+// The pages of a report as white sheets stacked downwards, with the scanned blanks
+// laid over them half-transparent, and one item per field. Scene units are the
+// printer's device pixels.
+class ZRREPORTLIB_EXPORT MyGraphicsScene : public QGraphicsScene
+{
+    Q_OBJECT
+public:
+    explicit MyGraphicsScene(ReportPage *page, QObject *parent = nullptr);
+    ~MyGraphicsScene() override;
+
+    void setReportPage(ReportPage *page);
+    ReportPage *reportPage() const { return m_page.data(); }
+    FieldGraphicsItem *addField(AbstractField *field);
+    // Takes the item off the scene and its list and deletes it; the field is untouched.
+    void deleteItem(FieldGraphicsItem *item);
+    FieldGraphicsItem *selectedItem() const { return m_selectedItem; }
+    const QList<FieldGraphicsItem *> &fieldItems() const { return m_items; }
+    const QVector<QGraphicsRectItem *> &pageRects() const { return m_pageRects; }
+    QGraphicsPixmapItem *backgroundItem() const { return m_background; }
+    QGraphicsPixmapItem *backgroundItem2() const { return m_background2; }
+    void setBackgroundPicture(const QPixmap *picture);
+    void setBackgroundPicture2(const QPixmap *picture);
+
+signals:
+    void selectedFieldChanged(AbstractField *field);
+    // The canvas changed a field (moved, resized, nudged, dropped on, table edited).
+    void fieldEdited();
+
+public slots:
+    void onFieldsUpdated();
+    void onPageUpdated();
+    void onMoveField(Qt::ArrowType direction);
+    void updateAllItems();
+
+private slots:
+    void onSelectionChanged();
+
+private:
+    void rebuildPages();
+    QRectF pageRect() const;
+    void forgetItem(FieldGraphicsItem *item);
+    static void applyPicture(QGraphicsPixmapItem *target,
+                             const QGraphicsRectItem *pageItem,
+                             const QPixmap *picture);
+
+    QPointer<ReportPage> m_page;
+    QList<FieldGraphicsItem *> m_items;
+    FieldGraphicsItem *m_selectedItem = nullptr;
+    QVector<QGraphicsRectItem *> m_pageRects;
+    QGraphicsPixmapItem *m_background = nullptr;
+    QGraphicsPixmapItem *m_background2 = nullptr;
+    bool m_selectionConnected = false;
+};

@@ -1,0 +1,80 @@
+#include "projectviewwidget.h"
+
+#include "graphics/fieldgraphicsitem.h"
+#include "graphics/mygraphicsscene.h"
+#include "graphics/mygraphicsview.h"
+#include "ui_projectviewwidget.h"
+
+ProjectViewWidget::ProjectViewWidget(ReportPage *page, QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::ProjectViewWidget>())
+{
+    ui->setupUi(this);
+    setAcceptDrops(true);
+    m_view = new MyGraphicsView(this);
+    m_view->setDragMode(QGraphicsView::ScrollHandDrag);
+    m_view->setRenderHint(QPainter::Antialiasing);
+    m_view->setCacheMode(QGraphicsView::CacheBackground);
+    m_view->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
+    m_scene = new MyGraphicsScene(page, nullptr);
+    m_view->setScene(m_scene);
+    resizeChildren();
+}
+
+ProjectViewWidget::~ProjectViewWidget()
+{
+    // The scene has no parent; it goes with the widget that shows it, after the view.
+    delete m_view.data();
+    delete m_scene.data();
+}
+
+void ProjectViewWidget::addAndSelectField(AbstractField *field)
+{
+    if (!m_scene)
+        return;
+    m_scene->clearSelection();
+    FieldGraphicsItem *item = m_scene->addField(field);
+    item->setSelected(true);
+}
+
+void ProjectViewWidget::refreshView()
+{
+    if (m_view) {
+        m_view->update();
+        m_view->repaint();
+    }
+    if (m_scene)
+        m_scene->updateAllItems();
+}
+
+void ProjectViewWidget::on_zoomIn()
+{
+    if (m_view)
+        m_view->zoom(MyGraphicsView::zoomStep);
+}
+
+void ProjectViewWidget::on_zoomOut()
+{
+    if (m_view)
+        m_view->zoom(1.0 / MyGraphicsView::zoomStep);
+}
+
+void ProjectViewWidget::setReportPage(ReportPage *rp)
+{
+    if (m_view)
+        m_view->setMouseTracking(true);
+    if (m_scene)
+        m_scene->setReportPage(rp);
+}
+
+void ProjectViewWidget::resizeChildren()
+{
+    if (m_view)
+        m_view->resize(width() - 10, height() - 10);
+}
+
+void ProjectViewWidget::resizeEvent(QResizeEvent *event)
+{
+    resizeChildren();
+    QWidget::resizeEvent(event);
+}

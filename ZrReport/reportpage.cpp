@@ -1,0 +1,495 @@
+#include "reportpage.h"
+
+#include "abstractfield.h"
+#include "reportlog.h"
+#include "tablefield.h"
+#include "textfield.h"
+
+#include <QAbstractItemModel>
+#include <QBuffer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+// A value may refer to other variables; this many substitutions are far more than any
+// template needs, and a value that refers to itself stops here instead of looping.
+constexpr int maxVariableSubstitutions = 1000;
+constexpr int maxSubstitutedLength = 1000000;
+// A background larger than this is no scan of a blank (pixels); refusing it keeps a
+// broken or hostile file from allocating gigabytes.
+constexpr qint64 maxBackgroundPixels = 10000LL * 10000LL;
+
+QImage readLimitedImage(QImageReader &reader)
+{
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxBackgroundPixels)
+        return QImage();
+    if (!size.isValid() && reader.supportsOption(QImageIOHandler::Size))
+        return QImage();
+    return reader.read();
+}
+
+bool validPageSize(int code)
+{
+    return code >= 0 && code <= QPageSize::LastPageSize && code != QPageSize::Custom;
+}
+} // namespace
+
+ReportPage::ReportPage(QObject *parent)
+    : QObject(parent)
+    , defaultFont(QStringLiteral("Times New Roman"), 14)
+    , mPrinter(std::make_unique<QPrinter>(QPrinter::ScreenResolution))
+{
+    applyPrinterSettings();
+}
+
+ReportPage::~ReportPage()
+{
+    qDeleteAll(fields);
+    fields.clear();
+}
+
+void ReportPage::applyPrinterSettings()
+{
+    mPrinter->setPageSize(QPageSize(QPageSize::PageSizeId(mPageSize)));
+    mPrinter->setPageOrientation(QPageLayout::Orientation(mOrientation));
+    mPrinter->setFullPage(true);
+}
+
+void ReportPage::setOrientation(QPrinter::Orientation orientation)
+{
+    if (orientation != QPrinter::Portrait && orientation != QPrinter::Landscape)
+        return;
+    mOrientation = orientation;
+    mPrinter->setPageOrientation(QPageLayout::Orientation(mOrientation));
+}
+
+void ReportPage::setPagesCount(int count)
+{
+    mPagesCount = qBound(0, count, maxPages);
+}
+
+QPagedPaintDevice::PageSize ReportPage::pageSize() const
+{
+    return QPagedPaintDevice::PageSize(mPageSize);
+}
+
+void ReportPage::setPageSize(QPagedPaintDevice::PageSize size)
+{
+    if (!validPageSize(size))
+        return;
+    mPageSize = size;
+    mPrinter->setPageSize(QPageSize(QPageSize::PageSizeId(mPageSize)));
+}
+
+QSizeF ReportPage::paperSizeMM() const
+{
+    QSizeF size = QPageSize(QPageSize::PageSizeId(mPageSize)).size(QPageSize::Millimeter);
+    if (mOrientation == QPrinter::Landscape)
+        size.transpose();
+    return size;
+}
+
+QString ReportPage::normalizedKey(const QString &name)
+{
+    return name.trimmed().toLower();
+}
+
+void ReportPage::setReportVariable(const QString &name, const QVariant &value)
+{
+    variables.insert(normalizedKey(name), value);
+    emit dataUpdated();
+}
+
+QString ReportPage::replaceFromVariables(const QString &text)
+{
+    static const QString open = QStringLiteral("$V{");
+    QString work = text;
+    for (int done = 0;; ++done) {
+        const int start = work.indexOf(open);
+        if (start < 0)
+            return work.replace(QLatin1String("\\n"), QLatin1String("\n"));
+        const int close = work.indexOf(QLatin1Char('}'));
+        if (close < start + open.size())
+            return work;
+        if (done >= maxVariableSubstitutions || work.size() > maxSubstitutedLength) {
+            ZR_REPORT_WARNING(QStringLiteral("variables refer to each other without end, "
+                                             "expansion stopped"));
+            return work;
+        }
+        const QString name
+                = normalizedKey(work.mid(start + open.size(), close - start - open.size()));
+        auto it = variables.find(name);
+        if (it == variables.end())
+            it = variables.insert(name, QVariant(QString()));
+        work.remove(start, close - start + 1);
+        work.insert(start, it.value().toString());
+    }
+}
+
+bool ReportPage::addModel(const QString &name, QAbstractItemModel *model, bool ownership)
+{
+    models.insert(normalizedKey(name), model);
+    if (ownership && model)
+        model->setParent(this);
+    for (AbstractField *field : qAsConst(fields)) {
+        if (field->type() == 2)
+            static_cast<TableField *>(field)->bindModel();
+    }
+    emit dataUpdated();
+    return true;
+}
+
+QAbstractItemModel *ReportPage::getModel(const QString &name) const
+{
+    return models.value(normalizedKey(name)).data();
+}
+
+void ReportPage::clearDataManager()
+{
+    variables.clear();
+    models.clear();
+    emit dataUpdated();
+}
+
+bool ReportPage::loadBackground(const QString &fileName, QPixmap *target)
+{
+    QImageReader reader(fileName);
+    const QImage image = readLimitedImage(reader);
+    if (image.isNull())
+        return false;
+    const QSize sheet = mPrinter->paperRect(QPrinter::DevicePixel).size().toSize();
+    *target = QPixmap::fromImage(
+            image.scaled(sheet, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    return true;
+}
+
+bool ReportPage::setBackgroundImage(const QString &fileName)
+{
+    return loadBackground(fileName, &backgroundImage);
+}
+
+bool ReportPage::setBackgroundImage2(const QString &fileName)
+{
+    return loadBackground(fileName, &backgroundImage2);
+}
+
+QPixmap ReportPage::pixmapFromJsonVal(const QJsonValue &value)
+{
+    if (!value.isString())
+        return QPixmap();
+    QByteArray bytes = QByteArray::fromBase64(value.toString().toLatin1());
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    QImage image = readLimitedImage(reader);
+    if (image.isNull())
+        return QPixmap();
+    return QPixmap::fromImage(std::move(image));
+}
+
+QJsonValue ReportPage::jsonValFromPixmap(const QPixmap &pixmap)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    pixmap.save(&buffer, "PNG");
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+void ReportPage::readJson(const QJsonObject &json)
+{
+    const QJsonValue orientationValue = json.value(QStringLiteral("orientation"));
+    if (orientationValue.isDouble()) {
+        const double o = orientationValue.toDouble();
+        if (o == QPrinter::Portrait || o == QPrinter::Landscape)
+            mOrientation = int(o);
+    }
+    printBackgroundImage
+            = json.value(QStringLiteral("printBackgroundImage")).toBool(printBackgroundImage);
+    const QString fontText = json.value(QStringLiteral("defaultFont")).toString();
+    if (!fontText.isEmpty()) {
+        QFont parsed;
+        if (parsed.fromString(fontText))
+            defaultFont = parsed;
+    }
+    const QJsonValue pages = json.value(QStringLiteral("pagesCount"));
+    if (pages.isDouble() && std::isfinite(pages.toDouble()))
+        mPagesCount = int(qBound(0.0, pages.toDouble(), double(maxPages)));
+    const QJsonValue size = json.value(QStringLiteral("pageSize"));
+    if (size.isDouble() && std::isfinite(size.toDouble())) {
+        const double code = size.toDouble();
+        if (code >= 0 && code <= QPageSize::LastPageSize && validPageSize(int(code)))
+            mPageSize = int(code);
+    }
+    applyPrinterSettings();
+
+    const QString imageKeys[2]
+            = {QStringLiteral("backgroundImage"), QStringLiteral("backgroundImage2")};
+    QPixmap *images[2] = {&backgroundImage, &backgroundImage2};
+    for (int side = 0; side < 2; ++side) {
+        const QJsonValue value = json.value(imageKeys[side]);
+        if (value.isUndefined())
+            continue;
+        *images[side] = pixmapFromJsonVal(value);
+        m_encoded[side] = {images[side]->cacheKey(), value.toString()};
+    }
+
+    qDeleteAll(fields);
+    fields.clear();
+    const QJsonArray texts = json.value(QStringLiteral("textFields")).toArray();
+    for (const QJsonValue &value : texts) {
+        auto field = new TextField;
+        field->readJson(value.toObject());
+        field->page = this;
+        fields.append(field);
+    }
+    const QJsonArray tables = json.value(QStringLiteral("tableFields")).toArray();
+    for (const QJsonValue &value : tables) {
+        auto field = new TableField;
+        field->readJson(value.toObject());
+        field->page = this;
+        // Models registered before the load feed the new tables too.
+        field->bindModel();
+        fields.append(field);
+    }
+}
+
+void ReportPage::writeJson(QJsonObject &json) const
+{
+    json.insert(QStringLiteral("orientation"), mOrientation);
+    json.insert(QStringLiteral("printBackgroundImage"), printBackgroundImage);
+    json.insert(QStringLiteral("defaultFont"), defaultFont.toString());
+    json.insert(QStringLiteral("pagesCount"), mPagesCount);
+    json.insert(QStringLiteral("pageSize"), mPageSize);
+    QJsonArray texts;
+    QJsonArray tables;
+    for (const AbstractField *field : fields) {
+        QJsonObject object;
+        field->writeJson(object);
+        if (field->type() == 1)
+            texts.append(object);
+        else if (field->type() == 2)
+            tables.append(object);
+    }
+    json.insert(QStringLiteral("textFields"), texts);
+    json.insert(QStringLiteral("tableFields"), tables);
+
+    const QString imageKeys[2]
+            = {QStringLiteral("backgroundImage"), QStringLiteral("backgroundImage2")};
+    const QPixmap *images[2] = {&backgroundImage, &backgroundImage2};
+    for (int side = 0; side < 2; ++side) {
+        if (images[side]->isNull())
+            continue;
+        if (images[side]->cacheKey() == m_encoded[side].cacheKey)
+            json.insert(imageKeys[side], m_encoded[side].base64);
+        else
+            json.insert(imageKeys[side], jsonValFromPixmap(*images[side]));
+    }
+}
+
+bool ReportPage::loadFromFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ZR_REPORT_WARNING(QStringLiteral("Couldn't open save file."));
+        return false;
+    }
+    readJson(QJsonDocument::fromJson(file.readAll()).object());
+    return true;
+}
+
+bool ReportPage::saveToFile(const QString &fileName)
+{
+    // Written beside the old file and renamed over it: a failed write keeps the old one.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ZR_REPORT_WARNING(QStringLiteral("Couldn't open save file."));
+        return false;
+    }
+    QJsonObject json;
+    writeJson(json);
+    file.write(QJsonDocument(json).toJson(QJsonDocument::Indented));
+    if (!file.commit()) {
+        ZR_REPORT_WARNING(QStringLiteral("Couldn't write the template %1: %2")
+                                  .arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+double ReportPage::scaleFromMM() const
+{
+    return mPrinter->logicalDpiX() / 25.399931;
+}
+
+void ReportPage::setupPrinter(QPrinter *printer) const
+{
+    if (!printer)
+        return;
+    printer->setPageSize(QPageSize(QPageSize::PageSizeId(mPageSize)));
+    printer->setPageOrientation(QPageLayout::Orientation(mOrientation));
+    printer->setFullPage(true);
+    printer->setPageMargins(QMarginsF(margins[0], margins[1], margins[2], margins[3]),
+                            QPageLayout::Millimeter);
+}
+
+void ReportPage::renderOn(
+        QPainter *painter, int w, int h, double scale, int pageIndex, bool withBackground)
+{
+    const QRect sheet(0, 0, w, h);
+    if (pageIndex == 0 && withBackground && !backgroundImage.isNull())
+        painter->drawPixmap(sheet, backgroundImage, backgroundImage.rect());
+    if (pageIndex >= mPagesCount)
+        return;
+    const double offset = double(pageIndex) * h;
+    if (pageIndex == 1 && withBackground && !backgroundImage2.isNull())
+        painter->drawPixmap(sheet, backgroundImage2, backgroundImage2.rect());
+    for (AbstractField *field : qAsConst(fields))
+        field->draw(painter, scale, offset);
+}
+
+bool ReportPage::renderPage(QPainter *painter, int pageIndex, bool withBackground)
+{
+    if (!painter || !painter->isActive() || !painter->device() || pageIndex < 0
+        || pageIndex >= mPagesCount)
+        return false;
+    QPaintDevice *device = painter->device();
+    const int w = device->width();
+    const int h = device->height();
+    painter->save();
+    painter->setWindow(0, 0, w, h);
+    painter->setViewport(0, 0, w, h);
+    renderOn(painter, w, h, device->logicalDpiX() / 25.399931, pageIndex, withBackground);
+    painter->restore();
+    return true;
+}
+
+bool ReportPage::tablesOverflow()
+{
+    bool result = false;
+    for (AbstractField *field : qAsConst(fields)) {
+        field->prepare();
+        if (field->type() == 2 && static_cast<TableField *>(field)->overflow)
+            result = true;
+    }
+    return result;
+}
+
+void ReportPage::previewReport(bool replaceExpressions, int printBackground)
+{
+    printCancelled = false;
+    currentPage = 0;
+    mReplaceExpressions = replaceExpressions;
+    if (printBackground > 0)
+        printBackgroundImage = true;
+    else if (printBackground < 0)
+        printBackgroundImage = false;
+    mPrinter->setFullPage(true);
+    mPrinter->setPageMargins(QMarginsF(margins[0], margins[1], margins[2], margins[3]),
+                             QPageLayout::Millimeter);
+    previewPage(replaceExpressions);
+}
+
+void ReportPage::previewPage(bool)
+{
+    // One page after the other in a loop rather than from each dialog's finished
+    // handler: a long report would otherwise nest one modal loop per page.
+    while (currentPage < mPagesCount && !printCancelled) {
+        if (currentPage == 0 && printBackgroundImage) {
+            QMessageBox box(QMessageBox::Question,
+                            QStringLiteral("Внимание!"),
+                            QStringLiteral("Включена печать фона.\nПродолжить?!"),
+                            QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            if (box.exec() != QMessageBox::Yes)
+                return;
+        } else if (currentPage > 0) {
+            QMessageBox box(QMessageBox::Information,
+                            QString(),
+                            currentPage % 2 ? QStringLiteral("Переверните страницу!")
+                                            : QStringLiteral("Вставьте следующий лист"),
+                            QMessageBox::Ok);
+            box.setDefaultButton(QMessageBox::Ok);
+            box.exec();
+        }
+
+        auto dialog = new QPrintPreviewDialog(mPrinter.get());
+        previewDialog = dialog;
+        connect(dialog, &QPrintPreviewDialog::paintRequested, this, &ReportPage::print);
+        dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowMaximizeButtonHint);
+        dialog->adjustSize();
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
+            dialog->resize(dialog->width(), int(available.height() * 0.9));
+            dialog->move(available.center() - dialog->rect().center());
+        }
+        dialog->exec();
+        if (dialog == previewDialog.data()) {
+            dialog->hide();
+            dialog->deleteLater();
+        }
+        ++currentPage;
+    }
+}
+
+void ReportPage::print(QPrinter *printer)
+{
+    // The preview hands over the page's own printer; another printer (a PDF file, a
+    // chosen device) is painted on as given rather than silently swapped.
+    QPrinter *target = printer ? printer : mPrinter.get();
+    target->setFullPage(true);
+    const int w = target->width();
+    const int h = target->height();
+    const int pageIndex = currentPage;
+
+    QPainter painter;
+    if (!painter.begin(target)) {
+        ZR_REPORT_WARNING(QStringLiteral("cannot paint on the printer"));
+        return;
+    }
+    painter.save();
+    painter.setWindow(0, 0, w, h);
+    painter.setViewport(0, 0, w, h);
+    renderOn(&painter, w, h, target->logicalDpiX() / 25.399931, pageIndex, printBackgroundImage);
+    painter.restore();
+    painter.end();
+
+    // Asked after painting has ended, so the question's event loop never runs while
+    // the preview's painter is active.
+    if (pageIndex == 0 && pageIndex < mPagesCount && !askOverflow()) {
+        printCancelled = true;
+        if (QPrintPreviewDialog *dialog = previewDialog.data()) {
+            QTimer::singleShot(0, dialog, [dialog] {
+                dialog->hide();
+                dialog->deleteLater();
+            });
+        }
+    }
+}
+
+bool ReportPage::askOverflow()
+{
+    for (AbstractField *field : qAsConst(fields)) {
+        field->prepare();
+        if (field->type() != 2 || !static_cast<TableField *>(field)->overflow)
+            continue;
+        QMessageBox box(QMessageBox::Question,
+                        QStringLiteral("Внимание!"),
+                        QStringLiteral("Данные таблиц не помещаются на данном бланке и будут "
+                                       "обрезаны.\nПродолжить?!"),
+                        QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes;
+    }
+    return true;
+}

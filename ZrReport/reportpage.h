@@ -1,0 +1,119 @@
+#pragma once
+
+#include "zrreportlib_export.h"
+
+#include <QFont>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPixmap>
+#include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QVariant>
+#include <memory>
+
+class AbstractField;
+class QAbstractItemModel;
+class QPainter;
+
+// One report template in memory: its fields, page settings, backgrounds, variables
+// and models, and the printer it is previewed and printed through. Exported: the
+// program creates, fills and prints it; the designer edits its members in place.
+class ZRREPORTLIB_EXPORT ReportPage : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ReportPage(QObject *parent = nullptr);
+    ~ReportPage() override;
+
+    int orientation() const { return mOrientation; }
+    void setOrientation(QPrinter::Orientation orientation);
+    int pagesCount() const { return mPagesCount; }
+    void setPagesCount(int count);
+    QPagedPaintDevice::PageSize pageSize() const;
+    void setPageSize(QPagedPaintDevice::PageSize size);
+    QPrinter *printer() const { return mPrinter.get(); }
+    bool replaceExpressions() const { return mReplaceExpressions; }
+    // Substitution without a preview, for a caller that renders pages itself.
+    void setReplaceExpressions(bool on) { mReplaceExpressions = on; }
+    QPixmap pixmap() const { return backgroundImage; }
+
+    void setReportVariable(const QString &name, const QVariant &value);
+    QString replaceFromVariables(const QString &text);
+    bool addModel(const QString &name, QAbstractItemModel *model, bool ownership = false);
+    QAbstractItemModel *getModel(const QString &name) const;
+    void clearDataManager();
+    static QString normalizedKey(const QString &name);
+
+    bool setBackgroundImage(const QString &fileName);
+    bool setBackgroundImage2(const QString &fileName);
+    static QPixmap pixmapFromJsonVal(const QJsonValue &value);
+    static QJsonValue jsonValFromPixmap(const QPixmap &pixmap);
+
+    void readJson(const QJsonObject &json);
+    void writeJson(QJsonObject &json) const;
+    bool loadFromFile(const QString &fileName);
+    bool saveToFile(const QString &fileName);
+
+    // The interactive sequence: background question, one modal preview per page,
+    // sheet prompts between pages, overflow question on page 0.
+    void previewReport(bool replaceExpressions, int printBackground);
+    void previewPage(bool replaceExpressions = false);
+    void print(QPrinter *printer);
+    double scaleFromMM() const;
+
+    // Headless rendering, no dialog and no question. setupPrinter gives a printer the
+    // template's paper, orientation, full-page mode and margins. renderPage draws page
+    // pageIndex (from 0) onto a painter whose device is one sheet, at the device's own
+    // resolution, with the side's background when withBackground is set; it returns
+    // false for an index outside the report. Substitution follows replaceExpressions().
+    void setupPrinter(QPrinter *printer) const;
+    bool renderPage(QPainter *painter, int pageIndex, bool withBackground);
+    // Lays every field out; true when some table's rows do not fit its blocks.
+    bool tablesOverflow();
+    // The paper of pageSize() in the current orientation, in millimetres.
+    QSizeF paperSizeMM() const;
+
+    QList<AbstractField *> fields;
+    bool mReplaceExpressions = false;
+    bool printCancelled = false;
+    int mOrientation = QPrinter::Landscape;
+    QPixmap backgroundImage;
+    QPixmap backgroundImage2;
+    bool printBackgroundImage = false;
+    QFont defaultFont;
+    int mPagesCount = 1;
+    QMap<QString, QVariant> variables;
+    // Guarded: a model deleted by its creator reads as missing instead of dangling.
+    QMap<QString, QPointer<QAbstractItemModel>> models;
+    std::unique_ptr<QPrinter> mPrinter;
+    int mPageSize = QPagedPaintDevice::A4;
+    double margins[4] = {0, 0, 0, 0};
+    int currentPage = 0;
+    QPointer<QPrintPreviewDialog> previewDialog;
+
+    // More pages than any blank has; a file asking for more is cut down to this.
+    static constexpr int maxPages = 999;
+
+signals:
+    void dataUpdated();
+
+private:
+    void
+    renderOn(QPainter *painter, int w, int h, double scale, int pageIndex, bool withBackground);
+    bool askOverflow();
+    void applyPrinterSettings();
+    bool loadBackground(const QString &fileName, QPixmap *target);
+
+    // The Base64 text a background was read from, reused on save while the pixmap
+    // is unchanged: saving does not encode again and writes the same bytes.
+    struct EncodedImage
+    {
+        qint64 cacheKey = 0;
+        QString base64;
+    };
+    EncodedImage m_encoded[2];
+};
