@@ -1,14 +1,109 @@
 #include "engine.h"
 
 #include "app/debuglog.h"
+#include "database/database.h"
+#include "printing/reportlist.h"
+
+#include "ZrReport/reportpage.h"
+
+#include <QFileInfo>
 
 Engine::Engine(QObject *parent)
     : QObject(parent)
 {}
 
-Engine::~Engine() = default;
+Engine::~Engine()
+{
+    replaceCurrentPage(nullptr);
+}
+
+ReportPage *Engine::currentPage() const
+{
+    return m_page.data();
+}
+
+QString Engine::templatePath(int type)
+{
+    const ReportListEntry *entry = ReportList::entry(type);
+    if (!entry)
+        return QString();
+    return Database::dataPath() + QStringLiteral("/reports/") + entry->id
+           + QStringLiteral(".zrrpt");
+}
+
+static bool isTemplateFile(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!path.isEmpty() && file.exists() && file.isFile())
+        return true;
+    ZR_LOG() << "cant find report file" << path;
+    return false;
+}
+
+QPixmap Engine::templatePixmap(int type)
+{
+    const QString path = templatePath(type);
+    if (!isTemplateFile(path))
+        return QPixmap();
+    ReportPage page;
+    page.loadFromFile(path);
+    return page.pixmap();
+}
+
+void Engine::fillReport(int type, ReportPage *page, int sqlDocId, bool useDocument)
+{
+    const ReportListEntry *entry = ReportList::entry(type);
+    if (!entry) {
+        ZR_LOG() << "fillReport: unknown form" << type;
+        return;
+    }
+    entry->fill(page, sqlDocId, useDocument);
+}
+
+bool Engine::templateExists(const QString &path)
+{
+    if (isTemplateFile(path))
+        return true;
+    emit error(QStringLiteral("Шаблон отчёта %1 не найден.").arg(path), QStringLiteral("Ошибка"));
+    return false;
+}
+
+// Only pages made here for printing are ours to release; a designer's page belongs
+// to its window. The page owns its "view" model, so both go together.
+void Engine::replaceCurrentPage(ReportPage *page)
+{
+    ReportPage *old = m_page.data();
+    m_page = page;
+    if (!old || old == page || old->parent() != this)
+        return;
+    if (old->previewDialog)
+        old->deleteLater();
+    else
+        delete old;
+}
 
 void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
 {
-    ZR_LOG() << "onDocumentPrint" << type << sqlDocId << printBackground;
+    auto *page = new ReportPage(this);
+    replaceCurrentPage(page);
+    if (sqlDocId < 0) {
+        ZR_LOG() << "Error printing sqlDocId < 0" << sqlDocId;
+        return;
+    }
+    const QString path = templatePath(type);
+    if (!templateExists(path))
+        return;
+    page->loadFromFile(path);
+    fillReport(type, page, sqlDocId, true);
+    page->previewReport(true, printBackground ? 1 : -1);
+}
+
+void Engine::onGuiEdit(int type)
+{
+    const QString path = templatePath(type);
+    if (!templateExists(path))
+        return;
+    // The designer window arrives with the library's designer; until then the
+    // request is only recorded.
+    ZR_LOG() << "onGuiEdit: designer not available yet" << path;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
+#include <QPointer>
 #include <QString>
+
+class ReportPage;
 
 // Drives the report library for the main program and is the program's one
 // channel for user messages: the main window shows every error() it emits.
@@ -12,9 +16,26 @@ public:
     explicit Engine(QObject *parent = nullptr);
     ~Engine() override;
 
+    // Data folder + "/reports/" + the form's identifier + ".zrrpt"; empty for an unknown form.
+    static QString templatePath(int type);
+    // Side 1 of the form's blank; null when the template is missing.
+    static QPixmap templatePixmap(int type);
+    static void fillReport(int type, ReportPage *page, int sqlDocId, bool useDocument);
+
+    // The page last prepared for printing or opened in the designer.
+    ReportPage *currentPage() const;
+
 signals:
     void error(const QString &text, const QString &title);
 
 public slots:
+    // type is a ReportList::ReportType.
     void onDocumentPrint(int type, int sqlDocId, bool printBackground);
+    void onGuiEdit(int type);
+
+private:
+    bool templateExists(const QString &path);
+    void replaceCurrentPage(ReportPage *page);
+
+    QPointer<ReportPage> m_page;
 };

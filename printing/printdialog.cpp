@@ -1,0 +1,142 @@
+#include "printdialog.h"
+
+#include "ui_printdialog.h"
+
+#include "database/database.h"
+#include "printing/engine.h"
+
+#include <QCoreApplication>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QSettings>
+
+namespace {
+const QString group = QStringLiteral("PrintDialog");
+}
+
+PrintDialog::PrintDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::PrintDialog>())
+    , m_scene(std::make_unique<QGraphicsScene>())
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Печать"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+
+    QSettings *settings = Database::userSettings();
+    settings->beginGroup(group);
+    restoreGeometry(settings->value(QStringLiteral("geometry")).toByteArray());
+    // Without the signal: the preview is switched on once, at the end of construction.
+    {
+        const QSignalBlocker blocker(ui->checkBoxPreview);
+        ui->checkBoxPreview->setChecked(
+                settings->value(QStringLiteral("previewEnabled"), false).toBool());
+    }
+    settings->endGroup();
+
+    m_pixmapItem = m_scene->addPixmap(QPixmap());
+
+    for (const ReportListEntry *entry : ReportList::entries()) {
+        auto *item = new QListWidgetItem(entry->name, ui->listWidget);
+        item->setData(Qt::UserRole, int(entry->type));
+    }
+    ui->listWidget->setCurrentRow(0);
+    ui->graphicsView->setScene(m_scene.get());
+
+    on_checkBoxPreview_toggled(ui->checkBoxPreview->isChecked());
+}
+
+PrintDialog::~PrintDialog()
+{
+    QSettings *settings = Database::userSettings();
+    settings->beginGroup(group);
+    settings->setValue(QStringLiteral("geometry"), saveGeometry());
+    settings->setValue(QStringLiteral("previewEnabled"), ui->checkBoxPreview->isChecked());
+    settings->endGroup();
+    // The view must not outlive the scene it shows.
+    ui->graphicsView->setScene(nullptr);
+}
+
+void PrintDialog::setEditTemplateMode()
+{
+    setWindowTitle(QStringLiteral("Редактировать шаблон"));
+    ui->pushButtonPrint->setText(QStringLiteral("Редактировать"));
+    ui->groupBox_3->setTitle(QStringLiteral("Выберите шаблон, который нужно отредактировать:"));
+    ui->checkBoxBackground->hide();
+}
+
+void PrintDialog::showPreview(QListWidgetItem *item)
+{
+    if (!item)
+        return;
+    const int type = item->data(Qt::UserRole).toInt();
+    const ReportListEntry *entry = ReportList::entry(type);
+    ui->plainTextEdit->setPlainText(entry ? entry->description : QString());
+    if (ui->checkBoxPreview->isChecked()) {
+        m_pixmapItem->setPixmap(Engine::templatePixmap(type));
+        m_scene->setSceneRect(m_pixmapItem->boundingRect());
+    }
+}
+
+void PrintDialog::acceptItem(QListWidgetItem *item)
+{
+    if (!item)
+        return;
+    setEnabled(false);
+    QCoreApplication::processEvents();
+    emit reportTypeSelected(ReportList::ReportType(item->data(Qt::UserRole).toInt()),
+                            ui->checkBoxBackground->isChecked());
+    close();
+}
+
+void PrintDialog::on_pushButtonCancel_clicked()
+{
+    close();
+}
+
+void PrintDialog::on_pushButtonPrint_clicked()
+{
+    acceptItem(ui->listWidget->currentItem());
+}
+
+void PrintDialog::on_listWidget_itemDoubleClicked(QListWidgetItem *item)
+{
+    acceptItem(item);
+}
+
+void PrintDialog::on_listWidget_currentItemChanged(QListWidgetItem *current, QListWidgetItem *)
+{
+    showPreview(current);
+}
+
+void PrintDialog::on_pushButtonScalePlus_clicked()
+{
+    ui->graphicsView->scale(m_scaleStep, m_scaleStep);
+    m_currentScale *= m_scaleStep;
+    if (m_currentScale > 2.0)
+        ui->pushButtonScalePlus->setEnabled(false);
+    ui->pushButtonScaleMinus->setEnabled(true);
+}
+
+void PrintDialog::on_pushButtonScaleMinus_clicked()
+{
+    ui->graphicsView->scale(1 / m_scaleStep, 1 / m_scaleStep);
+    m_currentScale /= m_scaleStep;
+    if (m_currentScale < 0.4)
+        ui->pushButtonScaleMinus->setEnabled(false);
+    ui->pushButtonScalePlus->setEnabled(true);
+}
+
+void PrintDialog::on_checkBoxPreview_toggled(bool checked)
+{
+    ui->pushButtonScalePlus->setVisible(checked);
+    ui->pushButtonScaleMinus->setVisible(checked);
+    ui->graphicsView->setVisible(checked);
+    if (!checked)
+        return;
+    showPreview(ui->listWidget->currentItem());
+    QCoreApplication::processEvents();
+    on_pushButtonScaleMinus_clicked();
+    on_pushButtonScalePlus_clicked();
+}
