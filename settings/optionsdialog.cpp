@@ -1,0 +1,63 @@
+#include "optionsdialog.h"
+#include "ui_optionsdialog.h"
+
+#include "database/database.h"
+#include "settings/widgetgeometry.h"
+
+#include <QDateTime>
+
+OptionsDialog::OptionsDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::OptionsDialog)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Настройки"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowModality(Qt::ApplicationModal);
+    loadOptions();
+    restoreWidgetGeometry(this);
+    ui->groupBox_8->hide();
+}
+
+OptionsDialog::~OptionsDialog()
+{
+    saveWidgetGeometry(this);
+    delete ui;
+}
+
+void OptionsDialog::loadOptions()
+{
+    ui->lineEditOrgName_1->setText(Database::getVariable(QStringLiteral("Data/OrgName_1")));
+    ui->lineEditOrgName_2->setText(Database::getVariable(QStringLiteral("Data/OrgName_2")));
+    ui->lineEditOrgName_3->setText(Database::getVariable(QStringLiteral("Data/OrgName_3")));
+    ui->lineEditCity->setText(Database::getVariable(QStringLiteral("Data/City")));
+    ui->lineEditDate->setText(Database::getVariable(QStringLiteral("Data/Date")));
+    ui->lineEditBoss_1->setText(Database::getVariable(QStringLiteral("Data/Boss_1")));
+}
+
+void OptionsDialog::saveOptions()
+{
+    Database::setVariable(QStringLiteral("Data/OrgName_1"), ui->lineEditOrgName_1->text());
+    Database::setVariable(QStringLiteral("Data/OrgName_2"), ui->lineEditOrgName_2->text());
+    Database::setVariable(QStringLiteral("Data/OrgName_3"), ui->lineEditOrgName_3->text());
+    Database::setVariable(QStringLiteral("Data/City"), ui->lineEditCity->text());
+    Database::setVariable(
+            QStringLiteral("Data/Date"),
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    Database::setVariable(QStringLiteral("Data/Boss_1"), ui->lineEditBoss_1->text());
+}
+
+void OptionsDialog::on_pushButtonSave_clicked()
+{
+    saveOptions();
+    emit updateOptions();
+    deleteLater();
+    hide();
+}
+
+void OptionsDialog::on_pushButtonCancel_clicked()
+{
+    deleteLater();
+    hide();
+}
