@@ -78,9 +78,9 @@ QRectF FieldGraphicsItem::boundingRect() const
     if (fieldType() != 2)
         return bounds;
     const auto *table = static_cast<const TableField *>(m_field.data());
-    const int splits = qMin(table->splitsCount,
-                            qMin(table->splitX.size(),
-                                 qMin(table->splitY.size(), table->maxSplitHeight.size())));
+    const int splits = qMin(
+            table->splitsCount,
+            qMin(table->splitX.size(), qMin(table->splitY.size(), table->maxSplitHeight.size())));
     for (int k = 0; k < splits; ++k) {
         if (table->splitX.at(k) < 0.000001 && table->splitY.at(k) < 0.000001)
             continue;
@@ -244,9 +244,8 @@ void FieldGraphicsItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
         moved = textFieldResized(q);
         m_moved = rectDiffers(moved, m_startRect);
     } else {
-        moved.moveTopLeft(
-                clampTopLeft(QPointF(q.x() + m_startRect.x() - m_pressPos.x(),
-                                     q.y() + m_startRect.y() - m_pressPos.y())));
+        moved.moveTopLeft(clampTopLeft(QPointF(q.x() + m_startRect.x() - m_pressPos.x(),
+                                               q.y() + m_startRect.y() - m_pressPos.y())));
         m_moved = kind == 1 ? rectDiffers(moved, m_startRect) : true;
     }
     setRect(mapRectFromScene(moved));

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
-class AbstractField;
+#include "abstractfield.h"
 
 // One field on the canvas. Item and scene coordinates coincide (the item stays at
 // (0, 0)); its rectangle is the field's millimetres times the page's scale. A drag
@@ -38,9 +38,7 @@ public slots:
     void onTableFieldModified();
 
 protected:
-    void paint(QPainter *painter,
-               const QStyleOptionGraphicsItem *option,
-               QWidget *widget) override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
     void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
     void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;

@@ -21,7 +21,9 @@ MyGraphicsScene::MyGraphicsScene(ReportPage *page, QObject *parent)
 
 MyGraphicsScene::~MyGraphicsScene()
 {
-    // The items go with the scene; nothing may look at the list while they do.
+    // The items go with the base scene, after this part of the object is gone: neither
+    // their end nor the selection change it causes may call back into it.
+    disconnect(this, &QGraphicsScene::selectionChanged, this, &MyGraphicsScene::onSelectionChanged);
     for (FieldGraphicsItem *item : qAsConst(m_items))
         disconnect(item, nullptr, this, nullptr);
     m_items.clear();

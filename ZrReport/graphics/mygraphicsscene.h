@@ -11,7 +11,7 @@ class AbstractField;
 class FieldGraphicsItem;
 class QGraphicsPixmapItem;
 class QGraphicsRectItem;
-class ReportPage;
+#include "reportpage.h"
 
 // The pages of a report as white sheets stacked downwards, with the scanned blanks
 // laid over them half-transparent, and one item per field. Scene units are the

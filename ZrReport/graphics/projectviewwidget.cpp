@@ -28,6 +28,16 @@ ProjectViewWidget::~ProjectViewWidget()
     delete m_scene.data();
 }
 
+MyGraphicsScene *ProjectViewWidget::graphicsScene() const
+{
+    return m_scene.data();
+}
+
+MyGraphicsView *ProjectViewWidget::graphicsView() const
+{
+    return m_view.data();
+}
+
 void ProjectViewWidget::addAndSelectField(AbstractField *field)
 {
     if (!m_scene)

@@ -25,8 +25,8 @@ public:
 
     void addAndSelectField(AbstractField *field);
     void refreshView();
-    MyGraphicsScene *graphicsScene() const { return m_scene.data(); }
-    MyGraphicsView *graphicsView() const { return m_view.data(); }
+    MyGraphicsScene *graphicsScene() const;
+    MyGraphicsView *graphicsView() const;
 
 public slots:
     void on_zoomIn();
