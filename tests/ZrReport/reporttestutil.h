@@ -68,3 +68,61 @@ inline bool haveSerif()
 }
 
 } // namespace ReportTest
+
+namespace ReportTest {
+
+// Rows (in mm) where a horizontal line covers at least 90% of [fromMM, toMM].
+inline QList<double> strokeRows(const QImage &image, double fromMM, double toMM, double share = 0.9)
+{
+    QList<double> rows;
+    const int left = int(fromMM * 10);
+    const int right = int(toMM * 10);
+    int previous = -10;
+    for (int y = 0; y < image.height(); ++y) {
+        if (inkCount(image, QRect(QPoint(left, y), QPoint(right, y))) < (right - left) * share)
+            continue;
+        if (y - previous > 3)
+            rows << y / 10.0;
+        previous = y;
+    }
+    return rows;
+}
+
+} // namespace ReportTest
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace ReportTest {
+
+inline bool havePdfToPpm()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty();
+}
+
+// The top-left part (in mm) of a PDF's first page as poppler rasterises it, at ten
+// pixels per millimetre.
+inline QImage rasterisePdf(const QString &pdf, QSizeF sizeMM = QSizeF(150, 100))
+{
+    const QString stem = pdf + QStringLiteral("-raster");
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"),
+                       QStringLiteral("254"),
+                       QStringLiteral("-png"),
+                       QStringLiteral("-x"),
+                       QStringLiteral("0"),
+                       QStringLiteral("-y"),
+                       QStringLiteral("0"),
+                       QStringLiteral("-W"),
+                       QString::number(int(sizeMM.width() * 10)),
+                       QStringLiteral("-H"),
+                       QString::number(int(sizeMM.height() * 10)),
+                       QStringLiteral("-singlefile"),
+                       pdf,
+                       stem});
+    QImage image(stem + QStringLiteral(".png"));
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace ReportTest
