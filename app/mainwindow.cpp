@@ -1,18 +1,257 @@
 #include "mainwindow.h"
+#include "ui_mainwindow.h"
 
 #include "app/appinfo.h"
+#include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/documentstable.h"
+#include "documents/filterdockwidget.h"
+#include "printing/engine.h"
+
+#include <QCheckBox>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+const QString forumUrl
+        = QStringLiteral("https://%1/forum/").arg(QString::fromLatin1(AppInfo::organizationDomain));
+}
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
+    : ZrMainWindow(parent)
+    , ui(new Ui::MainWindow)
 {
+    ui->setupUi(this);
     setWindowTitle(appTitle());
-    resize(1000, 700);
-    setMinimumSize(800, 600);
+
+    m_documentsTable = new DocumentsTable(this);
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::documentClicked,
+            this,
+            &MainWindow::onDocumentEdit);
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::documentPrint,
+            m_engine,
+            &Engine::onDocumentPrint);
+    // The table's own signal survives a restore, which replaces the model and
+    // with it the selection model.
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::selectedCountChanged,
+            this,
+            &MainWindow::onUpdateIcons);
+    connect(m_documentsTable, &DocumentsTableAbstract::unselect, this, [this] {
+        onUpdateIcons(0);
+    });
+
+    m_filterDock = new FilterDockWidget(this);
+    m_filterDock->setFixedWidth(m_filterDock->width());
+    connect(m_filterDock, &QDockWidget::visibilityChanged, ui->actionFilter, &QAction::setChecked);
+    connect(ui->actionFilter, &QAction::toggled, m_filterDock, &QWidget::setVisible);
+
+    m_centralLayout = new QVBoxLayout(ui->centralWidget);
+    auto registerLayout = new QHBoxLayout;
+    registerLayout->addWidget(m_documentsTable);
+    registerLayout->addWidget(m_filterDock);
+    m_centralLayout->addLayout(registerLayout);
+
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->resize(200, 20);
+    m_statusLabel->resize(400, 60);
+    statusBar()->addPermanentWidget(m_statusLabel, 1);
+    statusBar()->setSizeGripEnabled(true);
+    QFont font = statusBar()->font();
+    font.setPointSize(10);
+    m_statusLabel->setFont(font);
+
+    connect(m_filterDock,
+            &FilterDockWidgetAbstract::filtersChanged,
+            m_documentsTable,
+            &DocumentsTable::onFiltersChanged);
+
     show();
+    QCoreApplication::processEvents();
+    ui->actionFilter->setChecked(true);
+    onUpdateIcons(0);
 }
 
 MainWindow::~MainWindow()
 {
+    writeSettings();
+    delete m_documentsTable;
+    m_documentsTable = nullptr;
+    delete ui;
     Database::destroy();
+}
+
+QString MainWindow::editorWarningText()
+{
+    return QStringLiteral(
+            "<p align='justify'>Внимание!<br><br>Вы переходите в раздел \"Редактор "
+            "шаблонов\".<br><br>Данный ресурс не предназначен для ввода данных учащихся и "
+            "данных об образовательной организации.<br><br>Редактор шаблонов предназначен для "
+            "небольшой корректировки расположения полей.<br><br>Продолжить?<br></p>");
+}
+
+void MainWindow::on_actionExit_triggered()
+{
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::onNewTemplate()
+{
+    ZR_LOG() << "onNewTemplate: edit dialog on a new template";
+}
+
+void MainWindow::onDocumentEdit(int sqlDocId)
+{
+    ZR_LOG() << "onDocumentEdit" << sqlDocId;
+}
+
+void MainWindow::onTemplateEdit(int sqlDocId)
+{
+    ZR_LOG() << "onTemplateEdit" << sqlDocId;
+}
+
+void MainWindow::onDocumentFromTemplateCreate(int templateId)
+{
+    ZR_LOG() << "onDocumentFromTemplateCreate" << templateId;
+}
+
+void MainWindow::on_actionCreateDoc_triggered()
+{
+    ZR_LOG() << "on_actionCreateDoc_triggered: template chooser";
+}
+
+void MainWindow::on_actionSettings_triggered()
+{
+    ZR_LOG() << "on_actionSettings_triggered: organisation options";
+}
+
+void MainWindow::on_actionEditor_triggered()
+{
+    if (m_editTemplateChooser)
+        return;
+    if (m_askBeforeEditor) {
+        QMessageBox box(QMessageBox::Information,
+                        QStringLiteral("Внимание!"),
+                        editorWarningText(),
+                        QMessageBox::Yes | QMessageBox::No);
+        box.setTextFormat(Qt::RichText);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        auto dontAsk = new QCheckBox(QStringLiteral("Больше не предупреждать"), &box);
+        box.setCheckBox(dontAsk);
+        // Takes effect at once, whichever button closes the box.
+        connect(dontAsk, &QCheckBox::toggled, this, [this](bool checked) {
+            m_askBeforeEditor = !checked;
+        });
+        if (box.exec() != QMessageBox::Yes)
+            return;
+    }
+    ZR_LOG() << "on_actionEditor_triggered: template chooser for the forms editor";
+}
+
+void MainWindow::onUpdateIcons(int selectedCount)
+{
+    ui->actionRemove->setVisible(selectedCount > 0);
+    ui->actionEdit->setVisible(selectedCount == 1);
+    ui->actionPrint->setVisible(selectedCount == 1);
+    ui->actionCopy->setVisible(selectedCount == 1);
+}
+
+void MainWindow::on_actionSaveDb_triggered()
+{
+    const QString proposed = QDir(m_backupFolder)
+                                     .filePath(QStringLiteral("ZrPs")
+                                               + QDate::currentDate().toString(
+                                                       QStringLiteral("-backup-yyyy-MM-dd"))
+                                               + QStringLiteral(".db"));
+    const QString path = QFileDialog::getSaveFileName(this,
+                                                      QStringLiteral("Save file"),
+                                                      proposed,
+                                                      QStringLiteral("Database files (*.db)"),
+                                                      nullptr,
+                                                      QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return;
+    if (Database::backup(path))
+        emit m_engine->error(QStringLiteral("Резервная копия успешно создана."),
+                             QStringLiteral("Информация"));
+    else
+        emit m_engine->error(QStringLiteral("Не удалось сохранить резервную копию."),
+                             QStringLiteral("Ошибка"));
+}
+
+void MainWindow::on_actionLoadDb_triggered()
+{
+    const QString path = QFileDialog::getOpenFileName(this,
+                                                      QStringLiteral("Open file"),
+                                                      m_backupFolder,
+                                                      QStringLiteral("Database files (*.db)"),
+                                                      nullptr,
+                                                      QFileDialog::DontUseNativeDialog);
+    if (!path.isEmpty()) {
+        if (Database::restore(path))
+            emit m_engine->error(QStringLiteral("Резервная копия успешно загружена."),
+                                 QStringLiteral("Информация"));
+        else
+            emit m_engine->error(QStringLiteral("Не удалось загрузить резервную копию."),
+                                 QStringLiteral("Ошибка"));
+    }
+    m_documentsTable->updateData();
+}
+
+void MainWindow::on_actionRemove_triggered()
+{
+    m_documentsTable->onDeleteAction();
+}
+
+void MainWindow::on_actionPrint_triggered()
+{
+    m_documentsTable->onPrintAction();
+}
+
+void MainWindow::on_actionEdit_triggered()
+{
+    m_documentsTable->onEditAction();
+}
+
+void MainWindow::on_actionCopy_triggered()
+{
+    m_documentsTable->onCopyRecordAction();
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    ZR_LOG() << "on_actionAbout_triggered: about box";
+}
+
+void MainWindow::on_actionCheckUpdates_triggered()
+{
+    checkUpdates(false);
+}
+
+void MainWindow::on_actionPreferences_triggered()
+{
+    if (m_preferencesDialog)
+        return;
+    ZR_LOG() << "on_actionPreferences_triggered: program preferences";
+}
+
+void MainWindow::on_actionForumUrl_triggered()
+{
+    QDesktopServices::openUrl(QUrl(forumUrl));
+}
+
+void MainWindow::on_actionTip_triggered()
+{
+    ZR_LOG() << "on_actionTip_triggered: tip of the day";
 }

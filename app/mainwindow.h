@@ -1,11 +1,62 @@
 #pragma once
 
-#include <QMainWindow>
+#include "app/zrmainwindow.h"
 
-class MainWindow : public QMainWindow
+#include <QPointer>
+
+class DocumentsTable;
+class FilterDockWidget;
+class QLabel;
+class QVBoxLayout;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The program's only top-level window: the register, its filters, the menus
+// and toolbar that lead to every dialog.
+class MainWindow : public ZrMainWindow
 {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    Ui::MainWindow *form() const { return ui; }
+    DocumentsTable *documentsTable() const { return m_documentsTable; }
+    FilterDockWidget *filterDock() const { return m_filterDock; }
+    QLabel *statusLabel() const { return m_statusLabel; }
+
+    // The text of the forms-editor warning.
+    static QString editorWarningText();
+
+public slots:
+    void on_actionExit_triggered();
+    void onNewTemplate();
+    void onDocumentEdit(int sqlDocId);
+    void onTemplateEdit(int sqlDocId);
+    void onDocumentFromTemplateCreate(int templateId);
+    void on_actionCreateDoc_triggered();
+    void on_actionSettings_triggered();
+    void on_actionEditor_triggered();
+    void onUpdateIcons(int selectedCount);
+    void on_actionSaveDb_triggered();
+    void on_actionLoadDb_triggered();
+    void on_actionRemove_triggered();
+    void on_actionPrint_triggered();
+    void on_actionEdit_triggered();
+    void on_actionCopy_triggered();
+    void on_actionAbout_triggered();
+    void on_actionCheckUpdates_triggered();
+    void on_actionPreferences_triggered();
+    void on_actionForumUrl_triggered();
+    void on_actionTip_triggered();
+
+private:
+    Ui::MainWindow *ui;
+    DocumentsTable *m_documentsTable = nullptr;
+    FilterDockWidget *m_filterDock = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    // The banner strip goes on top of this layout, above the register.
+    QVBoxLayout *m_centralLayout = nullptr;
 };

@@ -1,0 +1,74 @@
+#include "zrmainwindow.h"
+
+#include "app/debuglog.h"
+#include "database/database.h"
+#include "printing/engine.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+const QString settingsGroup = QStringLiteral("ZrPs");
+}
+
+ZrMainWindow::ZrMainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    m_askBeforeExport = true;
+    m_askBeforeEditor = true;
+    m_engine = new Engine(this);
+    connect(m_engine, &Engine::error, this, &ZrMainWindow::showMessage);
+    setMinimumSize(800, 600);
+    show();
+    QTimer::singleShot(100, this, &ZrMainWindow::onStartup);
+    m_backupFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+ZrMainWindow::~ZrMainWindow() = default;
+
+void ZrMainWindow::showMessage(const QString &text, const QString &title)
+{
+    auto box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
+    box->exec();
+    box->deleteLater();
+}
+
+void ZrMainWindow::onStartup()
+{
+    readSettings();
+    Database::checkVersionChange();
+}
+
+void ZrMainWindow::readSettings()
+{
+    QSettings *settings = Database::userSettings();
+    settings->beginGroup(settingsGroup);
+    restoreGeometry(settings->value(QStringLiteral("geometry")).toByteArray());
+    restoreState(settings->value(QStringLiteral("windowState")).toByteArray(), 0);
+    m_askBeforeExport = settings->value(QStringLiteral("askBeforeExport"), true).toBool();
+    m_askBeforeEditor = settings->value(QStringLiteral("askBeforeEditor"), true).toBool();
+    m_showTipsOnStartup = settings->value(QStringLiteral("showTipsOnStartup"), true).toBool();
+    settings->endGroup();
+}
+
+void ZrMainWindow::writeSettings()
+{
+    QSettings *settings = Database::userSettings();
+    settings->beginGroup(settingsGroup);
+    settings->setValue(QStringLiteral("geometry"), saveGeometry());
+    settings->setValue(QStringLiteral("windowState"), saveState(0));
+    settings->setValue(QStringLiteral("askBeforeExport"), m_askBeforeExport);
+    settings->setValue(QStringLiteral("askBeforeEditor"), m_askBeforeEditor);
+    settings->endGroup();
+    settings->sync();
+    QCoreApplication::processEvents();
+}
+
+void ZrMainWindow::checkUpdates(bool isSilent)
+{
+    ZR_LOG() << "checkUpdates" << isSilent;
+}

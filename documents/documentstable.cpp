@@ -1,0 +1,175 @@
+#include "documentstable.h"
+
+#include "app/debuglog.h"
+#include "database/database.h"
+
+#include <QHeaderView>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <memory>
+
+DocumentsTable::DocumentsTable(QWidget *parent)
+    : DocumentsTableAbstract(parent)
+{
+    initTable();
+}
+
+DocumentsTable::~DocumentsTable() = default;
+
+void DocumentsTable::initTable()
+{
+    QSqlTableModel *model = Database::tableModel(QStringLiteral("viewPsDocuments"));
+    setSqlModel(model);
+    const QStringList headers{QStringLiteral("docID"),
+                              QStringLiteral("ФИО"),
+                              QStringLiteral("Дата выдачи"),
+                              QStringLiteral("Номер"),
+                              QStringLiteral("Рег номер"),
+                              QStringLiteral("Дата изменения")};
+    for (int column = 0; column < headers.size(); ++column)
+        model->setHeaderData(column, Qt::Horizontal, headers.at(column), Qt::EditRole);
+    DocumentsTableAbstract::initTable();
+}
+
+bool DocumentsTable::deleteDocuments(const QList<int> &ids)
+{
+    QStringList list;
+    for (int id : ids) {
+        if (id > 0)
+            list << QString::number(id);
+    }
+    if (list.isEmpty())
+        return true;
+    const QString in = "(" + list.join(QStringLiteral(", ")) + ")";
+    // A document and its appendix rows go together or not at all.
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        ZR_LOG() << "cant start transaction for delete" << db.lastError().text();
+        return false;
+    }
+    QSqlQuery documents(db);
+    QSqlQuery details(db);
+    documents.prepare(QStringLiteral("DELETE FROM PsDocuments WHERE psId IN %1").arg(in));
+    details.prepare(QStringLiteral("DELETE FROM PsDocumentDetails WHERE psId IN %1").arg(in));
+    if (Database::exec(documents) && Database::exec(details) && db.commit())
+        return true;
+    ZR_LOG() << "delete of documents" << in << "rolled back" << db.lastError().text();
+    db.rollback();
+    return false;
+}
+
+int DocumentsTable::copyDocument(int id)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral(
+            "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
+            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)"
+            "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, editDate, "
+            "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 "
+            "FROM PsDocuments WHERE psId = :psId;"));
+    query.bindValue(QStringLiteral(":psId"), id);
+    if (!Database::exec(query))
+        return -1;
+    // With no source row SQLite inserts nothing and would still hand back the
+    // id of some earlier insert, to which the appendix would then be copied.
+    if (query.numRowsAffected() != 1) {
+        ZR_LOG() << "copyDocument: no document" << id;
+        return -1;
+    }
+    bool ok = false;
+    const int newId = query.lastInsertId().toInt(&ok);
+    return ok && newId > 0 ? newId : -1;
+}
+
+bool DocumentsTable::copyDocumentDetails(int oldId, int newId)
+{
+    if (newId <= 0)
+        return false;
+    QSqlQuery query;
+    query.prepare(QStringLiteral(
+            "INSERT INTO PsDocumentDetails (psId,disciplineName,disciplineRate)  SELECT "
+            "                      :psId1,disciplineName,disciplineRate  FROM PsDocumentDetails "
+            "WHERE psId = :psId2;"));
+    query.bindValue(QStringLiteral(":psId1"), newId);
+    query.bindValue(QStringLiteral(":psId2"), oldId);
+    return Database::exec(query);
+}
+
+bool DocumentsTable::canPrint(int type, int id)
+{
+    Q_UNUSED(type)
+    Q_UNUSED(id)
+    return true;
+}
+
+QVector<bool> DocumentsTable::matchingRows(const QStringList &names,
+                                           const QVector<QDate> &issueDates,
+                                           const FilterList &filterList)
+{
+    QString fio;
+    QDate from;
+    QDate to;
+    for (const auto &filter : filterList) {
+        if (filter.first == QLatin1String("fio"))
+            fio = filter.second.toString();
+        else if (filter.first == QLatin1String("dateFrom"))
+            from = filter.second.toDate();
+        else if (filter.first == QLatin1String("dateTo"))
+            to = filter.second.toDate();
+    }
+    const bool byDate = from.isValid() && to.isValid();
+    QVector<bool> keep(names.size(), true);
+    for (int row = 0; row < names.size(); ++row) {
+        if (!fio.isEmpty() && !names.at(row).contains(fio, Qt::CaseInsensitive)) {
+            keep[row] = false;
+            continue;
+        }
+        if (byDate) {
+            const QDate date = issueDates.value(row);
+            keep[row] = date.isValid() && date >= from && date <= to;
+        }
+    }
+    return keep;
+}
+
+void DocumentsTable::applyFilter()
+{
+    QSqlTableModel *model = sqlModel();
+    if (!model)
+        return;
+    const int rows = model->rowCount();
+    QStringList names;
+    QVector<QDate> dates;
+    names.reserve(rows);
+    dates.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        names << model->index(row, 1).data().toString();
+        dates << QDate::fromString(model->index(row, 2).data().toString(), Qt::ISODate);
+    }
+    const QVector<bool> keep = matchingRows(names, dates, m_filters);
+    // Hiding rows one by one while the view repaints costs time per row and
+    // per row again; with updates suspended the whole register takes a blink.
+    setUpdatesEnabled(false);
+    verticalHeader()->setUpdatesEnabled(false);
+    for (int row = 0; row < rows; ++row) {
+        if (isRowHidden(row) == keep.at(row))
+            setRowHidden(row, !keep.at(row));
+    }
+    verticalHeader()->setUpdatesEnabled(true);
+    setUpdatesEnabled(true);
+}
+
+void DocumentsTable::afterReload()
+{
+    applyFilter();
+}
+
+void DocumentsTable::onFiltersChanged(const FilterList &filterList)
+{
+    m_filters = filterList;
+    applyFilter();
+    clearSelection();
+    emit unselect();
+}

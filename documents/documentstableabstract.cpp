@@ -1,0 +1,273 @@
+#include "documentstableabstract.h"
+
+#include "app/debuglog.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlTableModel>
+
+DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
+    : QTableView(parent)
+{
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QAbstractItemView::doubleClicked, this, &DocumentsTableAbstract::onRowActivated);
+
+    m_menu = new QMenu(this);
+    m_actionAdd = new QAction(QStringLiteral("Добавить новый"), m_menu);
+    m_actionCopy = new QAction(QStringLiteral("Создать копию записи"), m_menu);
+    m_actionEdit = new QAction(QStringLiteral("Редактировать"), m_menu);
+    m_actionDelete = new QAction(QStringLiteral("Удалить"), m_menu);
+    m_actionPrint = new QAction(QStringLiteral("Печатать"), m_menu);
+    m_actionSelectAll = new QAction(QStringLiteral("Выделить всё"), m_menu);
+    connect(m_actionAdd, &QAction::triggered, this, [this] { emit documentClicked(-1); });
+    connect(m_actionCopy, &QAction::triggered, this, &DocumentsTableAbstract::onCopyRecordAction);
+    connect(m_actionEdit, &QAction::triggered, this, &DocumentsTableAbstract::onEditAction);
+    connect(m_actionDelete, &QAction::triggered, this, &DocumentsTableAbstract::onDeleteAction);
+    connect(m_actionPrint, &QAction::triggered, this, &DocumentsTableAbstract::onPrintAction);
+    connect(m_actionSelectAll,
+            &QAction::triggered,
+            this,
+            &DocumentsTableAbstract::onSelectAllAction);
+
+    m_menu->addAction(m_actionAdd);
+    m_menu->addAction(m_actionCopy);
+    m_menu->addSeparator();
+    m_menu->addAction(m_actionEdit);
+    m_menu->addAction(m_actionDelete);
+    m_menu->addAction(m_actionPrint);
+    m_menu->addSeparator();
+    m_menu->addAction(m_actionSelectAll);
+
+    connect(this,
+            &QWidget::customContextMenuRequested,
+            this,
+            &DocumentsTableAbstract::provideContexMenu);
+}
+
+DocumentsTableAbstract::~DocumentsTableAbstract() = default;
+
+void DocumentsTableAbstract::initTable()
+{
+    if (!m_model)
+        return;
+    disconnect(m_resetConnection);
+    // Every select(), whoever asks for it (a reload, a click on a header),
+    // ends here, so the whole register is fetched and filtered each time.
+    m_resetConnection = connect(m_model.data(),
+                                &QAbstractItemModel::modelReset,
+                                this,
+                                &DocumentsTableAbstract::onModelReset);
+    // The model is sorted as the header shows before the first select, so
+    // that enabling sorting below does not read the register a second time.
+    m_model->setSort(horizontalHeader()->sortIndicatorSection(),
+                     horizontalHeader()->sortIndicatorOrder());
+    m_model->setEditStrategy(QSqlTableModel::OnFieldChange);
+    if (model() != m_model)
+        setModel(m_model);
+    m_model->select();
+    connect(selectionModel(),
+            &QItemSelectionModel::currentRowChanged,
+            this,
+            [this](const QModelIndex &current) { m_currentDocId = docIdAtRow(current.row()); });
+    hideColumn(0);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSortingEnabled(true);
+    resizeColumnsToContents();
+}
+
+void DocumentsTableAbstract::onModelReset()
+{
+    if (!m_model)
+        return;
+    m_currentDocId = 0;
+    while (m_model->canFetchMore())
+        m_model->fetchMore();
+    afterReload();
+    // The reset cleared the selection without telling anyone.
+    emit unselect();
+}
+
+void DocumentsTableAbstract::afterReload() {}
+
+void DocumentsTableAbstract::updateData()
+{
+    if (!m_model) {
+        // The database service drops its models when a backup is restored.
+        initTable();
+        if (!m_model)
+            return;
+    } else {
+        m_model->select();
+    }
+    resizeColumnsToContents();
+    emit reselected();
+}
+
+int DocumentsTableAbstract::docIdAtRow(int row) const
+{
+    if (!m_model || row < 0)
+        return 0;
+    return m_model->index(row, 0).data(Qt::DisplayRole).toInt();
+}
+
+QList<int> DocumentsTableAbstract::selectedVisibleRows() const
+{
+    QList<int> rows;
+    if (!m_model || !selectionModel())
+        return rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows(0)) {
+        if (!isRowHidden(index.row()))
+            rows << index.row();
+    }
+    return rows;
+}
+
+void DocumentsTableAbstract::selectionChanged(const QItemSelection &selected,
+                                              const QItemSelection &deselected)
+{
+    QTableView::selectionChanged(selected, deselected);
+    emit selectedCountChanged(selectedCount());
+}
+
+void DocumentsTableAbstract::onRowActivated(const QModelIndex &index)
+{
+    if (!m_model)
+        return;
+    emit documentClicked(index.isValid() ? docIdAtRow(index.row()) : 0);
+}
+
+int DocumentsTableAbstract::actedOnRow() const
+{
+    if (!m_model || !selectionModel())
+        return -1;
+    // The one selected row wins over a current row the user has deselected.
+    const QList<int> rows = selectedVisibleRows();
+    if (rows.size() == 1)
+        return rows.first();
+    const int current = selectionModel()->currentIndex().row();
+    return current >= 0 && !isRowHidden(current) ? current : -1;
+}
+
+void DocumentsTableAbstract::onEditAction()
+{
+    const int row = actedOnRow();
+    if (row >= 0)
+        emit documentClicked(docIdAtRow(row));
+}
+
+void DocumentsTableAbstract::onSelectAllAction()
+{
+    selectAll();
+}
+
+void DocumentsTableAbstract::selectAll()
+{
+    if (!m_model || !selectionModel())
+        return;
+    // QTableView would select the rows the filter hides as well, and a delete
+    // that follows would remove documents the user cannot see.
+    QItemSelection selection;
+    const int rows = m_model->rowCount();
+    const int lastColumn = m_model->columnCount() - 1;
+    int first = -1;
+    for (int row = 0; row <= rows; ++row) {
+        const bool visible = row < rows && !isRowHidden(row);
+        if (visible && first < 0)
+            first = row;
+        if (!visible && first >= 0) {
+            selection.append(QItemSelectionRange(m_model->index(first, 0),
+                                                 m_model->index(row - 1, lastColumn)));
+            first = -1;
+        }
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void DocumentsTableAbstract::prepareContextMenu(const QPoint &pos)
+{
+    const int n = selectedCount();
+    const bool onRow = indexAt(pos).isValid();
+    m_actionCopy->setEnabled(onRow && n == 1);
+    m_actionEdit->setEnabled(onRow && n == 1);
+    m_actionPrint->setEnabled(onRow && n == 1);
+    m_actionDelete->setEnabled(onRow && n >= 1);
+    m_actionAdd->setEnabled(true);
+    m_actionSelectAll->setEnabled(true);
+}
+
+void DocumentsTableAbstract::provideContexMenu(const QPoint &pos)
+{
+    prepareContextMenu(pos);
+    m_menu->exec(viewport()->mapToGlobal(pos));
+}
+
+void DocumentsTableAbstract::onCopyRecordAction()
+{
+    const int id = docIdAtRow(actedOnRow());
+    if (id <= 0)
+        return;
+    // The copy and its appendix land together or not at all.
+    QSqlDatabase db = m_model->database();
+    const bool inTransaction = db.transaction();
+    const int newId = copyDocument(id);
+    bool copied = newId > 0 && copyDocumentDetails(id, newId);
+    if (inTransaction) {
+        if (copied)
+            copied = db.commit();
+        else
+            db.rollback();
+    }
+    if (!copied)
+        ZR_LOG() << "copy of document" << id << "failed" << db.lastError().text();
+    updateData();
+    if (copied)
+        emit documentClicked(newId);
+}
+
+void DocumentsTableAbstract::onDeleteAction()
+{
+    if (!m_model)
+        return;
+    const QList<int> rows = selectedVisibleRows();
+    if (rows.isEmpty())
+        return;
+    auto box = new QMessageBox(QMessageBox::NoIcon,
+                               QStringLiteral("Внимание!"),
+                               rows.size() >= 2 ? QStringLiteral("Вы уверены, что хотите удалить "
+                                                                 "выделеннные документы?")
+                                                : QStringLiteral("Вы уверены, что хотите удалить "
+                                                                 "выделеннный документ?"),
+                               QMessageBox::Ok | QMessageBox::Cancel,
+                               this);
+    const int answer = box->exec();
+    box->deleteLater();
+    if (answer != QMessageBox::Ok || !m_model)
+        return;
+    QList<int> ids;
+    for (int row : rows)
+        ids << docIdAtRow(row);
+    deleteDocuments(ids);
+    updateData();
+    clearSelection();
+    emit unselect();
+}
+
+void DocumentsTableAbstract::onPrintAction()
+{
+    const int id = docIdAtRow(actedOnRow());
+    if (id <= 0)
+        return;
+    ZR_LOG() << "print dialog for document" << id;
+}
+
+void DocumentsTableAbstract::onReportTypeSelected(int sqlDocId, int type, bool printBackground)
+{
+    if (canPrint(type, sqlDocId))
+        emit documentPrint(type, sqlDocId, printBackground);
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "documents/filterlist.h"
+
+#include <QPointer>
+#include <QSqlTableModel>
+#include <QTableView>
+
+class QAction;
+class QMenu;
+
+// A read-only register of documents with its context menu. It never edits a
+// document itself: it asks for that through signals and only copies and
+// deletes, which need no dialog.
+class DocumentsTableAbstract : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit DocumentsTableAbstract(QWidget *parent = nullptr);
+    ~DocumentsTableAbstract() override;
+
+    int currentDocId() const { return m_currentDocId; }
+    QSqlTableModel *sqlModel() const { return m_model.data(); }
+    FilterList currentFilters() const { return m_filters; }
+
+    // Selected rows that the user can see: a row hidden by the filter is never
+    // counted, copied or deleted, however the selection reached it.
+    QList<int> selectedVisibleRows() const;
+    int selectedCount() const { return selectedVisibleRows().size(); }
+
+    QMenu *contextMenu() const { return m_menu; }
+    QAction *actionAdd() const { return m_actionAdd; }
+    QAction *actionCopy() const { return m_actionCopy; }
+    QAction *actionEdit() const { return m_actionEdit; }
+    QAction *actionDelete() const { return m_actionDelete; }
+    QAction *actionPrint() const { return m_actionPrint; }
+    QAction *actionSelectAll() const { return m_actionSelectAll; }
+
+    // Enables the menu's actions for a click at pos, as the menu would show them.
+    void prepareContextMenu(const QPoint &pos);
+
+signals:
+    void documentClicked(int sqlDocId);
+    void documentPrint(int type, int sqlDocId, bool printBackground);
+    void unselect();
+    void reselected();
+    void selectedCountChanged(int count);
+
+public slots:
+    void updateData();
+    virtual void onFiltersChanged(const FilterList &filterList) = 0;
+    void onRowActivated(const QModelIndex &index);
+    void provideContexMenu(const QPoint &pos);
+    void onCopyRecordAction();
+    void onEditAction();
+    void onDeleteAction();
+    void onPrintAction();
+    void onSelectAllAction();
+    void selectAll() override;
+
+    // The answer of the print dialog for the document it was opened on.
+    void onReportTypeSelected(int sqlDocId, int type, bool printBackground);
+
+protected:
+    virtual bool deleteDocuments(const QList<int> &ids) = 0;
+    // A negative id when no document was created.
+    virtual int copyDocument(int id) = 0;
+    virtual bool copyDocumentDetails(int oldId, int newId) = 0;
+    virtual bool canPrint(int type, int id) = 0;
+    virtual void initTable();
+    // Called after every (re)load of the model, with all its rows fetched.
+    virtual void afterReload();
+
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
+
+    int docIdAtRow(int row) const;
+    // The row that Copy, Edit and Print act on, or -1.
+    int actedOnRow() const;
+    void setSqlModel(QSqlTableModel *model) { m_model = model; }
+
+    FilterList m_filters;
+
+private:
+    void onModelReset();
+
+    QPointer<QSqlTableModel> m_model;
+    int m_currentDocId = 0;
+    QMenu *m_menu = nullptr;
+    QAction *m_actionAdd = nullptr;
+    QAction *m_actionCopy = nullptr;
+    QAction *m_actionEdit = nullptr;
+    QAction *m_actionDelete = nullptr;
+    QAction *m_actionPrint = nullptr;
+    QAction *m_actionSelectAll = nullptr;
+    QMetaObject::Connection m_resetConnection;
+};
