@@ -17,6 +17,7 @@
 #include <QNetworkProxy>
 #include <QSaveFile>
 #include <QSettings>
+#include <QSqlDatabase>
 #include <QTextCodec>
 #include <QTime>
 
@@ -100,6 +101,16 @@ bool copyVerified(const QString &source, const QString &target)
         return false;
     }
     return true;
+}
+
+// The transfer closed the register to copy it; when the program goes on in
+// the old folder it has to be open again, or every later save would be lost.
+void reopenRegister()
+{
+    const QSqlDatabase db
+            = QSqlDatabase::database(QString::fromLatin1(QSqlDatabase::defaultConnection), true);
+    if (!db.isOpen())
+        ZR_LOG() << "cant reopen database" << db.databaseName();
 }
 
 } // namespace
@@ -384,6 +395,7 @@ bool PreferencesDialog::transferDataFiles(bool move)
         if (!copyVerified(from, to)) {
             // Nothing is removed and the folder stays as it is: the data the
             // program runs on is still complete where it was.
+            reopenRegister();
             tellUser(QStringLiteral("Не удалось скопировать файл %1 в %2.\n%3")
                              .arg(from,
                                   to,

@@ -1,0 +1,139 @@
+#include "database/database.h"
+#include "settings/optionsdialog.h"
+#include "testhome.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <memory>
+
+class TestOptionsDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void freshDatabaseOpensEmpty();
+    void buttons_data();
+    void buttons();
+    void dateShowsTheStoredTextUnchanged();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_data;
+    QPointer<OptionsDialog> m_dialog;
+};
+
+namespace {
+const QStringList keys{
+        "Data/OrgName_1", "Data/OrgName_2", "Data/OrgName_3", "Data/City", "Data/Boss_1"};
+const QStringList edits{"lineEditOrgName_1",
+                        "lineEditOrgName_2",
+                        "lineEditOrgName_3",
+                        "lineEditCity",
+                        "lineEditBoss_1"};
+} // namespace
+
+void TestOptionsDialog::init()
+{
+    Database::destroy();
+    m_data = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_DATA_HOME", m_data->path().toUtf8());
+    QSettings(Database::userPath() + "//settings.ini", QSettings::IniFormat).clear();
+    Database::destroy();
+    QVERIFY(Database::create());
+    Database::migrateLegacySettings(m_data->filePath("ZrPs.ini"));
+}
+
+void TestOptionsDialog::cleanup()
+{
+    delete m_dialog;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    Database::destroy();
+}
+
+void TestOptionsDialog::freshDatabaseOpensEmpty()
+{
+    m_dialog = new OptionsDialog;
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Настройки"));
+    QVERIFY(m_dialog->testAttribute(Qt::WA_DeleteOnClose));
+    QCOMPARE(m_dialog->windowModality(), Qt::ApplicationModal);
+    for (QLineEdit *edit : m_dialog->findChildren<QLineEdit *>())
+        QVERIFY2(edit->text().isEmpty(), qPrintable(edit->objectName()));
+    QVERIFY(m_dialog->findChild<QLineEdit *>("lineEditDate")->isReadOnly());
+    QVERIFY(m_dialog->findChild<QWidget *>("groupBox_8")->isHidden());
+}
+
+void TestOptionsDialog::buttons_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<bool>("dateUpdated");
+
+    const QStringList before{"Школа №1", "Школы №1", "Школе №1", "Тверь", "Иванов И. И."};
+    QTest::newRow("saving without changes rewrites every key and the date")
+            << "pushButtonSave" << QStringList() << before << true;
+    QTest::newRow("typed values are stored as typed, spaces included")
+            << "pushButtonSave" << QStringList{" Лицей ", "Лицея", "Лицее", "Тула", "Петрова О'Нил"}
+            << QStringList{" Лицей ", "Лицея", "Лицее", "Тула", "Петрова О'Нил"} << true;
+    QTest::newRow("cancel stores nothing")
+            << "pushButtonCancel" << QStringList{"Лицей", "Лицея", "Лицее", "Тула", "Петрова"}
+            << before << false;
+}
+
+void TestOptionsDialog::buttons()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, stored);
+    QFETCH(bool, dateUpdated);
+
+    const QStringList before{"Школа №1", "Школы №1", "Школе №1", "Тверь", "Иванов И. И."};
+    for (int i = 0; i < keys.size(); ++i)
+        Database::setVariable(keys.at(i), before.at(i));
+    Database::setVariable("Data/Date", "2001-01-01 00:00:00");
+
+    m_dialog = new OptionsDialog;
+    m_dialog->show();
+    for (int i = 0; i < edits.size(); ++i) {
+        auto edit = m_dialog->findChild<QLineEdit *>(edits.at(i));
+        QCOMPARE(edit->text(), before.at(i));
+        if (!typed.isEmpty())
+            edit->setText(typed.at(i));
+    }
+    QSignalSpy updated(m_dialog.data(), &OptionsDialog::updateOptions);
+    const QDateTime clicked = QDateTime::currentDateTime();
+    m_dialog->findChild<QPushButton *>(button)->click();
+    QVERIFY(m_dialog->isHidden());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!m_dialog);
+
+    QCOMPARE(updated.count(), dateUpdated ? 1 : 0);
+    for (int i = 0; i < keys.size(); ++i)
+        QCOMPARE(Database::getVariable(keys.at(i)), stored.at(i));
+    const QString date = Database::getVariable("Data/Date");
+    if (dateUpdated) {
+        const QDateTime saved = QDateTime::fromString(date, "yyyy-MM-dd hh:mm:ss");
+        QVERIFY2(saved.isValid(), qPrintable(date));
+        QVERIFY(qAbs(saved.secsTo(clicked)) <= 2);
+    } else {
+        QCOMPARE(date, QStringLiteral("2001-01-01 00:00:00"));
+    }
+    // The window's place is kept for the next time.
+    QVERIFY(Database::userSettings()->contains("ZrPs/OptionsDialogGeometry"));
+}
+
+void TestOptionsDialog::dateShowsTheStoredTextUnchanged()
+{
+    Database::setVariable("Data/Date", "вчера, около пяти");
+    m_dialog = new OptionsDialog;
+    QCOMPARE(m_dialog->findChild<QLineEdit *>("lineEditDate")->text(),
+             QStringLiteral("вчера, около пяти"));
+}
+
+ZR_TEST_MAIN(TestOptionsDialog)
+#include "tst_optionsdialog.moc"
