@@ -4,6 +4,9 @@
 #include "app/debuglog.h"
 #include "app/mainwindow.h"
 #include "database/database.h"
+#include "printing/defaulttemplates.h"
+#include "printing/pdfexport.h"
+#include "printing/reportlist.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -16,10 +19,14 @@
 
 int runApplication(int argc, char **argv)
 {
+    ReportList::init();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("CP1251"));
     QCoreApplication::setOrganizationName(QString::fromLatin1(AppInfo::organizationName));
     QCoreApplication::setOrganizationDomain(QString::fromLatin1(AppInfo::organizationDomain));
     QCoreApplication::setApplicationName(QString::fromLatin1(AppInfo::applicationName));
+
+    if (PdfExport::requested(argc, argv))
+        return PdfExport::run(argc, argv);
 
     auto app = std::make_unique<QApplication>(argc, argv);
     app->setWindowIcon(QIcon(QStringLiteral(":/icons/default.png")));
@@ -50,6 +57,7 @@ int runApplication(int argc, char **argv)
     for (const QPrinterInfo &printer : QPrinterInfo::availablePrinters())
         printers << printer.printerName();
     ZR_LOG() << "availablePrinters:" << printers;
+    DefaultTemplates::install();
 
     Database::migrateLegacySettings(Database::dataPath() + "/"
                                     + QString::fromLatin1(AppInfo::applicationName) + ".ini");

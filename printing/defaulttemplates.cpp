@@ -1,0 +1,73 @@
+#include "defaulttemplates.h"
+
+#include "app/appinfo.h"
+#include "app/debuglog.h"
+#include "app/platformlayer.h"
+#include "database/database.h"
+#include "printing/reportlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+
+namespace {
+
+// Written rather than copied: a copy out of the resources would be read-only, and the
+// designer must be able to save the user's template in place.
+bool writeIfMissing(const QString &source, const QString &target)
+{
+    if (QFileInfo::exists(target))
+        return false;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        ZR_LOG() << "cant read" << source;
+        return false;
+    }
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) != in.size() || !out.commit()) {
+        ZR_LOG() << "cant install template" << target << out.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString DefaultTemplates::resourcePath(const QString &id)
+{
+    return QStringLiteral(":/default_reports/") + id + QStringLiteral(".zrrpt");
+}
+
+QString DefaultTemplates::defaultDataPath()
+{
+    PlatformLayer::prepareSettingsPaths();
+    const QSettings systemScope(QSettings::IniFormat,
+                                QSettings::SystemScope,
+                                QString::fromLatin1(AppInfo::organizationName),
+                                QString::fromLatin1(AppInfo::applicationName));
+    return QFileInfo(systemScope.fileName()).absolutePath();
+}
+
+int DefaultTemplates::install()
+{
+    return install(defaultDataPath(), Database::dataPath());
+}
+
+int DefaultTemplates::install(const QString &defaultDataPath, const QString &dataPath)
+{
+    int written = 0;
+    for (const ReportListEntry *entry : ReportList::entries()) {
+        const QString source = resourcePath(entry->id);
+        const QString file = entry->id + QStringLiteral(".zrrpt");
+        if (writeIfMissing(source, defaultDataPath + QStringLiteral("/default_reports/") + file))
+            ++written;
+        if (writeIfMissing(source, dataPath + QStringLiteral("/reports/") + file)) {
+            ZR_LOG() << "installed default template" << file;
+            ++written;
+        }
+    }
+    return written;
+}

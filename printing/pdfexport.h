@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+// Renders documents onto their blank form into one PDF file, without any window or
+// question: for archiving and mailing certificates, and for machines with no printer.
+class PdfExport
+{
+public:
+    struct Request
+    {
+        QString output;
+        QString form;      // a type ("304") or an identifier ("id3382")
+        QString documents; // "12" or "12,13,20"
+        bool background = false;
+    };
+
+    // True when the command line asks for the export or for the help text, so that the
+    // program must not start its windows.
+    static bool requested(int argc, char **argv);
+    // The whole export run: application object, options, export. Returns the exit code.
+    static int run(int argc, char **argv);
+
+    // Needs the application object. Errors and warnings go to `err`; returns the exit code
+    // (0 done, 1 bad request or data, 2 output not written).
+    static int exportPdf(const Request &request, QTextStream &err);
+
+    static QString helpText();
+};
