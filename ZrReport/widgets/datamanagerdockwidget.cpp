@@ -90,6 +90,8 @@ void DataManagerDockWidget::updateTable()
                    sample);
         }
     }
+    // The expressions are what the user looks for; they must not be cut off.
+    t->resizeColumnToContents(0);
 }
 
 void DataManagerDockWidget::resizeChildren()

@@ -7,14 +7,17 @@
 #include "modalanswerer.h"
 #include "reportwindow.h"
 #include "testhome.h"
+#include "widgets/datamanagerdockwidget.h"
 #include "widgets/structuredockwidget.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -48,6 +51,7 @@ private slots:
     void openMissingFileChangesNothing();
     void settingsInOwnFile();
     void savedTemplateReopens();
+    void screenshot();
 
 private:
     ReportWindow *makeWindow(bool open = true);
@@ -524,6 +528,66 @@ void TestReportWindow::savedTemplateReopens()
     auto *reread = static_cast<TextField *>(second->reportPage()->fields.first());
     QCOMPARE(reread->x, 22.0);
     QCOMPARE(reread->text, QStringLiteral("$V{name}"));
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_reportwindow screenshot
+// saves designer.png there: the designer with both docks on a two-page template.
+void TestReportWindow::screenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to save a screenshot");
+
+    ReportPage page;
+    page.setPagesCount(2);
+    QImage blank(794, 561, QImage::Format_RGB32);
+    blank.fill(QColor(250, 245, 225));
+    {
+        QPainter painter(&blank);
+        painter.setPen(QPen(QColor(120, 90, 40), 2));
+        painter.drawRect(20, 20, 754, 521);
+        painter.setFont(QFont("DejaVu Serif", 16));
+        painter.drawText(QRect(20, 40, 754, 40), Qt::AlignCenter, "ПРИЛОЖЕНИЕ К АТТЕСТАТУ");
+        for (int y = 120; y < 520; y += 40)
+            painter.drawLine(60, y, 734, y);
+    }
+    const QString blankPath = m_dir->filePath("blank.png");
+    QVERIFY(blank.save(blankPath));
+    QVERIFY(page.setBackgroundImage(blankPath));
+    TextField *fio = addText(&page, 30, 25, 120, 9);
+    fio->text = "$V{fio}";
+    TextField *date = addText(&page, 180, 25, 60, 9);
+    date->text = "$V{birthdate}";
+    date->zOnEmpty = true;
+    TableField *table = addTable(&page, 30, 45, {110, 40});
+    table->headerNames = QStringList{"Предмет", "Оценка"};
+    table->columnIds = QStringList{"$D{view.Предмет}", "$D{view.Оценка}"};
+    table->previewRowCount = 4;
+    table->prepared = false;
+    const QString path = m_dir->filePath("appendix.zrrpt");
+    QVERIFY(page.saveToFile(path));
+    m_path = path;
+
+    makeWindow();
+    QStandardItemModel model(2, 2);
+    model.setHorizontalHeaderLabels({"Предмет", "Оценка"});
+    model.setItem(0, 0, new QStandardItem("Русский язык"));
+    model.setItem(0, 1, new QStandardItem("отлично"));
+    m_window->reportPage()->setReportVariable("fio", "Иванов Иван Иванович");
+    m_window->reportPage()->setReportVariable("birthdate", "01.09.2014");
+    m_window->reportPage()->addModel("view", &model);
+    m_window->resize(1600, 900);
+    action("actionDataManager")->setChecked(true);
+    m_window->dataManagerDock()->setFloating(false);
+    m_window->resizeDocks(
+            {m_window->dataManagerDock(), m_window->structureDock()}, {400, 400}, Qt::Horizontal);
+    select(m_window->reportPage()->fields.at(0));
+    QTest::qWait(100);
+    QVERIFY(m_window->grab().save(QDir(folder).filePath("designer.png")));
+    select(m_window->reportPage()->fields.last());
+    QTest::qWait(100);
+    QVERIFY(m_window->grab().save(QDir(folder).filePath("designer-table.png")));
+    m_window->reportPage()->clearDataManager();
 }
 
 ZR_TEST_MAIN(TestReportWindow)
