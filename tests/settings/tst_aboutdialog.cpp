@@ -15,6 +15,7 @@ class TestAboutDialog : public QObject
 private slots:
     void fileVersionString_data();
     void fileVersionString();
+    void loadedModuleByWindowsName();
     void titleForFileWithoutVersion();
     void dialogContent();
     void wrappedLabel_data();
@@ -66,6 +67,14 @@ void TestAboutDialog::fileVersionString()
         file.write("not a library");
     }
     QCOMPARE(AboutDialog::fileVersionString(path), version);
+}
+
+void TestAboutDialog::loadedModuleByWindowsName()
+{
+    const QString qtCore = PlatformLayer::loadedModulePath("Qt5Core.dll");
+    QVERIFY2(qtCore.contains("libQt5Core.so"), qPrintable(qtCore));
+    QCOMPARE(AboutDialog::fileVersionString("Qt5Core.dll"),
+             QString(QT_VERSION_STR).section('.', 0, 1));
 }
 
 void TestAboutDialog::titleForFileWithoutVersion()

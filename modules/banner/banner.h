@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QUrl>
+#include <QWidget>
+
+struct BannerItem;
+
+// A strip of clickable animated pictures listed by a file on our web server.
+// Pictures with a show time rotate at random; without network the built-in
+// picture is shown.
+class Banner : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr char builtInPicture[] = ":/icons/animated_banner.gif";
+    static constexpr char builtInLink[] = "https://zrsoftware.example/";
+    // Larger pictures are refused before decoding: a tiny file can announce a huge frame.
+    static constexpr int maxPictureSide = 4000;
+
+    explicit Banner(QWidget *parent = nullptr);
+    ~Banner() override;
+
+    static QUrl listUrl();
+
+    quint16 maxHeight() const { return m_maxHeight; }
+    quint8 visibleBannersCount() const { return m_visibleBannersCount; }
+    const QList<BannerItem *> &loadingItems() const { return m_items; }
+    const QList<BannerItem *> &queuedItems() const { return m_queue; }
+    const QList<BannerItem *> &visibleItems() const { return m_visible; }
+
+signals:
+    // After every change of the visible pictures.
+    void rearranged();
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    void onListLoaded(const QString &path);
+    void onListFailed();
+    bool parseList(const QString &path);
+    void applyHeight();
+    void addBuiltInBanner();
+    void fetchPicture(BannerItem *item);
+    void prepareItem(BannerItem *item);
+    void rearrange();
+    void onShowTimeEnded(BannerItem *item);
+
+    quint16 m_maxHeight = 100;
+    quint8 m_visibleBannersCount = 2;
+    QList<BannerItem *> m_items;
+    QList<BannerItem *> m_queue;
+    QList<BannerItem *> m_visible;
+};

@@ -1,0 +1,8 @@
+#include "banneritem.h"
+
+#include <QLabel>
+
+BannerItem::~BannerItem()
+{
+    delete label;
+}

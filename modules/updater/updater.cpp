@@ -1,0 +1,123 @@
+#include "updater.h"
+
+#include "app/appinfo.h"
+#include "app/debuglog.h"
+#include "modules/network/serveraddress.h"
+#include "modules/network/weblink.h"
+
+#include <QDomDocument>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <tuple>
+
+namespace {
+// A component that does not fit keeps its low 8 bits; one that is no number is 0.
+quint8 versionComponent(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.trimmed().toUInt(&ok);
+    return ok ? quint8(value & 0xFF) : 0;
+}
+} // namespace
+
+Updater::Updater(QObject *parent)
+    : QObject(parent)
+    , m_url(versionFileUrl())
+{
+    connect(&m_manager, &QNetworkAccessManager::finished, this, &Updater::fileDownloaded);
+    m_manager.get(QNetworkRequest(m_url));
+}
+
+QUrl Updater::versionFileUrl()
+{
+    return ServerAddress::resolve(QStringLiteral("po/last_version.xml"));
+}
+
+QString Updater::connectionErrorText()
+{
+    return QStringLiteral("Не удалось подключиться к серверу обновлений");
+}
+
+QString Updater::latestInstalledText()
+{
+    return QStringLiteral("Установлена последняя версия программы.");
+}
+
+void Updater::fileDownloaded(QNetworkReply *pReply)
+{
+    const QVariant status = pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (pReply->error() != QNetworkReply::NoError) {
+        ZR_LOG() << "update check:" << pReply->errorString();
+        emit updatingError(connectionErrorText());
+    } else if (status.isValid() && status.toInt() != 200) {
+        // A redirect is no version file; without following it we cannot reach one.
+        ZR_LOG() << "update check: HTTP status" << status.toInt();
+        emit updatingError(connectionErrorText());
+    } else {
+        m_data = pReply->readAll();
+        parse();
+    }
+    pReply->deleteLater();
+    deleteLater();
+}
+
+void Updater::parse()
+{
+    QDomDocument document;
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!document.setContent(m_data, &message, &line, &column)) {
+        ZR_LOG() << "Error: Parse error at line " << line << ", "
+                 << "column " << column << ":" << message << "Loading default config";
+        emit updatingError(QStringLiteral("Что-то пошло не так."));
+        return;
+    }
+    const QDomElement root = document.documentElement();
+    if (root.tagName() != QLatin1String("zr-versions")) {
+        ZR_LOG() << "Error: Not version info file";
+        emit updatingError(QStringLiteral("Что-то пошло не так..."));
+        return;
+    }
+
+    QString versionText;
+    const QString appName = QString::fromLatin1(AppInfo::applicationName);
+    for (QDomElement product = root.firstChildElement(); !product.isNull();
+         product = product.nextSiblingElement()) {
+        if (product.tagName() != appName)
+            continue;
+        for (QDomElement entry = product.firstChildElement(); !entry.isNull();
+             entry = entry.nextSiblingElement()) {
+            if (entry.tagName() == QLatin1String("lastVersion"))
+                versionText = entry.text();
+            else if (entry.tagName() == QLatin1String("downloadLink"))
+                m_downloadLink = entry.text().trimmed();
+        }
+    }
+
+    const QStringList parts = versionText.split('.');
+    if (parts.size() != 3) {
+        ZR_LOG() << "Error: version text" << versionText;
+        emit updatingError(QStringLiteral("Что-то пошло не так.."));
+        return;
+    }
+    m_major = versionComponent(parts.at(0));
+    m_minor = versionComponent(parts.at(1));
+    m_patch = versionComponent(parts.at(2));
+
+    const auto announced = std::make_tuple(m_major, m_minor, m_patch);
+    const auto own = std::make_tuple(quint8(AppInfo::versionMajor),
+                                     quint8(AppInfo::versionMinor),
+                                     quint8(AppInfo::versionPatch));
+    if (announced <= own) {
+        emit updatingError(latestInstalledText());
+        return;
+    }
+    // The link goes to the browser: only a web page may be offered.
+    if (!WebLink::isWebAddress(QUrl(m_downloadLink))) {
+        ZR_LOG() << "Error: download link is not a web address:" << m_downloadLink;
+        emit updatingError(QStringLiteral("Что-то пошло не так.."));
+        return;
+    }
+    emit updateIsReady(m_downloadLink);
+}
