@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class DocumentEditDialog;
+}
+
+// One row of PsDocuments: an issued certificate or, in template mode, a
+// document template whose values prefill new documents.
+class DocumentEditDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit DocumentEditDialog(QWidget *parent = nullptr);
+    ~DocumentEditDialog() override;
+
+    void loadDocument(int id);
+    void createFromTemplate(int templateId);
+    void setTemplateMode(bool t);
+    void setEditable(bool enabled);
+
+    int documentId() const { return docId; }
+    int sourceTemplateId() const { return templateId; }
+    bool templateMode() const { return isTemplate; }
+
+signals:
+    void documentsUpdated();
+    // type is a ReportList::ReportType, as in the documents table and the print engine.
+    void documentPrint(int type, int sqlDocId, bool printBackground);
+
+public slots:
+    void onFocusChanged(QWidget *old, QWidget *now);
+    void on_pushButtonSave_clicked();
+    void on_pushButtonCancel_clicked();
+    void on_pushButtonAdditonal_clicked();
+    void on_pushButtonPrint_clicked();
+    void on_pushButtonEdit_clicked();
+
+private slots:
+    void onReportTypeSelected(int type, bool printBackground);
+
+private:
+    // False when the row is not there.
+    bool fillFromRecord(int id);
+    void clearInputs();
+    // False when nothing was stored; docId is then left as it was.
+    bool insertDocument();
+    bool updateDocument();
+    void splitPastedName(const QString &text);
+    void openPrintDialog();
+
+    Ui::DocumentEditDialog *ui;
+    int docId = 0;
+    int templateId = 0;
+    bool isTemplate = false;
+    bool editable = false;
+    QString add1;
+    QString add2;
+    QString add3;
+    QString add4;
+    QString add5;
+};

@@ -1,0 +1,24 @@
+#include "lineedititemdelegate.h"
+
+#include <QLineEdit>
+
+LineEditItemDelegate::LineEditItemDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+{}
+
+QWidget *LineEditItemDelegate::createEditor(QWidget *parent,
+                                            const QStyleOptionViewItem &option,
+                                            const QModelIndex &index) const
+{
+    Q_UNUSED(option)
+    Q_UNUSED(index)
+    return new QLineEdit(parent);
+}
+
+void LineEditItemDelegate::updateEditorGeometry(QWidget *editor,
+                                                const QStyleOptionViewItem &option,
+                                                const QModelIndex &index) const
+{
+    Q_UNUSED(index)
+    editor->setGeometry(option.rect);
+}

@@ -1,0 +1,182 @@
+#include "selecttemplatedialog.h"
+#include "ui_selecttemplatedialog.h"
+
+#include "app/debuglog.h"
+#include "database/database.h"
+#include "settings/widgetgeometry.h"
+
+#include <QListWidgetItem>
+#include <QMessageBox>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <memory>
+
+SelectTemplateDialog::SelectTemplateDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::SelectTemplateDialog)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Создать документ"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowModality(Qt::ApplicationModal);
+
+    fillListWidget();
+    on_listWidget_currentRowChanged(-1);
+    restoreWidgetGeometry(this);
+}
+
+SelectTemplateDialog::~SelectTemplateDialog()
+{
+    saveWidgetGeometry(this);
+    delete ui;
+}
+
+void SelectTemplateDialog::fillListWidget()
+{
+    ui->listWidget->clear();
+    std::unique_ptr<QSqlQuery> query(Database::execQuery(
+            QStringLiteral("SELECT psId, fio1 FROM PsDocuments WHERE isTemplate=1;")));
+    while (query->next()) {
+        auto *item = new QListWidgetItem(query->value(1).toString(), ui->listWidget);
+        item->setData(Qt::UserRole, query->value(0).toInt());
+    }
+}
+
+int SelectTemplateDialog::currentTemplateId() const
+{
+    const QListWidgetItem *item = ui->listWidget->currentItem();
+    return item ? item->data(Qt::UserRole).toInt() : 0;
+}
+
+void SelectTemplateDialog::on_listWidget_currentRowChanged(int currentRow)
+{
+    const bool selected = currentRow >= 0;
+    ui->pushButtonCreateWithTemplate->setEnabled(selected);
+    ui->pushButtonEditTempl->setEnabled(selected);
+    ui->pushButtonDeleteTempl->setEnabled(selected);
+    ui->pushButtonCopyTempl->setEnabled(selected);
+    ui->pushButtonCreateEmpty->setEnabled(true);
+    ui->pushButtonNewTempl->setEnabled(true);
+}
+
+void SelectTemplateDialog::on_pushButtonCreateEmpty_clicked()
+{
+    emit psIdSelected(0);
+    hide();
+    deleteLater();
+}
+
+void SelectTemplateDialog::on_pushButtonCreateWithTemplate_clicked()
+{
+    if (!ui->listWidget->currentItem())
+        return;
+    emit psIdSelected(currentTemplateId());
+    hide();
+    deleteLater();
+}
+
+void SelectTemplateDialog::on_pushButtonNewTempl_clicked()
+{
+    emit newTemplate();
+}
+
+void SelectTemplateDialog::on_pushButtonEditTempl_clicked()
+{
+    if (ui->listWidget->currentItem())
+        emit editTemplate(currentTemplateId());
+}
+
+void SelectTemplateDialog::on_pushButtonDeleteTempl_clicked()
+{
+    const QListWidgetItem *item = ui->listWidget->currentItem();
+    if (!item)
+        return;
+    QMessageBox box(
+            QMessageBox::NoIcon,
+            QStringLiteral("Внимание!"),
+            QStringLiteral("Вы уверены, что хотите удалить шаблон \"%1\"?").arg(item->text()),
+            QMessageBox::Ok | QMessageBox::Cancel,
+            this);
+    if (box.exec() != QMessageBox::Ok)
+        return;
+    const int id = currentTemplateId();
+    // Both or neither, so no appendix rows are left without their template.
+    QSqlDatabase db = QSqlDatabase::database();
+    const bool inTransaction = db.transaction();
+    std::unique_ptr<QSqlQuery> row(
+            Database::execQuery(QStringLiteral("DELETE FROM PsDocuments WHERE psId = %1").arg(id)));
+    std::unique_ptr<QSqlQuery> details(Database::execQuery(
+            QStringLiteral("DELETE FROM PsDocumentDetails WHERE psId = %1").arg(id)));
+    const bool deleted = row->isActive() && details->isActive();
+    if (inTransaction) {
+        if (deleted)
+            db.commit();
+        else
+            db.rollback();
+    }
+    if (!deleted) {
+        QMessageBox failed(QMessageBox::Warning,
+                           QStringLiteral("Ошибка"),
+                           QStringLiteral("Не удалось удалить шаблон \"%1\".").arg(item->text()),
+                           QMessageBox::Ok,
+                           this);
+        failed.exec();
+    }
+    fillListWidget();
+    on_listWidget_currentRowChanged(-1);
+}
+
+int SelectTemplateDialog::copyTemplate(int id)
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    const bool inTransaction = db.transaction();
+    QSqlQuery copy;
+    copy.prepare(QStringLiteral(
+            "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
+            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)SELECT "
+            "isTemplate, birthDate, issueDate, number, regNumber, comment, editDate, 'КОПИЯ ' || "
+            "IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 FROM PsDocuments "
+            "WHERE psId = :psId;"));
+    copy.bindValue(QStringLiteral(":psId"), id);
+    int newId = 0;
+    if (Database::exec(copy) && copy.numRowsAffected() == 1)
+        newId = copy.lastInsertId().toInt();
+    if (newId > 0) {
+        QSqlQuery details;
+        details.prepare(QStringLiteral(
+                "INSERT INTO PsDocumentDetails (psId,disciplineName,disciplineRate)  SELECT      "
+                "                 :psId1,disciplineName,disciplineRate  FROM PsDocumentDetails "
+                "WHERE psId = :psId2;"));
+        details.bindValue(QStringLiteral(":psId1"), newId);
+        details.bindValue(QStringLiteral(":psId2"), id);
+        if (!Database::exec(details))
+            newId = 0;
+    }
+    if (inTransaction) {
+        if (newId > 0 && db.commit())
+            return newId;
+        db.rollback();
+        return 0;
+    }
+    return newId;
+}
+
+void SelectTemplateDialog::on_pushButtonCopyTempl_clicked()
+{
+    const QListWidgetItem *item = ui->listWidget->currentItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    if (copyTemplate(currentTemplateId()) < 1) {
+        QMessageBox failed(QMessageBox::Warning,
+                           QStringLiteral("Ошибка"),
+                           QStringLiteral("Не удалось создать копию шаблона \"%1\".").arg(name),
+                           QMessageBox::Ok,
+                           this);
+        failed.exec();
+    }
+    fillListWidget();
+    ui->listWidget->setCurrentRow(ui->listWidget->count() - 1);
+}

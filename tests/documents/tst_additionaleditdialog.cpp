@@ -1,0 +1,444 @@
+#include "documents/additionaleditdialog.h"
+#include "documents/comboboxitemdelegate.h"
+#include "documents/itemoperations.h"
+#include "editfixture.h"
+#include "modalanswerer.h"
+#include "testhome.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTableView>
+
+Q_DECLARE_METATYPE(QDialogButtonBox::StandardButton)
+
+class TestAdditionalEditDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensInViewState();
+    void addDiscipline_data();
+    void addDiscipline();
+    void deleteDiscipline_data();
+    void deleteDiscipline();
+    void deleteAll_data();
+    void deleteAll();
+    void move_data();
+    void move();
+    void refusedMoveKeepsBothRows_data();
+    void refusedMoveKeepsBothRows();
+    void swapRowsOutOfRange_data();
+    void swapRowsOutOfRange();
+    void gradeEditor_data();
+    void gradeEditor();
+    void gradeChoiceIsStoredAtOnce();
+    void saveStoresSections();
+    void closeDropsSectionsKeepsDisciplines();
+    void sectionsOfferEarlierValues();
+
+private:
+    AdditionalEditDialog *open(int psId, bool editable = true);
+    template<class T> T *child(const char *name)
+    {
+        T *found = m_dialog->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QTableView *table() { return child<QTableView>("tableView"); }
+    void selectRow(int row);
+    QString buttons();
+
+    EditFixture m_fixture;
+    std::unique_ptr<ModalAnswerer> m_modal;
+    QPointer<AdditionalEditDialog> m_dialog;
+    int m_doc = 0;
+    int m_other = 0;
+};
+
+void TestAdditionalEditDialog::init()
+{
+    m_fixture.start();
+    m_modal = std::make_unique<ModalAnswerer>();
+    EditFixture::Row row;
+    row.fio1 = "Иванов";
+    row.sections = QStringList{"курсы", "программы", "олимпиады", "мета", "личностные"};
+    m_doc = EditFixture::insertRow(row);
+    row.fio1 = "Петров";
+    m_other = EditFixture::insertRow(row);
+    EditFixture::insertDetail(m_other, "Чужая", "3");
+}
+
+void TestAdditionalEditDialog::cleanup()
+{
+    delete m_dialog.data();
+    m_fixture.stop();
+    const QStringList unexpected = m_modal->unexpected();
+    const int pending = m_modal->pending();
+    m_modal.reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join('|')));
+    QCOMPARE(pending, 0);
+}
+
+AdditionalEditDialog *TestAdditionalEditDialog::open(int psId, bool editable)
+{
+    m_dialog = new AdditionalEditDialog;
+    m_dialog->loadAppendix(psId);
+    if (editable)
+        m_dialog->on_pushButtonEditForm_clicked();
+    return m_dialog;
+}
+
+void TestAdditionalEditDialog::selectRow(int row)
+{
+    const QModelIndex index = table()->model()->index(row, 2);
+    table()->setCurrentIndex(index);
+    m_dialog->onRowActivated(index);
+}
+
+// Enabled row buttons as letters: D(elete), U(p), d(own).
+QString TestAdditionalEditDialog::buttons()
+{
+    QString state;
+    if (child<QPushButton>("pushButtonDelete")->isEnabled())
+        state += 'D';
+    if (child<QPushButton>("pushButtonUp")->isEnabled())
+        state += 'U';
+    if (child<QPushButton>("pushButtonDown")->isEnabled())
+        state += 'd';
+    return state;
+}
+
+void TestAdditionalEditDialog::opensInViewState()
+{
+    EditFixture::insertDetail(m_doc, "Русский язык", "5");
+    open(m_doc, false);
+    QCOMPARE(m_dialog->windowTitle(), QString("Приложение к документу"));
+    QVERIFY(!child<QWidget>("widgetView")->isEnabled());
+    QVERIFY(!child<QWidget>("groupBoxNewDiscp")->isEnabled());
+    QVERIFY(!child<QPlainTextEdit>("plainTextEditAdd_1")->isEnabled());
+    QVERIFY(child<QPushButton>("pushButtonSave_2")->isHidden());
+    QVERIFY(!child<QPushButton>("pushButtonEditForm")->isHidden());
+    QCOMPARE(table()->model()->rowCount(), 1);
+    QCOMPARE(table()->model()->data(table()->model()->index(0, 2)).toString(),
+             QString("Русский язык"));
+    QVERIFY(table()->isColumnHidden(0) && table()->isColumnHidden(1));
+    QCOMPARE(buttons(), QString());
+}
+
+void TestAdditionalEditDialog::addDiscipline_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("surrounding and doubled blanks are simplified")
+            << "  Русский   язык  " << -1 << QStringList{"Русский язык:Освоено"};
+    QTest::newRow("untouched grade is Освоено") << "Музыка" << -1 << QStringList{"Музыка:Освоено"};
+    QTest::newRow("chosen grade is stored") << "Математика" << 4 << QStringList{"Математика:5"};
+    QTest::newRow("blank name adds nothing") << "   " << 2 << QStringList{};
+}
+
+void TestAdditionalEditDialog::addDiscipline()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, grade);
+    QFETCH(QStringList, expected);
+
+    open(m_doc);
+    QSignalSpy updated(m_dialog.data(), &AdditionalEditDialog::groupsUpdated);
+    auto *name = child<QComboBox>("comboBoxDiscipline");
+    auto *rate = child<QComboBox>("comboBoxRate");
+    name->setEditText(typed);
+    if (grade >= 0)
+        rate->setCurrentIndex(grade);
+    m_dialog->on_pushButtonAddDisp_clicked();
+
+    QCOMPARE(EditFixture::appendix(m_doc), expected);
+    QCOMPARE(EditFixture::appendix(m_other), QStringList{"Чужая:3"});
+    QCOMPARE(updated.count(), expected.size());
+    if (expected.isEmpty())
+        return;
+    QCOMPARE(name->currentText(), QString());
+    QCOMPARE(rate->currentText(), QString("Освоено"));
+    QCOMPARE(table()->currentIndex().row(), 0);
+    QVERIFY(qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(0, 3))));
+}
+
+void TestAdditionalEditDialog::deleteDiscipline_data()
+{
+    QTest::addColumn<QDialogButtonBox::StandardButton>("answer");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("OK deletes the selected row")
+            << QDialogButtonBox::Ok << QStringList{"Первая:5", "Третья:3"};
+    QTest::newRow("Cancel keeps every row")
+            << QDialogButtonBox::Cancel << QStringList{"Первая:5", "Вторая:4", "Третья:3"};
+}
+
+void TestAdditionalEditDialog::deleteDiscipline()
+{
+    QFETCH(QDialogButtonBox::StandardButton, answer);
+    QFETCH(QStringList, expected);
+
+    EditFixture::insertDetail(m_doc, "Первая", "5");
+    EditFixture::insertDetail(m_doc, "Вторая", "4");
+    EditFixture::insertDetail(m_doc, "Третья", "3");
+    open(m_doc);
+    QSignalSpy updated(m_dialog.data(), &AdditionalEditDialog::groupsUpdated);
+    selectRow(1);
+    m_modal->expectButton(
+            "Внимание!", "Вы уверены, что хотите удалить выделенную дисциплину?", answer);
+    m_dialog->on_pushButtonDelete_clicked();
+
+    QCOMPARE(EditFixture::appendix(m_doc), expected);
+    QCOMPARE(updated.count(), answer == QDialogButtonBox::Ok ? 1 : 0);
+    if (answer == QDialogButtonBox::Ok) {
+        QCOMPARE(table()->model()->rowCount(), 2);
+        QCOMPARE(buttons(), QString());
+    }
+}
+
+void TestAdditionalEditDialog::deleteAll_data()
+{
+    QTest::addColumn<QDialogButtonBox::StandardButton>("answer");
+    QTest::addColumn<int>("left");
+
+    QTest::newRow("OK empties this appendix only") << QDialogButtonBox::Ok << 0;
+    QTest::newRow("Cancel keeps it") << QDialogButtonBox::Cancel << 300;
+}
+
+void TestAdditionalEditDialog::deleteAll()
+{
+    QFETCH(QDialogButtonBox::StandardButton, answer);
+    QFETCH(int, left);
+
+    // More rows than the model fetches at once.
+    QVERIFY(EditFixture::exec("BEGIN"));
+    for (int i = 0; i < 300; ++i)
+        EditFixture::insertDetail(m_doc, QString("Предмет %1").arg(i), "4");
+    QVERIFY(EditFixture::exec("COMMIT"));
+    open(m_doc);
+    QCOMPARE(table()->model()->rowCount(), 300);
+    m_modal->expectButton(
+            "Внимание!", "Вы уверены, что точно хотите удалить ВСЕ дисциплины?", answer);
+    m_dialog->on_pushButtonDeleteAll_clicked();
+
+    QCOMPARE(EditFixture::appendix(m_doc).size(), left);
+    QCOMPARE(table()->model()->rowCount(), left);
+    QCOMPARE(EditFixture::appendix(m_other), QStringList{"Чужая:3"});
+}
+
+void TestAdditionalEditDialog::move_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("moves");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("currentRow");
+    QTest::addColumn<QString>("buttonState");
+
+    const QStringList start{"А:5", "Б:4", "В:Освоено"};
+    QTest::newRow("middle row up")
+            << 1 << "u" << QStringList{"Б:4", "А:5", "В:Освоено"} << 0 << "Dd";
+    QTest::newRow("middle row down")
+            << 1 << "d" << QStringList{"А:5", "В:Освоено", "Б:4"} << 2 << "DU";
+    QTest::newRow("last row up twice")
+            << 2 << "uu" << QStringList{"В:Освоено", "А:5", "Б:4"} << 0 << "Dd";
+    QTest::newRow("first row up changes nothing") << 0 << "u" << start << 0 << "Dd";
+    QTest::newRow("last row down changes nothing") << 2 << "d" << start << 2 << "DU";
+    QTest::newRow("down then up restores the order") << 0 << "du" << start << 0 << "Dd";
+}
+
+void TestAdditionalEditDialog::move()
+{
+    QFETCH(int, row);
+    QFETCH(QString, moves);
+    QFETCH(QStringList, expected);
+    QFETCH(int, currentRow);
+    QFETCH(QString, buttonState);
+
+    const int first = EditFixture::insertDetail(m_doc, "А", "5");
+    EditFixture::insertDetail(m_doc, "Б", "4");
+    EditFixture::insertDetail(m_doc, "В", "Освоено");
+    open(m_doc);
+    selectRow(row);
+    for (const QChar move : moves) {
+        if (move == 'u')
+            m_dialog->on_pushButtonUp_clicked();
+        else
+            m_dialog->on_pushButtonDown_clicked();
+    }
+
+    QCOMPARE(EditFixture::appendix(m_doc), expected);
+    // Names and grades move; the row ids, which give the print order, stay.
+    QCOMPARE(EditFixture::scalar(
+                     QString("SELECT MIN(psDetId) FROM PsDocumentDetails WHERE psId = %1")
+                             .arg(m_doc))
+                     .toInt(),
+             first);
+    QCOMPARE(table()->currentIndex().row(), currentRow);
+    QCOMPARE(buttons(), buttonState);
+    for (int r = 0; r < 3; ++r)
+        QVERIFY(qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(r, 3))));
+}
+
+void TestAdditionalEditDialog::refusedMoveKeepsBothRows_data()
+{
+    QTest::addColumn<int>("refusedRow");
+
+    QTest::newRow("first written row refused") << 0;
+    QTest::newRow("second written row refused") << 1;
+}
+
+void TestAdditionalEditDialog::refusedMoveKeepsBothRows()
+{
+    QFETCH(int, refusedRow);
+
+    const int ids[] = {EditFixture::insertDetail(m_doc, "А", "5"),
+                       EditFixture::insertDetail(m_doc, "Б", "4")};
+    QVERIFY(EditFixture::exec(QString("CREATE TRIGGER refuse BEFORE UPDATE ON PsDocumentDetails "
+                                      "WHEN OLD.psDetId = %1 BEGIN SELECT RAISE(ABORT, "
+                                      "'refused'); END")
+                                      .arg(ids[refusedRow])));
+    open(m_doc);
+    selectRow(1);
+    m_modal->expectButton("Ошибка", "порядок не изменён", QDialogButtonBox::Ok);
+    m_dialog->on_pushButtonUp_clicked();
+
+    QCOMPARE(EditFixture::appendix(m_doc), QStringList({"А:5", "Б:4"}));
+    QCOMPARE(table()->model()->data(table()->model()->index(0, 2)).toString(), QString("А"));
+    QCOMPARE(table()->model()->data(table()->model()->index(1, 2)).toString(), QString("Б"));
+}
+
+void TestAdditionalEditDialog::swapRowsOutOfRange_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("swapped");
+    QTest::addColumn<QString>("firstColumn");
+
+    QTest::newRow("both rows inside") << 0 << 1 << true << "b";
+    QTest::newRow("row above the first") << 0 << -1 << false << "a";
+    QTest::newRow("row below the last") << 1 << 2 << false << "a";
+}
+
+void TestAdditionalEditDialog::swapRowsOutOfRange()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, swapped);
+    QFETCH(QString, firstColumn);
+
+    QStandardItemModel model(2, 2);
+    model.setData(model.index(0, 0), "id0");
+    model.setData(model.index(0, 1), "a");
+    model.setData(model.index(1, 0), "id1");
+    model.setData(model.index(1, 1), "b");
+    QCOMPARE(swapRows(&model, a, b, 1), swapped);
+    QCOMPARE(model.data(model.index(0, 1)).toString(), firstColumn);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QString("id0"));
+}
+
+void TestAdditionalEditDialog::gradeEditor_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("digit grade") << "4"
+                                 << "4";
+    QTest::newRow("mastered") << "Освоено"
+                              << "Освоено";
+    QTest::newRow("empty grade") << ""
+                                 << "";
+    QTest::newRow("word not among the items shows the empty item") << "Отлично"
+                                                                   << "";
+    QTest::newRow("other case is not the same item") << "освоено"
+                                                     << "";
+}
+
+void TestAdditionalEditDialog::gradeEditor()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+
+    EditFixture::insertDetail(m_doc, "Русский язык", stored);
+    open(m_doc);
+    auto *editor = qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(0, 3)));
+    QVERIFY(editor);
+    QCOMPARE(editor->count(), 6);
+    QCOMPARE(editor->currentText(), shown);
+    // Showing the editor never rewrites what is stored.
+    QCOMPARE(EditFixture::appendix(m_doc), QStringList{"Русский язык:" + stored});
+}
+
+void TestAdditionalEditDialog::gradeChoiceIsStoredAtOnce()
+{
+    EditFixture::insertDetail(m_doc, "Русский язык", "Отлично");
+    open(m_doc);
+    auto *editor = qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(0, 3)));
+    QVERIFY(editor);
+    const int three = editor->findText("3");
+    editor->setCurrentIndex(three);
+    emit editor->activated(three);
+    QCOMPARE(EditFixture::appendix(m_doc), QStringList{"Русский язык:3"});
+}
+
+void TestAdditionalEditDialog::saveStoresSections()
+{
+    open(m_doc);
+    child<QPlainTextEdit>("plainTextEditAdd_1")->setPlainText("кружок\nшахматы");
+    child<QComboBox>("comboBoxAdd_5")->setEditText("ответственный");
+    m_dialog->on_pushButtonSave_2_clicked();
+
+    QCOMPARE(EditFixture::scalar(QString("SELECT add1 || '|' || add2 || '|' || add5 FROM "
+                                         "PsDocuments WHERE psId = %1")
+                                         .arg(m_doc)),
+             QString("кружок\nшахматы|программы|ответственный"));
+    QVERIFY(child<QPushButton>("pushButtonSave_2")->isHidden());
+    QVERIFY(!child<QWidget>("widgetView")->isEnabled());
+}
+
+void TestAdditionalEditDialog::closeDropsSectionsKeepsDisciplines()
+{
+    open(m_doc);
+    child<QPlainTextEdit>("plainTextEditAdd_2")->setPlainText("не сохранять");
+    child<QComboBox>("comboBoxDiscipline")->setEditText("Технология");
+    m_dialog->on_pushButtonAddDisp_clicked();
+    m_dialog->on_pushButtonCancel_2_clicked();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QVERIFY(m_dialog.isNull());
+    QCOMPARE(
+            EditFixture::scalar(QString("SELECT add2 FROM PsDocuments WHERE psId = %1").arg(m_doc)),
+            QString("программы"));
+    QCOMPARE(EditFixture::appendix(m_doc), QStringList{"Технология:Освоено"});
+}
+
+void TestAdditionalEditDialog::sectionsOfferEarlierValues()
+{
+    EditFixture::Row row;
+    row.sections = QStringList{"", "", "редкое", "", ""};
+    EditFixture::insertRow(row);
+    row.sections = QStringList{"", "", " частое ", "", ""};
+    for (int i = 0; i < 3; ++i)
+        EditFixture::insertRow(row);
+    open(m_doc, false);
+
+    auto *combo = child<QComboBox>("comboBoxAdd_3");
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QCOMPARE(items, QStringList({"частое", "олимпиады", "редкое"}));
+    QCOMPARE(combo->currentText(), QString("олимпиады"));
+    QVERIFY(combo->isEditable());
+}
+
+ZR_TEST_MAIN(TestAdditionalEditDialog)
+#include "tst_additionaleditdialog.moc"

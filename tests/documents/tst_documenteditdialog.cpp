@@ -1,0 +1,472 @@
+#include "documents/additionaleditdialog.h"
+#include "documents/documenteditdialog.h"
+#include "editfixture.h"
+#include "modalanswerer.h"
+#include "testhome.h"
+
+#include <QClipboard>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTextDocumentFragment>
+
+class TestDocumentEditDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void nameSplitting_data();
+    void nameSplitting();
+    void openingStates_data();
+    void openingStates();
+    void documentFromTemplate();
+    void emptyDocumentGetsNoAppendix();
+    void templateIsSavedAsTemplate();
+    void saveUpdatesChangeDate();
+    void failedInsert_data();
+    void failedInsert();
+    void updateOfVanishedRowIsReported();
+    void printRequestCarriesDocument();
+    void hintFollowsFocus_data();
+    void hintFollowsFocus();
+    void closeReleasesDialog();
+
+private:
+    DocumentEditDialog *open();
+    template<class T> T *child(const char *name)
+    {
+        T *found = m_dialog->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QString text(const char *lineEdit) { return child<QLineEdit>(lineEdit)->text(); }
+    bool shown(const char *button) { return !child<QPushButton>(button)->isHidden(); }
+
+    EditFixture m_fixture;
+    // Answers the expected message boxes and rejects any other, so no test can hang.
+    std::unique_ptr<ModalAnswerer> m_modal;
+    QPointer<DocumentEditDialog> m_dialog;
+};
+
+void TestDocumentEditDialog::init()
+{
+    m_fixture.start();
+    m_modal = std::make_unique<ModalAnswerer>();
+    QApplication::clipboard()->clear();
+}
+
+void TestDocumentEditDialog::cleanup()
+{
+    delete m_dialog.data();
+    m_fixture.stop();
+    const QStringList unexpected = m_modal->unexpected();
+    const int pending = m_modal->pending();
+    m_modal.reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join('|')));
+    QCOMPARE(pending, 0);
+}
+
+DocumentEditDialog *TestDocumentEditDialog::open()
+{
+    m_dialog = new DocumentEditDialog;
+    return m_dialog;
+}
+
+void TestDocumentEditDialog::nameSplitting_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<QString>("firstNameBefore");
+    QTest::addColumn<QString>("patronymicBefore");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("pasted three words with extra blanks fill all three fields")
+            << "Иванова  Мария   Петровна "
+            << "Иванова  Мария   Петровна " << false << ""
+            << "" << QStringList{"Иванова", "Мария", "Петровна"};
+    QTest::newRow("pasted four words keep the first two as the surname")
+            << "Салтыкова Щедрина Анна Ивановна"
+            << "Салтыкова Щедрина Анна Ивановна" << false << ""
+            << "" << QStringList{"Салтыкова Щедрина", "Анна", "Ивановна"};
+    QTest::newRow("pasted two words give surname and first name")
+            << "Петров Иван"
+            << "Петров Иван" << false << ""
+            << "" << QStringList{"Петров", "Иван", ""};
+    QTest::newRow("pasted single word loses its blanks") << "  Петров  "
+                                                         << "  Петров  " << false << ""
+                                                         << "" << QStringList{"Петров", "", ""};
+    QTest::newRow("typed text equal to the clipboard is split")
+            << "Петров Иван Ильич"
+            << "Петров Иван Ильич" << true << ""
+            << "" << QStringList{"Петров", "Иван", "Ильич"};
+    QTest::newRow("typed text other than the clipboard stays whole")
+            << "Петров Иван Ильич"
+            << "Сидоров Пётр Ильич" << true << ""
+            << "" << QStringList{"Сидоров Пётр Ильич", "", ""};
+    QTest::newRow("pasting while the first name is filled never splits")
+            << "Иванова Анна Петровна"
+            << "Иванова Анна Петровна" << false << "Мария"
+            << "" << QStringList{"Иванова Анна Петровна", "Мария", ""};
+    QTest::newRow("pasting while the patronymic is filled never splits")
+            << "Иванова Анна Петровна"
+            << "Иванова Анна Петровна" << false << ""
+            << "Сергеевна" << QStringList{"Иванова Анна Петровна", "", "Сергеевна"};
+}
+
+void TestDocumentEditDialog::nameSplitting()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, entered);
+    QFETCH(bool, typed);
+    QFETCH(QString, firstNameBefore);
+    QFETCH(QString, patronymicBefore);
+    QFETCH(QStringList, expected);
+
+    open()->createFromTemplate(0);
+    child<QLineEdit>("lineEditFio_2")->setText(firstNameBefore);
+    child<QLineEdit>("lineEditFio_3")->setText(patronymicBefore);
+    QApplication::clipboard()->setText(clipboard);
+    QLineEdit *surname = child<QLineEdit>("lineEditFio_1");
+    if (typed) {
+        // QTest::keyClicks knows ASCII only; these are the events a keyboard sends.
+        for (const QChar ch : entered) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(surname, &press);
+        }
+    } else
+        surname->paste();
+
+    QCOMPARE(QStringList({text("lineEditFio_1"), text("lineEditFio_2"), text("lineEditFio_3")}),
+             expected);
+}
+
+void TestDocumentEditDialog::openingStates_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<bool>("print");
+    QTest::addColumn<bool>("appendix");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("nameTitle");
+
+    QTest::newRow("stored document opens for viewing with Print")
+            << "document" << false << true << true << "Выдача документа"
+            << "Фамилия";
+    QTest::newRow("new document opens editable without appendix")
+            << "new document" << true << false << false << "Выдача документа"
+            << "Фамилия";
+    QTest::newRow("stored template opens for viewing without Print")
+            << "template" << false << false << true << "Реактирование шаблона"
+            << "Название шаблона";
+    QTest::newRow("new template opens editable without Print")
+            << "new template" << true << false << false << "Реактирование шаблона"
+            << "Название шаблона";
+}
+
+void TestDocumentEditDialog::openingStates()
+{
+    QFETCH(QString, request);
+    QFETCH(bool, editable);
+    QFETCH(bool, print);
+    QFETCH(bool, appendix);
+    QFETCH(QString, title);
+    QFETCH(QString, nameTitle);
+
+    EditFixture::Row row;
+    row.fio1 = "Иванов";
+    const int id = EditFixture::insertRow(row);
+    DocumentEditDialog *dialog = open();
+    if (request == "document") {
+        dialog->loadDocument(id);
+    } else if (request == "new document") {
+        dialog->createFromTemplate(0);
+    } else if (request == "template") {
+        dialog->loadDocument(id);
+        dialog->setTemplateMode(true);
+    } else {
+        dialog->loadDocument(-1);
+        dialog->setTemplateMode(true);
+    }
+
+    QCOMPARE(dialog->windowTitle(), title);
+    QCOMPARE(child<QGroupBox>("groupBoxFio1")->title(), nameTitle);
+    QCOMPARE(child<QGroupBox>("groupBoxFio2")->isHidden(), dialog->templateMode());
+    QCOMPARE(child<QGroupBox>("groupBoxFio3")->isHidden(), dialog->templateMode());
+    QCOMPARE(shown("pushButtonSave"), editable);
+    QCOMPARE(shown("pushButtonEdit"), !editable);
+    QCOMPARE(shown("pushButtonPrint"), print);
+    QCOMPARE(child<QPushButton>("pushButtonAdditonal")->isEnabled(), appendix);
+    QCOMPARE(child<QLineEdit>("lineEditFio_1")->isEnabled(), editable);
+    QCOMPARE(child<QPlainTextEdit>("plainTextEditDecision")->isEnabled(), editable);
+    QVERIFY(!child<QLineEdit>("lineEditDate")->isEnabled());
+    QVERIFY(child<QLineEdit>("lineEditDate")->isReadOnly());
+
+    // Edit never brings Print to a template.
+    dialog->on_pushButtonEdit_clicked();
+    QVERIFY(shown("pushButtonSave"));
+    QVERIFY(!shown("pushButtonPrint"));
+}
+
+void TestDocumentEditDialog::documentFromTemplate()
+{
+    EditFixture::Row tpl;
+    tpl.isTemplate = 1;
+    tpl.fio1 = "Основной";
+    tpl.fio2 = "лишнее";
+    tpl.number = "77 АА";
+    tpl.regNumber = "R-15";
+    tpl.birthDate = "2013-02-03";
+    tpl.issueDate = "2024-05-25";
+    tpl.decision = "Освоил программу";
+    tpl.sections = QStringList{"курсы", "программы", "олимпиады", "мета", "личностные"};
+    const int templateId = EditFixture::insertRow(tpl);
+    EditFixture::insertDetail(templateId, "Русский язык", "5");
+    EditFixture::insertDetail(templateId, "Математика", "Освоено");
+
+    DocumentEditDialog *dialog = open();
+    QSignalSpy updated(dialog, &DocumentEditDialog::documentsUpdated);
+    dialog->createFromTemplate(templateId);
+
+    QCOMPARE(text("lineEditFio_1"), QString());
+    QCOMPARE(text("lineEditFio_2"), QString());
+    QCOMPARE(text("lineEditFio_3"), QString());
+    QCOMPARE(text("lineEditNumber"), QString("77 АА"));
+    QCOMPARE(text("lineEditRegNumber"), QString("R-15"));
+    QCOMPARE(child<QDateEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
+    QCOMPARE(child<QDateEdit>("dateEditIssue")->date(), QDate(2024, 5, 25));
+    QCOMPARE(child<QPlainTextEdit>("plainTextEditDecision")->toPlainText(),
+             QString("Освоил программу"));
+    QCOMPARE(dialog->documentId(), 0);
+    QVERIFY(!child<QPushButton>("pushButtonAdditonal")->isEnabled());
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 1);
+
+    child<QLineEdit>("lineEditFio_1")->setText("Смирнова");
+    child<QLineEdit>("lineEditFio_2")->setText("Ольга");
+    dialog->on_pushButtonSave_clicked();
+
+    const int id = dialog->documentId();
+    QVERIFY(id > templateId);
+    QCOMPARE(updated.count(), 1);
+    QVERIFY(child<QPushButton>("pushButtonAdditonal")->isEnabled());
+    QVERIFY(shown("pushButtonEdit"));
+    QCOMPARE(EditFixture::scalar(QString("SELECT isTemplate || '|' || fio1 || '|' || fio2 || '|' "
+                                         "|| number || '|' || birthDate || '|' || issueDate || "
+                                         "'|' || add1 || add2 || add3 || add4 || add5 FROM "
+                                         "PsDocuments WHERE psId = %1")
+                                         .arg(id)),
+             QString("0|Смирнова|Ольга|77 АА|2013-02-03|2024-05-25|"
+                     "курсыпрограммыолимпиадыметаличностные"));
+    QCOMPARE(EditFixture::appendix(id), QStringList({"Русский язык:5", "Математика:Освоено"}));
+    QCOMPARE(EditFixture::appendix(templateId), EditFixture::appendix(id));
+}
+
+void TestDocumentEditDialog::emptyDocumentGetsNoAppendix()
+{
+    const int other = EditFixture::insertRow({});
+    EditFixture::insertDetail(other, "Чужая", "3");
+
+    DocumentEditDialog *dialog = open();
+    dialog->createFromTemplate(0);
+    QCOMPARE(child<QDateEdit>("dateEditIssue")->date(), QDate::currentDate());
+    child<QLineEdit>("lineEditFio_1")->setText("Новиков");
+    dialog->on_pushButtonSave_clicked();
+
+    const int id = dialog->documentId();
+    QVERIFY(id > other);
+    QVERIFY(EditFixture::appendix(id).isEmpty());
+    QCOMPARE(EditFixture::scalar(QString("SELECT IFNULL(add1, 'null') FROM PsDocuments WHERE "
+                                         "psId = %1")
+                                         .arg(id)),
+             QString("null"));
+    QCOMPARE(EditFixture::scalar(
+                     QString("SELECT issueDate FROM PsDocuments WHERE psId = %1").arg(id)),
+             QDate::currentDate().toString("yyyy-MM-dd"));
+}
+
+void TestDocumentEditDialog::templateIsSavedAsTemplate()
+{
+    DocumentEditDialog *dialog = open();
+    dialog->loadDocument(-1);
+    dialog->setTemplateMode(true);
+    // A template's name is free text; pasting it must not spread it over hidden fields.
+    QApplication::clipboard()->setText("Девочки 2024 года");
+    child<QLineEdit>("lineEditFio_1")->paste();
+    QCOMPARE(text("lineEditFio_1"), QString("Девочки 2024 года"));
+    dialog->on_pushButtonSave_clicked();
+
+    const int id = dialog->documentId();
+    QVERIFY(id > 0);
+    QCOMPARE(EditFixture::scalar(
+                     QString("SELECT isTemplate || '|' || fio1 || '|' || IFNULL(fio2, 'null') "
+                             "FROM PsDocuments WHERE psId = %1")
+                             .arg(id)),
+             QString("1|Девочки 2024 года|"));
+    QVERIFY(shown("pushButtonEdit"));
+    QVERIFY(!shown("pushButtonPrint"));
+    QCOMPARE(EditFixture::count("SELECT * FROM viewPsDocuments"), 0);
+}
+
+void TestDocumentEditDialog::saveUpdatesChangeDate()
+{
+    EditFixture::Row row;
+    row.fio1 = "Иванов";
+    row.number = "1";
+    row.editDate = "2001-01-01 00:00:00";
+    const int id = EditFixture::insertRow(row);
+
+    DocumentEditDialog *dialog = open();
+    dialog->loadDocument(id);
+    QCOMPARE(text("lineEditDate"), QString("2001-01-01 00:00:00"));
+    dialog->on_pushButtonEdit_clicked();
+    child<QLineEdit>("lineEditNumber")->setText("  2 ");
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    dialog->on_pushButtonSave_clicked();
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+    const QString stored = EditFixture::scalar(
+            QString("SELECT editDate FROM PsDocuments WHERE psId = %1").arg(id));
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")
+                     .match(stored)
+                     .hasMatch(),
+             qPrintable(stored));
+    const QDateTime saved = QDateTime::fromString(stored, "yyyy-MM-dd hh:mm:ss");
+    QVERIFY(saved >= before.addMSecs(-before.time().msec()) && saved <= after);
+    QCOMPARE(text("lineEditDate"), stored);
+    QCOMPARE(EditFixture::scalar(QString("SELECT number FROM PsDocuments WHERE psId = %1").arg(id)),
+             QString("  2 "));
+    QVERIFY(!shown("pushButtonSave"));
+    QCOMPARE(dialog->documentId(), id);
+}
+
+void TestDocumentEditDialog::failedInsert_data()
+{
+    QTest::addColumn<QString>("trigger");
+
+    QTest::newRow("document row refused") << "CREATE TRIGGER refuse BEFORE INSERT ON PsDocuments "
+                                             "BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    QTest::newRow("appendix copy refused after the row was written")
+            << "CREATE TRIGGER refuse BEFORE INSERT ON PsDocumentDetails "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END";
+}
+
+void TestDocumentEditDialog::failedInsert()
+{
+    QFETCH(QString, trigger);
+
+    EditFixture::Row tpl;
+    tpl.isTemplate = 1;
+    tpl.fio1 = "Основной";
+    tpl.sections = QStringList{"a", "b", "c", "d", "e"};
+    const int templateId = EditFixture::insertRow(tpl);
+    EditFixture::insertDetail(templateId, "Русский язык", "5");
+    QVERIFY(EditFixture::exec(trigger));
+
+    DocumentEditDialog *dialog = open();
+    QSignalSpy updated(dialog, &DocumentEditDialog::documentsUpdated);
+    dialog->createFromTemplate(templateId);
+    child<QLineEdit>("lineEditFio_1")->setText("Смирнова");
+    m_modal->expectButton("Ошибка", "Документ не сохранён.", QDialogButtonBox::Ok);
+    dialog->on_pushButtonSave_clicked();
+    QCOMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(updated.count(), 0);
+    QCOMPARE(dialog->documentId(), 0);
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 1);
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocumentDetails"), 1);
+    QCOMPARE(text("lineEditFio_1"), QString("Смирнова"));
+    QVERIFY(shown("pushButtonSave"));
+    QVERIFY(!child<QPushButton>("pushButtonAdditonal")->isEnabled());
+
+    // Once the obstacle is gone the same input is saved whole.
+    QVERIFY(EditFixture::exec("DROP TRIGGER refuse"));
+    dialog->on_pushButtonSave_clicked();
+    QVERIFY(dialog->documentId() > templateId);
+    QCOMPARE(EditFixture::appendix(dialog->documentId()), QStringList{"Русский язык:5"});
+}
+
+void TestDocumentEditDialog::updateOfVanishedRowIsReported()
+{
+    EditFixture::Row row;
+    row.fio1 = "Иванов";
+    const int id = EditFixture::insertRow(row);
+    DocumentEditDialog *dialog = open();
+    dialog->loadDocument(id);
+    dialog->on_pushButtonEdit_clicked();
+    child<QLineEdit>("lineEditFio_2")->setText("Пётр");
+    QVERIFY(EditFixture::exec(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(id)));
+
+    m_modal->expectButton("Ошибка", "Документ не сохранён.", QDialogButtonBox::Ok);
+    dialog->on_pushButtonSave_clicked();
+    QCOMPARE(m_modal->pending(), 0);
+    QCOMPARE(text("lineEditFio_2"), QString("Пётр"));
+    QVERIFY(shown("pushButtonSave"));
+}
+
+void TestDocumentEditDialog::printRequestCarriesDocument()
+{
+    const int id = EditFixture::insertRow({});
+    DocumentEditDialog *dialog = open();
+    dialog->loadDocument(id);
+    QSignalSpy print(dialog, &DocumentEditDialog::documentPrint);
+    QVERIFY(QMetaObject::invokeMethod(
+            dialog, "onReportTypeSelected", Q_ARG(int, 304), Q_ARG(bool, true)));
+    QCOMPARE(print.count(), 1);
+    QCOMPARE(print.first(), QVariantList({304, id, true}));
+}
+
+void TestDocumentEditDialog::hintFollowsFocus_data()
+{
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QString>("hint");
+
+    const QString number = "Номер документа, который выдаётся студенту";
+    QTest::newRow("number shows its own text") << "lineEditNumber" << number;
+    QTest::newRow("registration number shares it") << "lineEditRegNumber" << number;
+    QTest::newRow("date shows the date text")
+            << "dateEditBirth"
+            << "Дата выдачи документа, которася выводится на бланке документа";
+    QTest::newRow("surname falls back to the dialog")
+            << "lineEditFio_1"
+            << "Диалог оформления выдачи документа студенту";
+    QTest::newRow("a widget of another window changes nothing") << ""
+                                                                << "";
+}
+
+void TestDocumentEditDialog::hintFollowsFocus()
+{
+    QFETCH(QString, focused);
+    QFETCH(QString, hint);
+
+    DocumentEditDialog *dialog = open();
+    QWidget outside;
+    QWidget *now = focused.isEmpty() ? &outside : dialog->findChild<QWidget *>(focused);
+    QVERIFY(now);
+    dialog->onFocusChanged(nullptr, now);
+    QCOMPARE(QTextDocumentFragment::fromHtml(child<QLabel>("labelHelp")->text()).toPlainText(),
+             hint);
+}
+
+void TestDocumentEditDialog::closeReleasesDialog()
+{
+    DocumentEditDialog *dialog = open();
+    dialog->createFromTemplate(0);
+    child<QLineEdit>("lineEditFio_1")->setText("Несохранённый");
+    dialog->on_pushButtonCancel_clicked();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_dialog.isNull());
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 0);
+}
+
+ZR_TEST_MAIN(TestDocumentEditDialog)
+#include "tst_documenteditdialog.moc"
