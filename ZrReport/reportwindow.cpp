@@ -172,7 +172,7 @@ void ReportWindow::createProjectWidget()
 {
     disconnectAll();
     if (!m_reportPage)
-        m_reportPage = new ReportPage();
+        m_reportPage = new ReportPage(this);
     ReportPage *page = m_reportPage.data();
 
     auto *widget = new ProjectViewWidget(page, this);
@@ -238,7 +238,7 @@ bool ReportWindow::openFile(const QString &path)
     writeSettings();
     m_fileName = path;
     delete m_reportPage.data();
-    m_reportPage = new ReportPage();
+    m_reportPage = new ReportPage(this);
     const bool loaded = looksLikeTemplate(path) && m_reportPage->loadFromFile(m_fileName);
     if (loaded) {
         createProjectWidget();
@@ -382,7 +382,7 @@ void ReportWindow::on_actionNew_triggered()
     writeSettings();
     if (m_reportPage)
         m_reportPage->deleteLater();
-    m_reportPage = new ReportPage();
+    m_reportPage = new ReportPage(this);
     m_fileName.clear();
     createProjectWidget();
     QCoreApplication::processEvents();

@@ -21,7 +21,8 @@ class ReportWindow;
 
 // The template designer: edits one report page at a time on a canvas, with a
 // property dock and a variables dock, and saves it back to its file. Created
-// without a parent; deletes itself when closed. The page outlives the window.
+// without a parent; deletes itself when closed. A page the window made itself (new,
+// opened) goes with it; a page handed over with setReportPage stays its caller's.
 class ZRREPORTLIB_EXPORT ReportWindow : public QMainWindow
 {
     Q_OBJECT
