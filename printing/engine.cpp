@@ -5,6 +5,7 @@
 #include "printing/reportlist.h"
 
 #include "ZrReport/reportpage.h"
+#include "ZrReport/reportwindow.h"
 
 #include <QFileInfo>
 
@@ -103,7 +104,14 @@ void Engine::onGuiEdit(int type)
     const QString path = templatePath(type);
     if (!templateExists(path))
         return;
-    // The designer window arrives with the library's designer; until then the
-    // request is only recorded.
-    ZR_LOG() << "onGuiEdit: designer not available yet" << path;
+    auto *window = new ReportWindow();
+    if (!window->openFile(path)) {
+        emit error(QStringLiteral("Шаблон отчёта %1 имеет неверный формат.").arg(path),
+                   QStringLiteral("Ошибка"));
+        window->deleteLater();
+        return;
+    }
+    replaceCurrentPage(window->reportPage());
+    fillReport(type, window->reportPage(), 0, false);
+    window->show();
 }

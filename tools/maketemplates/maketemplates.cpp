@@ -619,17 +619,17 @@ bool makeAppendix(const QString &path)
             12);
     b.line(0, l, r, 80);
     b.field(0,
-            QRectF(l, 73, r - l, 7),
+            QRectF(l, 70.5, r - l, 9.5),
             QStringLiteral("$V{OrgName}"),
             Center | Bottom,
-            11,
+            10,
             false,
             true);
     b.hint(0, l, r, 80, QStringLiteral("наименование образовательной организации"));
 
     // Grades table: three columns, heads pre-printed on both sides.
     const double tableTop = 88, headHeight = 12;
-    const double widths[] = {14, 110, r - l - 124};
+    const double widths[] = {14, 100, r - l - 114};
     const QString heads[] = {QStringLiteral("№\nп/п"),
                              QStringLiteral("Наименование учебных предметов"),
                              QStringLiteral("Итоговая отметка")};
@@ -761,7 +761,7 @@ bool makeAppendix(const QString &path)
               false,
               true);
     b.field(1,
-            QRectF(l + 72, top - 0.5, r - l - 72, 6.5),
+            QRectF(l + 70, top - 1.5, r - l - 70, 6.5),
             QStringLiteral("$V{Full_Name_short}"),
             Left | Bottom,
             10,

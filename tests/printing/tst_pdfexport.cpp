@@ -1,0 +1,390 @@
+#include "database/database.h"
+#include "printing/defaulttemplates.h"
+#include "printing/engine.h"
+#include "printing/pdfexport.h"
+#include "printingfixture.h"
+#include "testhome.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+class TestPdfExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void pagesAndSize_data();
+    void pagesAndSize();
+    void textOfEachPage_data();
+    void textOfEachPage();
+    void documentsInTheGivenOrder();
+    void overflowPrintsWhatFits();
+    void backgroundOnFirstTwoSidesOnly_data();
+    void backgroundOnFirstTwoSidesOnly();
+    void refused_data();
+    void refused();
+    void failureKeepsEarlierFile();
+    void commandLineWithoutDisplay();
+    void commandLineHelpAndMistakes_data();
+    void commandLineHelpAndMistakes();
+
+private:
+    int exportPdf(const QString &form,
+                  const QString &docs,
+                  bool background = false,
+                  QString *messages = nullptr);
+    static QString run(const QString &program, const QStringList &args);
+    static QString pageText(const QString &pdf, int page);
+
+    PrintingFixture m_fixture;
+    std::unique_ptr<QTemporaryDir> m_out;
+    QString m_pdf;
+    int m_doc = 0;
+};
+
+void TestPdfExport::initTestCase()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()
+        || QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        QSKIP("poppler-utils (pdftotext, pdfinfo) are not installed");
+}
+
+void TestPdfExport::init()
+{
+    m_fixture.start();
+    DefaultTemplates::install();
+    Database::setVariable(QStringLiteral("Data/Boss_1"), QStringLiteral("Сидорова Анна Ивановна"));
+    Database::setVariable(QStringLiteral("Data/City"), QStringLiteral("Тверь"));
+    m_doc = PrintingFixture::addSampleDocument(4);
+    m_out = std::make_unique<QTemporaryDir>();
+    m_pdf = m_out->filePath(QStringLiteral("выгрузка.pdf"));
+}
+
+void TestPdfExport::cleanup()
+{
+    m_fixture.stop();
+    m_out.reset();
+}
+
+int TestPdfExport::exportPdf(const QString &form,
+                             const QString &docs,
+                             bool background,
+                             QString *messages)
+{
+    QString text;
+    QTextStream err(&text);
+    PdfExport::Request request;
+    request.output = m_pdf;
+    request.form = form;
+    request.documents = docs;
+    request.background = background;
+    const int status = PdfExport::exportPdf(request, err);
+    err.flush();
+    if (messages)
+        *messages = text;
+    return status;
+}
+
+QString TestPdfExport::run(const QString &program, const QStringList &args)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString TestPdfExport::pageText(const QString &pdf, int page)
+{
+    return run("pdftotext",
+               {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+}
+
+void TestPdfExport::pagesAndSize_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<int>("documents");
+    QTest::addColumn<bool>("background");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QString>("size");
+
+    QTest::newRow("boys' certificate: two landscape sides")
+            << "301" << 1 << false << 2 << "842 x 595";
+    QTest::newRow("girls' certificate by identifier, with background")
+            << "id254" << 1 << true << 2 << "842 x 595";
+    QTest::newRow("second kind: portrait") << "303" << 1 << false << 2 << "595 x 842";
+    QTest::newRow("appendix for three documents: six pages")
+            << "ID3382" << 3 << true << 6 << "595 x 842";
+}
+
+void TestPdfExport::pagesAndSize()
+{
+    QFETCH(QString, form);
+    QFETCH(int, documents);
+    QFETCH(bool, background);
+    QFETCH(int, pages);
+    QFETCH(QString, size);
+
+    QStringList ids;
+    for (int i = 0; i < documents; ++i)
+        ids << QString::number(i == 0 ? m_doc : PrintingFixture::addSampleDocument());
+    QString messages;
+    QCOMPARE(exportPdf(form, ids.join(','), background, &messages), 0);
+    QCOMPARE(messages, QString());
+    const QString info = run("pdfinfo", {m_pdf});
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))),
+             qPrintable(info));
+    QVERIFY2(info.contains(QRegularExpression("Page size:\\s+" + size)), qPrintable(info));
+    QVERIFY(QFileInfo(m_pdf).permissions() & QFileDevice::ReadOther);
+}
+
+void TestPdfExport::textOfEachPage_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("texts");
+
+    QTest::newRow("certificate front: the number") << "301" << 1 << QStringList{"77 123456"};
+    QTest::newRow("certificate inside: pupil, dates, head")
+            << "301" << 2
+            << QStringList{"Петров",
+                           "Пётр Петрович",
+                           "07 января 2003 г.",
+                           "2013",
+                           "протокол № 7 от 24.05.2013",
+                           "Сидорова А. И.",
+                           "Тверь",
+                           "25 мая 2013 г.",
+                           "15"};
+    QTest::newRow("girls' certificate inside")
+            << "302" << 2 << QStringList{"Петров", "Пётр Петрович", "15"};
+    QTest::newRow("second kind front: full name and digit date")
+            << "303" << 1 << QStringList{"Петров Пётр Петрович", "07.01.2003"};
+    QTest::newRow("second kind back: full head name")
+            << "303" << 2 << QStringList{"Сидорова Анна Ивановна", "Сидорова А. И."};
+    QTest::newRow("appendix front: grades table") << "304" << 1
+                                                  << QStringList{"Петров Пётр Петрович",
+                                                                 "Русский язык",
+                                                                 "3 (Удовлетворительно)",
+                                                                 "Окружающий мир",
+                                                                 "5 (Отлично)"};
+    QTest::newRow("appendix back: the five sections") << "304" << 2
+                                                      << QStringList{"Шахматы",
+                                                                     "Хоровое пение",
+                                                                     "Олимпиада по математике",
+                                                                     "Умеет работать в группе",
+                                                                     "Аккуратен и внимателен",
+                                                                     "Петров П. П.",
+                                                                     "25.05.2013, рег. № 15"};
+}
+
+void TestPdfExport::textOfEachPage()
+{
+    QFETCH(QString, form);
+    QFETCH(int, page);
+    QFETCH(QStringList, texts);
+
+    QCOMPARE(exportPdf(form, QString::number(m_doc), true), 0);
+    const QString text = pageText(m_pdf, page);
+    for (const QString &expected : texts)
+        QVERIFY2(text.contains(expected), qPrintable(expected + " not in:\n" + text));
+}
+
+void TestPdfExport::documentsInTheGivenOrder()
+{
+    const int second = PrintingFixture::addDocument(
+            {{"fio1", QStringLiteral("Алексеева")}, {"number", "77 000002"}});
+    QCOMPARE(exportPdf("303", QStringLiteral("%1, %2").arg(second).arg(m_doc)), 0);
+    QVERIFY(pageText(m_pdf, 1).contains("77 000002"));
+    QVERIFY(pageText(m_pdf, 3).contains("77 123456"));
+    QVERIFY(!pageText(m_pdf, 3).contains("Алексеева"));
+}
+
+void TestPdfExport::overflowPrintsWhatFits()
+{
+    PrintingFixture::writeOverflowingTemplate(304, 2);
+    QString messages;
+    QCOMPARE(exportPdf("304", QString::number(m_doc), false, &messages), 0);
+    QVERIFY2(messages.contains(QStringLiteral("не помещаются")), qPrintable(messages));
+    const QString text = pageText(m_pdf, 1);
+    QVERIFY(text.contains(QStringLiteral("Литературное чтение")));
+    QVERIFY(!text.contains(QStringLiteral("Математика")));
+}
+
+void TestPdfExport::backgroundOnFirstTwoSidesOnly_data()
+{
+    QTest::addColumn<bool>("background");
+    QTest::addColumn<QList<QRgb>>("colours");
+
+    QTest::newRow("side 1, side 2, then plain paper")
+            << true << QList<QRgb>{qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+    QTest::newRow("no background asked: plain paper")
+            << false << QList<QRgb>{qRgb(255, 255, 255), qRgb(255, 255, 255), qRgb(255, 255, 255)};
+}
+
+void TestPdfExport::backgroundOnFirstTwoSidesOnly()
+{
+    QFETCH(bool, background);
+    QFETCH(QList<QRgb>, colours);
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        QSKIP("pdftoppm is not installed");
+    PrintingFixture::writeTemplate(303, 3, true);
+    QCOMPARE(exportPdf("303", QString::number(m_doc), background), 0);
+    const QString prefix = m_out->filePath("page");
+    QProcess::execute("pdftoppm", {"-r", "10", "-png", m_pdf, prefix});
+    for (int page = 1; page <= 3; ++page) {
+        const QImage image(QStringLiteral("%1-%2.png").arg(prefix).arg(page));
+        QVERIFY(!image.isNull());
+        // A corner: no field there, only the background or the paper.
+        const QColor seen = image.pixelColor(2, image.height() - 3);
+        const QColor wanted(colours.at(page - 1));
+        const int distance = qAbs(seen.red() - wanted.red()) + qAbs(seen.green() - wanted.green())
+                             + qAbs(seen.blue() - wanted.blue());
+        QVERIFY2(distance < 24,
+                 qPrintable(QStringLiteral("page %1: %2 instead of %3")
+                                    .arg(page)
+                                    .arg(seen.name(), wanted.name())));
+    }
+}
+
+void TestPdfExport::refused_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("docs");
+    QTest::addColumn<QString>("templateContent"); // "" keeps it, "-" deletes it
+    QTest::addColumn<QString>("output");          // relative to the output folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown form number") << "305"
+                                         << "1"
+                                         << ""
+                                         << "a.pdf" << 1 << "Неизвестный бланк";
+    QTest::newRow("unknown form identifier") << "id9"
+                                             << "1"
+                                             << ""
+                                             << "a.pdf" << 1 << "Неизвестный бланк";
+    QTest::newRow("document id not a number") << "301"
+                                              << "1,x"
+                                              << ""
+                                              << "a.pdf" << 1 << "Неверный номер документа \"x\"";
+    QTest::newRow("unknown document") << "301"
+                                      << "999"
+                                      << ""
+                                      << "a.pdf" << 1 << "999 не найден";
+    QTest::newRow("missing template") << "301"
+                                      << "1"
+                                      << "-"
+                                      << "a.pdf" << 1 << "reports/id253.zrrpt не найден";
+    QTest::newRow("template that is not JSON") << "301"
+                                               << "1"
+                                               << "{ not json"
+                                               << "a.pdf" << 1 << "неверный формат";
+    QTest::newRow("output folder missing") << "301"
+                                           << "1"
+                                           << ""
+                                           << "missing/a.pdf" << 2 << "Не удаётся записать";
+    QTest::newRow("output is a folder") << "301"
+                                        << "1"
+                                        << ""
+                                        << "." << 2 << "это папка";
+}
+
+void TestPdfExport::refused()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, docs);
+    QFETCH(QString, templateContent);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+
+    const QString path = Engine::templatePath(301);
+    if (templateContent == "-") {
+        QVERIFY(QFile::remove(path));
+    } else if (!templateContent.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(templateContent.toUtf8());
+    }
+    m_pdf = m_out->filePath(output);
+    QString messages;
+    QCOMPARE(exportPdf(form, docs.replace("1", QString::number(m_doc)), false, &messages), status);
+    QVERIFY2(messages.contains(message), qPrintable(messages));
+    QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestPdfExport::failureKeepsEarlierFile()
+{
+    QFile old(m_pdf);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("earlier export");
+    old.close();
+    QCOMPARE(exportPdf("301", "999"), 1);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("earlier export"));
+}
+
+void TestPdfExport::commandLineWithoutDisplay()
+{
+    Database::destroy(); // the program opens the register itself
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("XDG_DATA_HOME", m_fixture.dataHome());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(ZRPS_BINARY,
+                  {"--export-pdf",
+                   m_pdf,
+                   "--form",
+                   "id3382",
+                   "--doc",
+                   QString::number(m_doc),
+                   "--background"});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(pageText(m_pdf, 1).contains(QStringLiteral("Русский язык")));
+}
+
+void TestPdfExport::commandLineHelpAndMistakes_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("help on stdout") << QStringList{"--help"} << 0 << "--export-pdf ФАЙЛ.pdf";
+    QTest::newRow("form missing") << QStringList{"--export-pdf", "x.pdf", "--doc", "1"} << 1
+                                  << "--form";
+    QTest::newRow("unknown option")
+            << QStringList{"--export-pdf", "x.pdf", "--frm", "301"} << 1 << "frm";
+}
+
+void TestPdfExport::commandLineHelpAndMistakes()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", m_fixture.dataHome());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(m_out->path());
+    process.start(ZRPS_BINARY, args);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), status);
+    const QString text = QString::fromUtf8(status == 0 ? process.readAllStandardOutput()
+                                                       : process.readAllStandardError());
+    QVERIFY2(text.contains(output), qPrintable(text));
+}
+
+ZR_TEST_MAIN(TestPdfExport)
+#include "tst_pdfexport.moc"
