@@ -1,0 +1,511 @@
+#include "app/appinfo.h"
+#include "app/mainwindow.h"
+#include "database/database.h"
+#include "documents/documentstable.h"
+#include "documents/filterdockwidget.h"
+#include "modalanswerer.h"
+#include "printing/engine.h"
+#include "testhome.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+#include <memory>
+
+Q_DECLARE_METATYPE(QDialogButtonBox::StandardButton)
+
+namespace {
+
+void insertDocument(const QString &surname)
+{
+    QSqlQuery query;
+    query.prepare("INSERT INTO PsDocuments (isTemplate, fio1, issueDate) VALUES (0, ?, "
+                  "'2024-05-30')");
+    query.addBindValue(surname);
+    query.exec();
+}
+
+QStringList menuContents(QMenu *menu)
+{
+    QStringList names;
+    for (QAction *action : menu->actions())
+        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    return names;
+}
+
+// Types a file name into a non-native file dialog and accepts it.
+ModalAnswerer::Action chooseFile(const QString &path)
+{
+    return [path](QWidget *dialog) {
+        auto fileDialog = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(fileDialog);
+        fileDialog->selectFile(path);
+        static_cast<QDialog *>(fileDialog)->accept();
+    };
+}
+
+ModalAnswerer::Action cancelDialog()
+{
+    return [](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); };
+}
+
+// keyClicks() only knows Latin letters; Cyrillic goes in as key events with text.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStart();
+    void actions_data();
+    void actions();
+    void menusAndToolbar();
+    void toolbarFollowsSelection_data();
+    void toolbarFollowsSelection();
+    void filterDockAndItsAction();
+    void filterDockFiltersTheRegister();
+    void engineErrorIsShownModally();
+    void backupAndRestore();
+    void backup_data();
+    void backup();
+    void restoreFailureAndCancel_data();
+    void restoreFailureAndCancel();
+    void editorWarning_data();
+    void editorWarning();
+    void settingsSurviveRestart();
+
+private:
+    std::unique_ptr<MainWindow> makeWindow();
+    void restart();
+    std::unique_ptr<QTemporaryDir> m_data;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestMainWindow::init()
+{
+    Database::destroy();
+    m_data = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_DATA_HOME", m_data->path().toUtf8());
+    QSettings(Database::userPath() + "//settings.ini", QSettings::IniFormat).clear();
+    QVERIFY(Database::create());
+}
+
+void TestMainWindow::cleanup()
+{
+    m_window.reset();
+    Database::destroy();
+    m_data.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty()
+            || std::none_of(QApplication::topLevelWidgets().cbegin(),
+                            QApplication::topLevelWidgets().cend(),
+                            [](QWidget *w) { return w->isVisible(); }));
+}
+
+std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    // The start-up slot runs 100 ms later.
+    QTest::qWait(200);
+    return window;
+}
+
+void TestMainWindow::restart()
+{
+    m_window.reset();
+    QVERIFY(Database::create());
+    m_window = makeWindow();
+}
+
+void TestMainWindow::firstStart()
+{
+    ModalAnswerer answerer;
+    m_window = makeWindow();
+    QCOMPARE(m_window->size(), QSize(1000, 700));
+    QCOMPARE(m_window->minimumSize(), QSize(800, 600));
+    QCOMPARE(m_window->windowTitle(), appTitle());
+    QCOMPARE(m_window->objectName(), QString("MainWindow"));
+    QVERIFY(m_window->documentMode());
+    QCOMPARE(m_window->iconSize(), QSize(56, 48));
+    QVERIFY(m_window->statusBar()->isSizeGripEnabled());
+    QVERIFY(m_window->statusLabel()->text().isEmpty());
+    QCOMPARE(m_window->statusLabel()->font().pointSize(), 10);
+    QVERIFY(m_window->askBeforeEditor());
+    QVERIFY(m_window->askBeforeExport());
+    QVERIFY(m_window->showTipsOnStartup());
+    QVERIFY(m_window->filterDock()->isVisible());
+    QVERIFY(!m_window->filterDock()->isWindow());
+    QVERIFY(m_window->backupFolder().startsWith(QDir::homePath()));
+    QVERIFY2(answerer.seen().isEmpty(), qPrintable(answerer.seen().join('|')));
+}
+
+void TestMainWindow::actions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<QString>("icon");
+
+    auto row = [](const char *name, const char *text, const char *shortcut, const char *icon) {
+        QTest::newRow(name) << QString(name) << QString::fromUtf8(text) << QString(shortcut)
+                            << QString(icon);
+    };
+    row("actionCreateDoc", "Создать документ", "", ":/icons/icons/add.png");
+    row("actionEdit", "Редактировать документ", "", ":/icons/icons/edit.png");
+    row("actionCopy", "Создать копию документа", "", ":/icons/icons/copy.png");
+    row("actionPrint", "Печать", "", ":/icons/icons/print.png");
+    row("actionRemove", "Удалить", "", ":/icons/icons/remove.png");
+    row("actionSettings", "Настройки", "", "");
+    row("actionExit", "Выход", "", "");
+    row("actionFilter", "Фильтры", "", "");
+    row("actionSaveDb", "Создать резервную копию", "", "");
+    row("actionLoadDb", "Восстановить из резервной копии", "", "");
+    row("actionEditor", "Редактор форм", "F7", "");
+    row("actionPreferences", "Настройки программы", "", "");
+    row("actionAbout", "О программе", "F1", "");
+    row("actionCheckUpdates", "Проверить обновления", "", "");
+    row("actionTip", "Совет дня", "", "");
+    row("actionForumUrl", "Форум поддержки", "", "");
+}
+
+void TestMainWindow::actions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, shortcut);
+    QFETCH(QString, icon);
+
+    m_window = makeWindow();
+    auto action = m_window->findChild<QAction *>(name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), text);
+    QCOMPARE(action->shortcut().toString(), shortcut);
+    QCOMPARE(action->isCheckable(), name == "actionFilter");
+    QCOMPARE(action->icon().isNull(), icon.isEmpty());
+    if (!icon.isEmpty()) {
+        QImage picture(icon);
+        QVERIFY2(!picture.isNull(), qPrintable(icon));
+        QVERIFY(picture.width() >= 32);
+    }
+    if (name == "actionCreateDoc")
+        QCOMPARE(action->toolTip(), text);
+    // Every action but the dock's toggle reaches its slot by name.
+    if (name != "actionFilter")
+        QVERIFY(m_window->metaObject()->indexOfSlot(qPrintable("on_" + name + "_triggered()"))
+                >= 0);
+}
+
+void TestMainWindow::menusAndToolbar()
+{
+    m_window = makeWindow();
+    QStringList titles;
+    QStringList names;
+    for (QAction *menuAction : m_window->menuBar()->actions()) {
+        titles << menuAction->text();
+        names << menuAction->menu()->objectName();
+    }
+    QCOMPARE(titles, (QStringList{"Файл", "Вид", "Инструменты", "Справка", "Поддержка"}));
+    QCOMPARE(names, (QStringList{"menuPreferences", "menu_4", "menu_2", "menu_3", "menu"}));
+    auto menu = [this](const char *name) { return m_window->findChild<QMenu *>(name); };
+    QCOMPARE(menuContents(menu("menuPreferences")),
+             (QStringList{"-", "actionSettings", "actionExit"}));
+    QCOMPARE(menuContents(menu("menu_4")), QStringList{"actionFilter"});
+    QCOMPARE(menuContents(menu("menu_2")),
+             (QStringList{"actionSaveDb",
+                          "actionLoadDb",
+                          "-",
+                          "actionEditor",
+                          "-",
+                          "actionPreferences"}));
+    QCOMPARE(menuContents(menu("menu_3")),
+             (QStringList{"actionAbout", "actionCheckUpdates", "-", "actionTip"}));
+    QCOMPARE(menuContents(menu("menu")), QStringList{"actionForumUrl"});
+
+    auto toolBar = m_window->findChild<QToolBar *>("toolBar");
+    QVERIFY(toolBar);
+    QCOMPARE(toolBar->windowTitle(), QString("toolBar"));
+    QCOMPARE(m_window->toolBarArea(toolBar), Qt::TopToolBarArea);
+    QStringList tools;
+    for (QAction *action : toolBar->actions())
+        tools << action->objectName();
+    QCOMPARE(
+            tools,
+            (QStringList{
+                    "actionCreateDoc", "actionEdit", "actionCopy", "actionPrint", "actionRemove"}));
+}
+
+void TestMainWindow::toolbarFollowsSelection_data()
+{
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QStringList>("visible");
+
+    QTest::newRow("nothing selected shows only create")
+            << QList<int>{} << QStringList{"actionCreateDoc"};
+    QTest::newRow("one row shows all five") << QList<int>{1}
+                                            << QStringList{"actionCreateDoc",
+                                                           "actionEdit",
+                                                           "actionCopy",
+                                                           "actionPrint",
+                                                           "actionRemove"};
+    QTest::newRow("two rows add only remove")
+            << QList<int>{0, 2} << QStringList{"actionCreateDoc", "actionRemove"};
+}
+
+void TestMainWindow::toolbarFollowsSelection()
+{
+    QFETCH(QList<int>, rows);
+    QFETCH(QStringList, visible);
+
+    for (const char *name : {"Иванов", "Петров", "Сидоров"})
+        insertDocument(QString::fromUtf8(name));
+    m_window = makeWindow();
+    m_window->documentsTable()->updateData();
+    DocumentsTable *table = m_window->documentsTable();
+    table->selectionModel()->select(table->model()->index(1, 1),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->clearSelection();
+    for (int row : rows)
+        table->selectionModel()->select(table->model()->index(row, 1),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    auto toolBar = m_window->findChild<QToolBar *>("toolBar");
+    QStringList shown;
+    for (QAction *action : toolBar->actions()) {
+        if (action->isVisible())
+            shown << action->objectName();
+    }
+    QCOMPARE(shown, visible);
+
+    // A reload clears the selection and with it the row actions.
+    table->updateData();
+    QVERIFY(!m_window->findChild<QAction *>("actionRemove")->isVisible());
+}
+
+void TestMainWindow::filterDockAndItsAction()
+{
+    m_window = makeWindow();
+    auto action = m_window->findChild<QAction *>("actionFilter");
+    FilterDockWidget *dock = m_window->filterDock();
+    QVERIFY(action->isChecked());
+    QCOMPARE(dock->width(), 432);
+    dock->close();
+    QVERIFY(!dock->isVisible());
+    QVERIFY(!action->isChecked());
+    action->setChecked(true);
+    QVERIFY(dock->isVisible());
+    action->setChecked(false);
+    QVERIFY(!dock->isVisible());
+}
+
+void TestMainWindow::filterDockFiltersTheRegister()
+{
+    for (const char *name : {"Иванов", "Петров", "ИВАНОВА"})
+        insertDocument(QString::fromUtf8(name));
+    m_window = makeWindow();
+    auto edit = m_window->filterDock()->findChild<QLineEdit *>("lineEditFio1");
+    typeText(edit, "ив");
+    DocumentsTable *table = m_window->documentsTable();
+    int shown = 0;
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        shown += table->isRowHidden(row) ? 0 : 1;
+    QCOMPARE(shown, 2);
+}
+
+void TestMainWindow::engineErrorIsShownModally()
+{
+    m_window = makeWindow();
+    ModalAnswerer answerer;
+    answerer.expectButton("Ошибка", "Шаблон отчёта x не найден.", QDialogButtonBox::Ok);
+    emit m_window->engine()->error("Шаблон отчёта x не найден.", "Ошибка");
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(answerer.unexpected().isEmpty());
+}
+
+void TestMainWindow::backupAndRestore()
+{
+    insertDocument("Иванов");
+    insertDocument("Петров");
+    m_window = makeWindow();
+    m_window->setBackupFolder(m_data->path());
+    const QString backupPath = m_data->path() + "/saved.db";
+
+    ModalAnswerer answerer;
+    answerer.expect("Save file", "", [](QWidget *dialog) {
+        auto fileDialog = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(fileDialog);
+        QCOMPARE(fileDialog->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(QFileInfo(fileDialog->selectedFiles().value(0)).fileName(),
+                 "ZrPs" + QDate::currentDate().toString("-backup-yyyy-MM-dd") + ".db");
+        QCOMPARE(fileDialog->nameFilters(), QStringList{"Database files (*.db)"});
+        fileDialog->reject();
+    });
+    answerer.expect("Save file", "", chooseFile(backupPath));
+    answerer.expectButton("Информация", "Резервная копия успешно создана.", QDialogButtonBox::Ok);
+    m_window->findChild<QAction *>("actionSaveDb")->trigger();
+    m_window->findChild<QAction *>("actionSaveDb")->trigger();
+    QVERIFY(QFile::exists(backupPath));
+
+    insertDocument("Сидоров");
+    m_window->documentsTable()->updateData();
+    QCOMPARE(m_window->documentsTable()->model()->rowCount(), 3);
+
+    answerer.expect("Open file", "", chooseFile(backupPath));
+    answerer.expectButton("Информация", "Резервная копия успешно загружена.", QDialogButtonBox::Ok);
+    m_window->findChild<QAction *>("actionLoadDb")->trigger();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    QCOMPARE(m_window->documentsTable()->model()->rowCount(), 2);
+
+    // The register goes on working on the restored database.
+    DocumentsTable *table = m_window->documentsTable();
+    table->selectRow(0);
+    QVERIFY(m_window->findChild<QAction *>("actionEdit")->isVisible());
+}
+
+void TestMainWindow::backup_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("into a missing folder fails") << "missing/folder/x.db"
+                                                 << "Ошибка"
+                                                 << "Не удалось сохранить резервную копию.";
+    QTest::newRow("cancel shows nothing") << ""
+                                          << ""
+                                          << "";
+}
+
+void TestMainWindow::backup()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+
+    m_window = makeWindow();
+    ModalAnswerer answerer;
+    if (target.isEmpty()) {
+        answerer.expect("Save file", "", cancelDialog());
+    } else {
+        answerer.expect("Save file", "", chooseFile(m_data->path() + "/" + target));
+        answerer.expectButton(title, message, QDialogButtonBox::Ok);
+    }
+    m_window->on_actionSaveDb_triggered();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+}
+
+void TestMainWindow::restoreFailureAndCancel_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("a file that is gone fails") << false;
+    QTest::newRow("cancel still reloads the register") << true;
+}
+
+void TestMainWindow::restoreFailureAndCancel()
+{
+    QFETCH(bool, cancel);
+
+    insertDocument("Иванов");
+    m_window = makeWindow();
+    insertDocument("Петров");
+    ModalAnswerer answerer;
+    if (cancel) {
+        answerer.expect("Open file", "", cancelDialog());
+    } else {
+        // A named pipe passes the dialog's existence check but is no database file.
+        const QString pipe = m_data->path() + "/pipe.db";
+        QCOMPARE(QProcess::execute("mkfifo", {pipe}), 0);
+        answerer.expect("Open file", "", chooseFile(pipe));
+        answerer.expectButton(
+                "Ошибка", "Не удалось загрузить резервную копию.", QDialogButtonBox::Ok);
+    }
+    m_window->on_actionLoadDb_triggered();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    QCOMPARE(m_window->documentsTable()->model()->rowCount(), 2);
+}
+
+void TestMainWindow::editorWarning_data()
+{
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<QDialogButtonBox::StandardButton>("answer");
+    QTest::addColumn<bool>("askedAgain");
+
+    QTest::newRow("tick then No stops warning") << true << QDialogButtonBox::No << false;
+    QTest::newRow("tick then Yes stops warning") << true << QDialogButtonBox::Yes << false;
+    QTest::newRow("No without tick warns again") << false << QDialogButtonBox::No << true;
+}
+
+void TestMainWindow::editorWarning()
+{
+    QFETCH(bool, tick);
+    QFETCH(QDialogButtonBox::StandardButton, answer);
+    QFETCH(bool, askedAgain);
+
+    m_window = makeWindow();
+    {
+        ModalAnswerer answerer;
+        answerer.expect("Внимание!", "Редактор шаблонов", [tick, answer](QWidget *dialog) {
+            auto box = qobject_cast<QMessageBox *>(dialog);
+            QVERIFY(box);
+            QCOMPARE(box->icon(), QMessageBox::Information);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+            QVERIFY(box->checkBox());
+            QCOMPARE(box->checkBox()->text(), QString("Больше не предупреждать"));
+            QVERIFY(box->text().startsWith("<p align='justify'>Внимание!<br><br>"));
+            if (tick)
+                box->checkBox()->setChecked(true);
+            ModalAnswerer::clickButton(dialog, answer);
+        });
+        QTest::keyClick(m_window.get(), Qt::Key_F7);
+        QCOMPARE(answerer.pending(), 0);
+        QVERIFY(answerer.unexpected().isEmpty());
+        QCOMPARE(m_window->askBeforeEditor(), askedAgain);
+    }
+
+    restart();
+    QCOMPARE(m_window->askBeforeEditor(), askedAgain);
+    ModalAnswerer second;
+    if (askedAgain)
+        second.expectButton("Внимание!", "Редактор шаблонов", QDialogButtonBox::No);
+    m_window->on_actionEditor_triggered();
+    QCOMPARE(second.pending(), 0);
+    QVERIFY(second.unexpected().isEmpty());
+}
+
+void TestMainWindow::settingsSurviveRestart()
+{
+    m_window = makeWindow();
+    m_window->resize(900, 650);
+    QTest::qWait(50);
+    restart();
+    QCOMPARE(m_window->size(), QSize(900, 650));
+    QSettings *settings = Database::userSettings();
+    QVERIFY(!settings->value("ZrPs/geometry").toByteArray().isEmpty());
+    QVERIFY(!settings->value("ZrPs/windowState").toByteArray().isEmpty());
+    QCOMPARE(settings->value("ZrPs/askBeforeExport").toBool(), true);
+}
+
+ZR_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
