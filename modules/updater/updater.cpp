@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "app/debuglog.h"
+#include "modules/network/filedownloader.h"
 #include "modules/network/serveraddress.h"
 #include "modules/network/weblink.h"
 
@@ -25,7 +26,12 @@ Updater::Updater(QObject *parent)
     , m_url(versionFileUrl())
 {
     connect(&m_manager, &QNetworkAccessManager::finished, this, &Updater::fileDownloaded);
-    m_manager.get(QNetworkRequest(m_url));
+    QNetworkReply *reply = m_manager.get(QNetworkRequest(m_url));
+    // The version file is tiny; a server that sends more is broken or hostile.
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 recieved, qint64 total) {
+        if (recieved > FileDownloader::defaultMaxSize || total > FileDownloader::defaultMaxSize)
+            reply->abort();
+    });
 }
 
 QUrl Updater::versionFileUrl()

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMovie>
+#include <QPainter>
 #include <QSignalSpy>
 #include <memory>
 
@@ -44,6 +45,7 @@ private slots:
     void badPictures_data();
     void badPictures();
     void clickOpensLink();
+    void screenshot();
 
 private:
     static QByteArray png(int width, int height);
@@ -381,6 +383,53 @@ void TestBanner::clickOpensLink()
     QDesktopServices::unsetUrlHandler("https");
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(recorder.opened, QList<QUrl>({QUrl("https://zrsoftware.example/news")}));
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_banner screenshot saves banner-1.png and
+// banner-2.png there: three banners of two seconds' show time, two at a time.
+void TestBanner::screenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to save a screenshot");
+    const QList<QPair<QString, QColor>> pictures{{"Первый", QColor(40, 110, 160)},
+                                                 {"Второй", QColor(170, 90, 40)},
+                                                 {"Третий", QColor(60, 140, 70)}};
+    QStringList entries;
+    for (const auto &picture : pictures) {
+        QImage image(300, 100, QImage::Format_RGB32);
+        image.fill(picture.second);
+        QPainter painter(&image);
+        painter.setPen(Qt::white);
+        painter.setFont(QFont("DejaVu Sans", 22, QFont::Bold));
+        painter.drawText(image.rect(), Qt::AlignCenter, picture.first + " баннер");
+        painter.end();
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        const QString name = QString("shot%1.png").arg(entries.size() + 1);
+        m_server->setFile("/pics/" + name, bytes);
+        entries << bannerEntry(name, 2);
+    }
+    m_server->setFile("/docs/banners/banner.xml", bannerXml(entries).toUtf8());
+
+    QWidget window;
+    window.resize(800, 130);
+    window.setStyleSheet("background: #eeeeee;");
+    Banner *banner = new Banner(&window);
+    banner->setGeometry(10, 15, 780, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(settled(*banner) && banner->visibleItems().size() == 2);
+    QTest::qWait(200);
+    QVERIFY(window.grab().save(folder + "/banner-1.png"));
+    // The random choice may bring the same pictures back; wait for another pair.
+    const QList<BannerItem *> first = banner->visibleItems();
+    QTRY_VERIFY_WITH_TIMEOUT(banner->visibleItems().size() == 2 && banner->visibleItems() != first,
+                             20000);
+    QTest::qWait(200);
+    QVERIFY(window.grab().save(folder + "/banner-2.png"));
 }
 
 ZR_TEST_MAIN(TestBanner)

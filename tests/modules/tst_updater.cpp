@@ -146,6 +146,7 @@ void TestUpdater::serverUnreachable_data()
     QTest::newRow("connection refused") << true << 0;
     QTest::newRow("file not found") << false << 404;
     QTest::newRow("redirect not followed") << false << 301;
+    QTest::newRow("oversized answer cut off") << false << 200;
 }
 
 void TestUpdater::serverUnreachable()
@@ -158,6 +159,8 @@ void TestUpdater::serverUnreachable()
         LocalHttpServer::Response response;
         response.status = status;
         response.body = versionFile("1.0.0");
+        if (status == 200)
+            response.body += QByteArray(5 * 1024 * 1024, ' ');
         response.location = "http://127.0.0.1:1/po/last_version.xml";
         m_server->setResponse("/po/last_version.xml", response);
     }

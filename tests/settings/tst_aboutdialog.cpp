@@ -20,6 +20,7 @@ private slots:
     void dialogContent();
     void wrappedLabel_data();
     void wrappedLabel();
+    void screenshot();
 };
 
 void TestAboutDialog::fileVersionString_data()
@@ -148,6 +149,20 @@ void TestAboutDialog::wrappedLabel()
     }
     QCOMPARE(label.text().simplified(), text.simplified());
     QVERIFY(label.height() >= shown.size() * metrics.lineSpacing());
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_aboutdialog screenshot saves about.png there.
+void TestAboutDialog::screenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to save a screenshot");
+    QPointer<AboutDialog> dialog = new AboutDialog;
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(dialog->grab().save(folder + "/about.png"));
+    dialog->close();
+    QTRY_VERIFY(dialog.isNull());
 }
 
 ZR_TEST_MAIN(TestAboutDialog)

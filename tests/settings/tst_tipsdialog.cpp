@@ -23,6 +23,7 @@ private slots:
     void startsAfterRandomIndexAndWraps();
     void storesCheckBoxOnClose_data();
     void storesCheckBoxOnClose();
+    void screenshot();
 
 private:
     static QVariant storedShowTips();
@@ -134,6 +135,21 @@ void TestTipsDialog::storesCheckBoxOnClose()
         dialog->close();
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(storedShowTips().toBool(), tick);
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_tipsdialog screenshot saves tips.png there.
+void TestTipsDialog::screenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to save a screenshot");
+    std::srand(1);
+    QPointer<TipsDialog> dialog = new TipsDialog;
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(dialog->grab().save(folder + "/tips.png"));
+    dialog->close();
+    QTRY_VERIFY(dialog.isNull());
 }
 
 ZR_TEST_MAIN(TestTipsDialog)
