@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QSettings>
@@ -20,6 +21,7 @@
 #include <QStandardItemModel>
 #include <QTableWidget>
 #include <QtTest>
+#include <memory>
 
 using namespace DesignerTest;
 
@@ -51,6 +53,7 @@ private slots:
     void openMissingFileChangesNothing();
     void settingsInOwnFile();
     void savedTemplateReopens();
+    void mouseEditsSurviveSaveAndReopen();
     void screenshot();
 
 private:
@@ -530,6 +533,71 @@ void TestReportWindow::savedTemplateReopens()
     QCOMPARE(reread->text, QStringLiteral("$V{name}"));
 }
 
+// The way a school fixes a blank: drag a field, widen a column, drop a variable, save.
+void TestReportWindow::mouseEditsSurviveSaveAndReopen()
+{
+    makeWindow();
+    ReportPage *page = m_window->reportPage();
+    auto *text = static_cast<TextField *>(page->fields.at(0));
+    auto *table = static_cast<TableField *>(page->fields.at(1));
+    MyGraphicsView *view = m_window->projectWidget()->graphicsView();
+    QWidget *viewport = view->viewport();
+    const double s = page->scaleFromMM();
+    auto at = [&](double xMM, double yMM) { return view->mapFromScene(QPointF(xMM, yMM) * s); };
+    auto move = [&](const QPoint &pos) {
+        QMouseEvent event(QEvent::MouseMove,
+                          pos,
+                          viewport->mapToGlobal(pos),
+                          Qt::NoButton,
+                          Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    auto drag = [&](const QPoint &from, const QPoint &to) {
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+        move((from + to) / 2);
+        move(to);
+        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    };
+
+    // Select the text field with a click, then drag it 10 mm right and 5 mm down.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(50, 35));
+    QCOMPARE(m_window->structureDock()->currentField(), static_cast<AbstractField *>(text));
+    drag(at(50, 35), at(60, 40));
+    QVERIFY(m_window->isEdited());
+    const double textX = text->x;
+    const double textY = text->y;
+    QVERIFY(qAbs(textX - 30) < 0.3 && qAbs(textY - 35) < 0.3);
+    QCOMPARE(m_window->structureDock()->fieldTable()->item(2, 1)->text(),
+             QString::number(textX, 'f', 1));
+
+    // Select the table, then drag the border between its columns 8 mm right.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(30, 85));
+    QCOMPARE(m_window->structureDock()->currentField(), static_cast<AbstractField *>(table));
+    drag(at(50, 85), at(58, 85));
+    const double firstColumn = table->columnsWidth.at(0);
+    QVERIFY(qAbs(firstColumn - 38) < 0.3);
+
+    // Drop a variable onto the text field.
+    QStandardItemModel source(1, 1);
+    source.setItem(0, 0, new QStandardItem("$V{name}"));
+    std::unique_ptr<QMimeData> mime(source.mimeData({source.index(0, 0)}));
+    const QPoint onText = at(textX + 10, textY + 5);
+    QDragEnterEvent enter(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QCOMPARE(text->text, QStringLiteral("$V{name}"));
+
+    QVERIFY(m_window->on_actionSave_triggered());
+    ReportPage reread;
+    QVERIFY(reread.loadFromFile(m_path));
+    QCOMPARE(reread.fields.at(0)->x, textX);
+    QCOMPARE(reread.fields.at(0)->y, textY);
+    QCOMPARE(static_cast<TextField *>(reread.fields.at(0))->text, QStringLiteral("$V{name}"));
+    QCOMPARE(static_cast<TableField *>(reread.fields.at(1))->columnsWidth.at(0), firstColumn);
+}
+
 // ZR_SCREENSHOT_DIR=/some/folder ./tst_reportwindow screenshot
 // saves designer.png there: the designer with both docks on a two-page template.
 void TestReportWindow::screenshot()
@@ -566,7 +634,9 @@ void TestReportWindow::screenshot()
     table->prepared = false;
     const QString path = m_dir->filePath("appendix.zrrpt");
     QVERIFY(page.saveToFile(path));
-    m_path = path;
+    // ZR_SCREENSHOT_TEMPLATE=<a .zrrpt> shows that template instead of the made-up one.
+    const QString given = qEnvironmentVariable("ZR_SCREENSHOT_TEMPLATE");
+    m_path = given.isEmpty() ? path : given;
 
     makeWindow();
     QStandardItemModel model(2, 2);
