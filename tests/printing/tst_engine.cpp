@@ -1,0 +1,293 @@
+#include "database/database.h"
+#include "modalanswerer.h"
+#include "printing/defaulttemplates.h"
+#include "printing/engine.h"
+#include "printing/reportlist.h"
+#include "printingfixture.h"
+#include "testhome.h"
+
+#include "ZrReport/reportpage.h"
+#include "ZrReport/reportwindow.h"
+
+#include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QSignalSpy>
+#include <QSqlQueryModel>
+
+Q_DECLARE_METATYPE(QDialogButtonBox::StandardButton)
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void pageSequence_data();
+    void pageSequence();
+    void overflowAnsweredNoEndsSequence();
+    void failures_data();
+    void failures();
+    void vanishedDocumentStillPreviews();
+    void eachPrintReleasesThePreviousPage();
+    void templatePixmap();
+    void defaultTemplatesNeverOverwrite();
+
+private:
+    struct Step
+    {
+        QString title;
+        QString text;
+        QDialogButtonBox::StandardButton button;
+    };
+    // Queues the answers and records which page each preview showed.
+    void expectSteps(ModalAnswerer &answerer,
+                     const QList<Step> &steps,
+                     Engine &engine,
+                     QList<int> *previewedPages);
+
+    PrintingFixture m_fixture;
+    QString m_previewTitle;
+};
+
+void TestEngine::init()
+{
+    m_fixture.start();
+    QPrinter printer;
+    QPrintPreviewDialog probe(&printer);
+    m_previewTitle = probe.windowTitle();
+}
+
+void TestEngine::cleanup()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_fixture.stop();
+    const QWidgetList open = QApplication::topLevelWidgets();
+    for (QWidget *w : open)
+        QVERIFY2(!w->isVisible(), w->metaObject()->className());
+}
+
+void TestEngine::expectSteps(ModalAnswerer &answerer,
+                             const QList<Step> &steps,
+                             Engine &engine,
+                             QList<int> *previewedPages)
+{
+    for (const Step &step : steps) {
+        if (step.title == QLatin1String("preview")) {
+            answerer.expect(m_previewTitle, QString(), [&engine, previewedPages](QWidget *w) {
+                previewedPages->append(engine.currentPage()->currentPage);
+                qobject_cast<QDialog *>(w)->reject();
+            });
+        } else {
+            answerer.expectButton(step.title, step.text, step.button);
+        }
+    }
+}
+
+void TestEngine::pageSequence_data()
+{
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<bool>("background");
+    QTest::addColumn<QDialogButtonBox::StandardButton>("backgroundAnswer");
+    QTest::addColumn<QList<int>>("previewed");
+
+    QTest::newRow("one page, background on: one question, one preview, no prompt")
+            << 1 << true << QDialogButtonBox::Yes << QList<int>{0};
+    QTest::newRow("one page, background off: just the preview")
+            << 1 << false << QDialogButtonBox::NoButton << QList<int>{0};
+    QTest::newRow("three pages, background on: turn over, then next sheet")
+            << 3 << true << QDialogButtonBox::Yes << QList<int>{0, 1, 2};
+    QTest::newRow("three pages, background off: prompts without the question")
+            << 3 << false << QDialogButtonBox::NoButton << QList<int>{0, 1, 2};
+    QTest::newRow("background declined: nothing at all")
+            << 3 << true << QDialogButtonBox::No << QList<int>{};
+}
+
+void TestEngine::pageSequence()
+{
+    QFETCH(int, pages);
+    QFETCH(bool, background);
+    QFETCH(QDialogButtonBox::StandardButton, backgroundAnswer);
+    QFETCH(QList<int>, previewed);
+
+    PrintingFixture::writeTemplate(ReportList::Id3339, pages, true);
+    const int id = PrintingFixture::addSampleDocument();
+
+    QList<Step> steps;
+    if (background)
+        steps << Step{"Внимание!", "Включена печать фона.\nПродолжить?!", backgroundAnswer};
+    for (int page : previewed) {
+        if (page == 1)
+            steps << Step{"", "Переверните страницу!", QDialogButtonBox::Ok};
+        if (page == 2)
+            steps << Step{"", "Вставьте следующий лист", QDialogButtonBox::Ok};
+        steps << Step{"preview", "", QDialogButtonBox::NoButton};
+    }
+
+    Engine engine;
+    ModalAnswerer answerer;
+    QList<int> seenPages;
+    expectSteps(answerer, steps, engine, &seenPages);
+    engine.onDocumentPrint(ReportList::Id3339, id, background);
+
+    QCOMPARE(answerer.unexpected(), QStringList());
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(seenPages, previewed);
+    QCOMPARE(engine.currentPage()->printBackgroundImage, background);
+    QVERIFY(engine.currentPage()->replaceExpressions());
+}
+
+void TestEngine::overflowAnsweredNoEndsSequence()
+{
+    PrintingFixture::writeOverflowingTemplate(ReportList::Id3382, 2);
+    {
+        // A second page, so that a sheet prompt would follow if the sequence went on.
+        ReportPage page;
+        page.loadFromFile(Engine::templatePath(ReportList::Id3382));
+        page.setPagesCount(2);
+        page.saveToFile(Engine::templatePath(ReportList::Id3382));
+    }
+    const int id = PrintingFixture::addSampleDocument(6);
+
+    Engine engine;
+    ModalAnswerer answerer;
+    answerer.expectButton(
+            "Внимание!", "Данные таблиц не помещаются на данном бланке", QDialogButtonBox::No);
+    engine.onDocumentPrint(ReportList::Id3382, id, false);
+
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(engine.currentPage()->printCancelled);
+    for (const QString &seen : answerer.seen())
+        QVERIFY2(!seen.contains("Переверните"), qPrintable(seen));
+}
+
+void TestEngine::failures_data()
+{
+    QTest::addColumn<int>("sqlDocId");
+    QTest::addColumn<bool>("deleteTemplate");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("negative document id: logged only; the designer opens") << -1 << false << "";
+    QTest::newRow("template deleted meanwhile: message with the full path")
+            << 1 << true << "Шаблон отчёта %1 не найден.";
+}
+
+void TestEngine::failures()
+{
+    QFETCH(int, sqlDocId);
+    QFETCH(bool, deleteTemplate);
+    QFETCH(QString, error);
+
+    const QString path = PrintingFixture::writeTemplate(ReportList::Id253, 1);
+    if (deleteTemplate)
+        QVERIFY(QFile::remove(path));
+    Engine engine;
+    QSignalSpy errors(&engine, &Engine::error);
+    ModalAnswerer answerer;
+    engine.onDocumentPrint(ReportList::Id253, sqlDocId, false);
+    QCOMPARE(answerer.seen(), QStringList());
+    if (error.isEmpty()) {
+        QCOMPARE(errors.size(), 0);
+    } else {
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.at(0).at(0).toString(), error.arg(path));
+        QCOMPARE(errors.at(0).at(1).toString(), QStringLiteral("Ошибка"));
+    }
+
+    engine.onGuiEdit(ReportList::Id253);
+    QCOMPARE(errors.size(), error.isEmpty() ? 0 : 2);
+    QPointer<ReportWindow> designer;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<ReportWindow *>(w))
+            designer = window;
+    }
+    QCOMPARE(designer.isNull(), !error.isEmpty());
+    if (designer) {
+        QCOMPARE(engine.currentPage(), designer->reportPage());
+        designer->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(designer.isNull());
+        QVERIFY(!engine.currentPage());
+    }
+}
+
+void TestEngine::vanishedDocumentStillPreviews()
+{
+    PrintingFixture::writeTemplate(ReportList::Id253, 1);
+    Engine engine;
+    ModalAnswerer answerer;
+    QList<int> pages;
+    expectSteps(answerer, {{"preview", "", QDialogButtonBox::NoButton}}, engine, &pages);
+    engine.onDocumentPrint(ReportList::Id253, 4242, false);
+    QCOMPARE(pages, QList<int>{0});
+    // The template's own expression is remembered empty; no document variable was set.
+    QCOMPARE(engine.currentPage()->variables.keys(), QStringList{"full_name"});
+    QCOMPARE(engine.currentPage()->variables.value("full_name").toString(), QString());
+}
+
+void TestEngine::eachPrintReleasesThePreviousPage()
+{
+    PrintingFixture::writeTemplate(ReportList::Id253, 1);
+    const int id = PrintingFixture::addSampleDocument();
+    Engine engine;
+    ModalAnswerer answerer;
+    QList<int> pages;
+    expectSteps(answerer,
+                {{"preview", "", QDialogButtonBox::NoButton},
+                 {"preview", "", QDialogButtonBox::NoButton}},
+                engine,
+                &pages);
+
+    engine.onDocumentPrint(ReportList::Id253, id, false);
+    QPointer<ReportPage> first = engine.currentPage();
+    QPointer<QAbstractItemModel> firstModel = first->getModel("view");
+    QVERIFY(firstModel);
+    engine.onDocumentPrint(ReportList::Id253, id, false);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QVERIFY(first.isNull());
+    QVERIFY(firstModel.isNull());
+    QCOMPARE(engine.findChildren<ReportPage *>().size(), 1);
+    QCOMPARE(engine.findChildren<QSqlQueryModel *>().size(), 1);
+    QCOMPARE(pages, (QList<int>{0, 0}));
+}
+
+void TestEngine::templatePixmap()
+{
+    QVERIFY(Engine::templatePixmap(ReportList::Id254).isNull());
+    PrintingFixture::writeTemplate(ReportList::Id254, 2, true);
+    const QImage side1 = Engine::templatePixmap(ReportList::Id254).toImage();
+    QCOMPARE(side1.size(), QSize(794, 1123));
+    QCOMPARE(QColor(side1.pixel(5, 5)), QColor(Qt::green));
+}
+
+void TestEngine::defaultTemplatesNeverOverwrite()
+{
+    const QString mine = Engine::templatePath(ReportList::Id253);
+    QDir().mkpath(QFileInfo(mine).absolutePath());
+    {
+        QFile file(mine);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the user's own");
+    }
+    QCOMPARE(DefaultTemplates::install(), 7);
+    QCOMPARE(DefaultTemplates::install(), 0);
+
+    QFile file(mine);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the user's own"));
+    const QString installed = Engine::templatePath(ReportList::Id3382);
+    QVERIFY(QFileInfo(installed).isWritable());
+    QVERIFY(QFileInfo::exists(DefaultTemplates::defaultDataPath()
+                              + "/default_reports/id253.zrrpt"));
+
+    ReportPage page;
+    QVERIFY(page.loadFromFile(installed));
+    QCOMPARE(page.pagesCount(), 2);
+    QCOMPARE(page.fields.size() > 10, true);
+    QVERIFY(!page.pixmap().isNull());
+}
+
+ZR_TEST_MAIN(TestEngine)
+#include "tst_engine.moc"
