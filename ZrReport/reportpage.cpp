@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
+#include <thread>
 
 namespace {
 // A value may refer to other variables; this many substitutions are far more than any
@@ -36,6 +37,58 @@ QImage readLimitedImage(QImageReader &reader)
     if (!size.isValid() && reader.supportsOption(QImageIOHandler::Size))
         return QImage();
     return reader.read();
+}
+
+// Standard Base64 straight from the JSON text. Qt's decoder is lenient and slow; this
+// one handles well-formed text only and leaves anything unusual to it.
+QByteArray decodeBase64(const QString &text)
+{
+    static const QVector<qint8> table = [] {
+        QVector<qint8> t(128, -1);
+        const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (int i = 0; i < 64; ++i)
+            t[alphabet[i]] = qint8(i);
+        return t;
+    }();
+    int size = text.size();
+    const QChar *data = text.constData();
+    while (size > 0 && data[size - 1] == QLatin1Char('='))
+        --size;
+    QByteArray result;
+    result.resize(size / 4 * 3 + 3);
+    char *out = result.data();
+    quint32 bits = 0;
+    int count = 0;
+    for (int i = 0; i < size; ++i) {
+        const ushort c = data[i].unicode();
+        const int value = c < 128 ? table[c] : -1;
+        if (value < 0)
+            return QByteArray::fromBase64(text.toLatin1());
+        bits = (bits << 6) | quint32(value);
+        if (++count == 4) {
+            *out++ = char(bits >> 16);
+            *out++ = char(bits >> 8);
+            *out++ = char(bits);
+            bits = 0;
+            count = 0;
+        }
+    }
+    if (count == 3) {
+        *out++ = char(bits >> 10);
+        *out++ = char(bits >> 2);
+    } else if (count == 2) {
+        *out++ = char(bits >> 4);
+    }
+    result.truncate(int(out - result.constData()));
+    return result;
+}
+
+QImage decodePng(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    return readLimitedImage(reader);
 }
 
 bool validPageSize(int code)
@@ -187,11 +240,7 @@ QPixmap ReportPage::pixmapFromJsonVal(const QJsonValue &value)
 {
     if (!value.isString())
         return QPixmap();
-    QByteArray bytes = QByteArray::fromBase64(value.toString().toLatin1());
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    QImage image = readLimitedImage(reader);
+    QImage image = decodePng(decodeBase64(value.toString()));
     if (image.isNull())
         return QPixmap();
     return QPixmap::fromImage(std::move(image));
@@ -233,15 +282,30 @@ void ReportPage::readJson(const QJsonObject &json)
     }
     applyPrinterSettings();
 
+    // Decoding the two scans is most of a load; side 2 is decoded on a helper thread
+    // meanwhile. Pixmaps are made here, on the GUI thread, from the decoded images.
     const QString imageKeys[2]
             = {QStringLiteral("backgroundImage"), QStringLiteral("backgroundImage2")};
+    const QJsonValue imageValues[2] = {json.value(imageKeys[0]), json.value(imageKeys[1])};
+    QImage decoded[2];
+    std::thread helper;
+    if (imageValues[0].isString() && imageValues[1].isString()) {
+        const QString text = imageValues[1].toString();
+        helper = std::thread([&decoded, text] { decoded[1] = decodePng(decodeBase64(text)); });
+    } else if (imageValues[1].isString()) {
+        decoded[1] = decodePng(decodeBase64(imageValues[1].toString()));
+    }
+    if (imageValues[0].isString())
+        decoded[0] = decodePng(decodeBase64(imageValues[0].toString()));
+    if (helper.joinable())
+        helper.join();
     QPixmap *images[2] = {&backgroundImage, &backgroundImage2};
     for (int side = 0; side < 2; ++side) {
-        const QJsonValue value = json.value(imageKeys[side]);
-        if (value.isUndefined())
+        if (imageValues[side].isUndefined())
             continue;
-        *images[side] = pixmapFromJsonVal(value);
-        m_encoded[side] = {images[side]->cacheKey(), value.toString()};
+        *images[side]
+                = decoded[side].isNull() ? QPixmap() : QPixmap::fromImage(std::move(decoded[side]));
+        m_encoded[side] = {images[side]->cacheKey(), imageValues[side]};
     }
 
     qDeleteAll(fields);
@@ -291,7 +355,7 @@ void ReportPage::writeJson(QJsonObject &json) const
         if (images[side]->isNull())
             continue;
         if (images[side]->cacheKey() == m_encoded[side].cacheKey)
-            json.insert(imageKeys[side], m_encoded[side].base64);
+            json.insert(imageKeys[side], m_encoded[side].text);
         else
             json.insert(imageKeys[side], jsonValFromPixmap(*images[side]));
     }

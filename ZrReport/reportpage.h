@@ -113,7 +113,7 @@ private:
     struct EncodedImage
     {
         qint64 cacheKey = 0;
-        QString base64;
+        QJsonValue text;
     };
     EncodedImage m_encoded[2];
 };

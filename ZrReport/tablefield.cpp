@@ -232,6 +232,7 @@ void TableField::prepare()
     height = splitsCount < 1 ? totalHeight : maxSplitHeight.at(0);
 
     layoutBlocks();
+    m_cellTexts.clear();
     m_preparedScale = scale;
     if (!prepared)
         emit fieldChanged();
@@ -259,6 +260,14 @@ void TableField::layoutRowHeights()
                 allEmpty = false;
             const double columnPx = colWidths.at(c) * scale;
             const QRect box(0, 0, wholePixels(columnPx - scale), 1800);
+            // Most cells are one short line: its height is the font's, no layout needed.
+            if (!cell.contains(QLatin1Char('\n')) && !cell.contains(whole)
+                && metrics.horizontalAdvance(cell) + 2 < box.width()) {
+                const double needed = metrics.height() + m;
+                if (rowHeights.at(r) * scale + epsilon < needed)
+                    rowHeights[r] = needed / scale;
+                continue;
+            }
             QRect bounds = metrics.boundingRect(box, flags, cell);
             if (bounds.width() + m > columnPx && cell.contains(whole)) {
                 cell.replace(whole, broken);
@@ -339,14 +348,16 @@ void TableField::draw(QPainter *painter, double drawScale, double offset)
                 QRectF(0, 0, device->width(), device->height()));
         visible.adjust(-2, -2, 2, 2);
     }
-    auto drawCell = [&](const QRectF &rect, int column, const QString &text) {
+    m_cellTexts.resize(columnCount * (rowsCount + 1));
+    auto drawCell = [&](const QRectF &rect, int column, const QString &text, int index) {
         if (!visible.isNull() && !visible.intersects(rect.normalized()))
             return;
         if (outlines)
             painter->drawRect(rect);
         const QRectF textRect(
                 rect.left() + m, rect.top() + m, rect.width() - 2 * m, rect.height() - m);
-        painter->drawText(textRect, textFlags(columnsAlign.at(column)), text);
+        drawCellText(
+                painter, textRect, textFlags(columnsAlign.at(column)), text, m_cellTexts[index]);
     };
 
     double px = x * scale;
@@ -356,7 +367,7 @@ void TableField::draw(QPainter *painter, double drawScale, double offset)
         double cx = px;
         for (int c = 0; c < columnCount; ++c) {
             const double w = colWidths.at(c) * scale;
-            drawCell(QRectF(cx, py, w, h), c, headerNames.at(c));
+            drawCell(QRectF(cx, py, w, h), c, headerNames.at(c), c);
             cx += w;
         }
         py += h;
@@ -374,7 +385,10 @@ void TableField::draw(QPainter *painter, double drawScale, double offset)
         double cx = px;
         for (int c = 0; c < columnCount; ++c) {
             const double w = colWidths.at(c) * scale;
-            drawCell(QRectF(cx, py, w, h), c, dataMode ? cells.at(r).at(c) : columnIds.at(c));
+            drawCell(QRectF(cx, py, w, h),
+                     c,
+                     dataMode ? cells.at(r).at(c) : columnIds.at(c),
+                     (r + 1) * columnCount + c);
             cx += w;
         }
         py += h;
@@ -398,6 +412,41 @@ void TableField::draw(QPainter *painter, double drawScale, double offset)
         }
     }
     painter->restore();
+}
+
+void TableField::drawCellText(
+        QPainter *painter, const QRectF &rect, int flags, const QString &text, CellText &cache)
+{
+    if (text.isEmpty())
+        return;
+    if (cache.source != text || cache.flags != flags || cache.width != rect.width()) {
+        cache.source = text;
+        cache.flags = flags;
+        cache.width = rect.width();
+        QString plain = text;
+        plain.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        cache.text.setText(plain);
+        cache.text.setTextFormat(Qt::PlainText);
+        cache.text.setTextWidth(qMax(0.0, rect.width()));
+        QTextOption option(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
+        option.setWrapMode(flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+        cache.text.setTextOption(option);
+    }
+    const QSizeF size = cache.text.size();
+    double top = rect.top();
+    if (flags & Qt::AlignBottom)
+        top = rect.bottom() - size.height();
+    else if (flags & Qt::AlignVCenter)
+        top = rect.top() + (rect.height() - size.height()) / 2;
+    // Like a plain drawText: what does not fit the cell is cut at its edges.
+    const bool clip = size.width() > rect.width() + 0.5 || size.height() > rect.height() + 0.5;
+    if (clip) {
+        painter->save();
+        painter->setClipRect(rect, Qt::IntersectClip);
+    }
+    painter->drawStaticText(QPointF(rect.left(), top), cache.text);
+    if (clip)
+        painter->restore();
 }
 
 void TableField::write(QDataStream &out) const

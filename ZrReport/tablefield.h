@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QMetaObject>
 #include <QPointer>
+#include <QStaticText>
 #include <QStringList>
 #include <QVector>
 
@@ -74,6 +75,16 @@ private:
         int block;
         double top; // mm from the top of its block
     };
+    // A cell's text laid out once and drawn from then on without shaping it again.
+    struct CellText
+    {
+        QString source;
+        int flags = -1;
+        double width = -1;
+        QStaticText text;
+    };
+    void drawCellText(
+            QPainter *painter, const QRectF &rect, int flags, const QString &text, CellText &cache);
     void layoutRowHeights();
     void layoutBlocks();
     void watchModel();
@@ -82,6 +93,8 @@ private:
 
     // Where each row goes; rows beyond placedRows did not fit.
     QVector<RowPlace> m_places;
+    // The header's cells, then row by row; emptied by every layout.
+    QVector<CellText> m_cellTexts;
     int m_placedRows = 0;
     bool m_cellsStale = true;
     double m_preparedScale = 0;
