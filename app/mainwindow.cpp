@@ -7,6 +7,8 @@
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
 #include "printing/engine.h"
+#include "settings/optionsdialog.h"
+#include "settings/preferencesdialog.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -132,7 +134,8 @@ void MainWindow::on_actionCreateDoc_triggered()
 
 void MainWindow::on_actionSettings_triggered()
 {
-    ZR_LOG() << "on_actionSettings_triggered: organisation options";
+    auto dialog = new OptionsDialog(this);
+    dialog->show();
 }
 
 void MainWindow::on_actionEditor_triggered()
@@ -243,7 +246,9 @@ void MainWindow::on_actionPreferences_triggered()
 {
     if (m_preferencesDialog)
         return;
-    ZR_LOG() << "on_actionPreferences_triggered: program preferences";
+    auto dialog = new PreferencesDialog(this);
+    m_preferencesDialog = dialog;
+    dialog->show();
 }
 
 void MainWindow::on_actionForumUrl_triggered()

@@ -7,6 +7,7 @@
 #include "printing/defaulttemplates.h"
 #include "printing/pdfexport.h"
 #include "printing/reportlist.h"
+#include "settings/spellchecker.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -61,6 +62,7 @@ int runApplication(int argc, char **argv)
 
     Database::migrateLegacySettings(Database::dataPath() + "/"
                                     + QString::fromLatin1(AppInfo::applicationName) + ".ini");
+    SpellChecker::initialize();
 
     auto window = std::make_unique<MainWindow>();
     QTimer::singleShot(4000, splash, &QSplashScreen::close);

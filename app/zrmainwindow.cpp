@@ -3,6 +3,7 @@
 #include "app/debuglog.h"
 #include "database/database.h"
 #include "printing/engine.h"
+#include "settings/preferencesdialog.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -39,6 +40,7 @@ void ZrMainWindow::showMessage(const QString &text, const QString &title)
 
 void ZrMainWindow::onStartup()
 {
+    PreferencesDialog::applyProxy();
     readSettings();
     Database::checkVersionChange();
 }

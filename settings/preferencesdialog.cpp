@@ -3,8 +3,8 @@
 
 #include "app/appinfo.h"
 #include "app/debuglog.h"
-#include "app/platformlayer.h"
 #include "database/database.h"
+#include "printing/defaulttemplates.h"
 #include "printing/reportlist.h"
 #include "settings/spellchecker.h"
 
@@ -189,12 +189,7 @@ void PreferencesDialog::applyProxy()
 
 QString PreferencesDialog::defaultDataFolder()
 {
-    PlatformLayer::prepareSettingsPaths();
-    const QSettings systemScope(QSettings::IniFormat,
-                                QSettings::SystemScope,
-                                QString::fromLatin1(AppInfo::organizationName),
-                                QString::fromLatin1(AppInfo::applicationName));
-    return QFileInfo(systemScope.fileName()).absolutePath();
+    return DefaultTemplates::defaultDataPath();
 }
 
 QStringList PreferencesDialog::templateIds()

@@ -1,5 +1,6 @@
 #include "database/database.h"
 #include "modalanswerer.h"
+#include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
 #include "settings/spellchecker.h"
 #include "testhome.h"
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTextCodec>
 #include <memory>
 
@@ -47,6 +49,7 @@ private slots:
     void transfer();
     void restoreTemplates_data();
     void restoreTemplates();
+    void screenshot();
 
 private:
     static void writeFile(const QString &path, const QByteArray &bytes);
@@ -521,6 +524,34 @@ void TestPreferences::restoreTemplates()
             QCOMPARE(now, reportsFolderExists ? QByteArray("edited by the user") : "<missing>");
         else
             QCOMPARE(now, "default " + id.toLatin1());
+    }
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_preferences screenshot saves options.png
+// and preferences-1.png to preferences-3.png, one per tab.
+void TestPreferences::screenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to save a screenshot");
+    // Both dialogs are application-modal: the answerer would close them.
+    m_answerer.reset();
+    Database::setVariable("Data/OrgName_1", "МБОУ \"Средняя школа №5\"");
+    Database::setVariable("Data/City", "Тверь");
+    QPointer<OptionsDialog> options = new OptionsDialog;
+    options->show();
+    QVERIFY(QTest::qWaitForWindowExposed(options));
+    QVERIFY(options->grab().save(folder + "/options.png"));
+    delete options;
+
+    m_dialog->findChild<QCheckBox *>("checkBoxUseProxy")->setChecked(true);
+    m_dialog->findChild<QLineEdit *>("lineEditHost")->setText("127.0.0.1");
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+    auto tabs = m_dialog->findChild<QTabWidget *>("tabWidget");
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QVERIFY(m_dialog->grab().save(folder + QStringLiteral("/preferences-%1.png").arg(i + 1)));
     }
 }
 

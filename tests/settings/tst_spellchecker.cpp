@@ -37,6 +37,7 @@ private slots:
     void installDictionary_data();
     void installDictionary();
     void initializeWithoutDictionaryGivesNoChecker();
+    void screenshot();
 
 private:
     static void writeFile(const QString &path, const QByteArray &bytes);
@@ -460,6 +461,28 @@ void TestSpellChecker::initializeWithoutDictionaryGivesNoChecker()
     checkLineEdit(nullptr);
     checkTextEdit(nullptr);
     useFreshDataFolder();
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_spellchecker screenshot saves spellcheck.png.
+void TestSpellChecker::screenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to save a screenshot");
+    QWidget dialog;
+    auto layout = new QVBoxLayout(&dialog);
+    auto lineEdit = new QLineEdit;
+    auto textEdit = new QTextEdit;
+    layout->addWidget(lineEdit);
+    layout->addWidget(textEdit);
+    dialog.resize(420, 200);
+    attachSpellChecker(&dialog);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    lineEdit->setText(QStringLiteral("Иванов Пётр Сергеевичь"));
+    textEdit->setPlainText(QStringLiteral("Принимал участие в «олимпиаде» по матиматике и "
+                                          "занял 2место в городском конкурсе."));
+    QVERIFY(dialog.grab().save(folder + "/spellcheck.png"));
 }
 
 ZR_TEST_MAIN(TestSpellChecker)
