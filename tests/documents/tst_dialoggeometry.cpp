@@ -5,7 +5,12 @@
 #include "settings/widgetgeometry.h"
 #include "testhome.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <functional>
 
@@ -20,6 +25,7 @@ private slots:
     void reopensWhereLeft_data();
     void reopensWhereLeft();
     void nullWidgetIsIgnored();
+    void screenshots();
 
 private:
     EditFixture m_fixture;
@@ -67,6 +73,70 @@ void TestDialogGeometry::nullWidgetIsIgnored()
     restoreWidgetGeometry(nullptr);
     QVERIFY(!Database::userSettings()->childGroups().contains("ZrPs")
             || Database::userSettings()->allKeys().filter("Geometry").isEmpty());
+}
+
+// With ZR_SCREENSHOT_DIR set, saves a picture of each dialog in its usual states
+// (in the program's own font) for a person to look at.
+void TestDialogGeometry::screenshots()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("ZR_SCREENSHOT_DIR not set");
+    QDir().mkpath(folder);
+    const QFont oldFont = QApplication::font();
+    QFont font;
+    font.fromString(QStringLiteral("MS Shell Dlg 2,8.25,-1,5,50,0,0,0,0,0"));
+    QApplication::setFont(font);
+    const auto shoot = [&folder](QWidget *w, const QString &name) {
+        w->show();
+        QApplication::processEvents();
+        QVERIFY(w->grab().save(folder + "/" + name + ".png"));
+    };
+
+    EditFixture::Row tpl;
+    tpl.isTemplate = 1;
+    tpl.fio1 = "Основной 2024";
+    tpl.number = "0012345";
+    tpl.regNumber = "17";
+    tpl.birthDate = "2013-04-05";
+    tpl.issueDate = "2024-05-25";
+    tpl.decision = "Освоил образовательную программу начального общего образования";
+    tpl.sections = QStringList{"Шахматы, хор", "", "Призёр муниципальной олимпиады", "", ""};
+    const int templateId = EditFixture::insertRow(tpl);
+    const QStringList disciplines{"Русский язык:5",
+                                  "Литературное чтение:4",
+                                  "Иностранный язык (английский):Освоено",
+                                  "Математика:3",
+                                  "Окружающий мир:Отлично"};
+    for (const QString &d : disciplines)
+        EditFixture::insertDetail(templateId, d.section(':', 0, 0), d.section(':', 1));
+
+    auto *chooser = new SelectTemplateDialog;
+    chooser->findChild<QListWidget *>("listWidget")->setCurrentRow(0);
+    shoot(chooser, "selecttemplatedialog");
+    delete chooser;
+
+    auto *edit = new DocumentEditDialog;
+    edit->createFromTemplate(templateId);
+    QApplication::clipboard()->setText("Иванова  Мария   Петровна ");
+    edit->findChild<QLineEdit *>("lineEditFio_1")->paste();
+    edit->onFocusChanged(nullptr, edit->findChild<QLineEdit *>("lineEditNumber"));
+    shoot(edit, "documenteditdialog-new");
+    edit->on_pushButtonSave_clicked();
+    shoot(edit, "documenteditdialog-saved");
+    auto *appendix = new AdditionalEditDialog(edit);
+    appendix->loadAppendix(edit->documentId());
+    shoot(appendix, "additionaleditdialog-view");
+    appendix->on_pushButtonEditForm_clicked();
+    shoot(appendix, "additionaleditdialog-edit");
+    delete edit;
+
+    edit = new DocumentEditDialog;
+    edit->loadDocument(templateId);
+    edit->setTemplateMode(true);
+    shoot(edit, "documenteditdialog-template");
+    delete edit;
+    QApplication::setFont(oldFont);
 }
 
 ZR_TEST_MAIN(TestDialogGeometry)
