@@ -1,12 +1,11 @@
 #pragma once
 
+#include "abstractfield.h"
 #include "zrreportlib_export.h"
 
 #include <QGraphicsRectItem>
 #include <QObject>
 #include <QPointer>
-
-#include "abstractfield.h"
 
 // One field on the canvas. Item and scene coordinates coincide (the item stays at
 // (0, 0)); its rectangle is the field's millimetres times the page's scale. A drag

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportpage.h"
 #include "zrreportlib_export.h"
 
 #include <QGraphicsScene>
@@ -11,7 +12,6 @@ class AbstractField;
 class FieldGraphicsItem;
 class QGraphicsPixmapItem;
 class QGraphicsRectItem;
-#include "reportpage.h"
 
 // The pages of a report as white sheets stacked downwards, with the scanned blanks
 // laid over them half-transparent, and one item per field. Scene units are the

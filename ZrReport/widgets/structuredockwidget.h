@@ -1,5 +1,6 @@
 #pragma once
 
+#include "abstractfield.h"
 #include "zrreportlib_export.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <memory>
 
-#include "abstractfield.h"
 class QTableWidget;
 class QTableWidgetItem;
 class ReportPage;
