@@ -6,6 +6,7 @@
 #include "database/database.h"
 #include "itemoperations.h"
 #include "lineedititemdelegate.h"
+#include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
 #include <QHeaderView>
@@ -43,6 +44,7 @@ AdditionalEditDialog::AdditionalEditDialog(QWidget *parent)
                    0);
 
     setEditable(false);
+    attachSpellChecker(this);
     restoreWidgetGeometry(this);
 }
 

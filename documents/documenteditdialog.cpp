@@ -4,6 +4,7 @@
 #include "additionaleditdialog.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
 #include <QAbstractSpinBox>
@@ -44,6 +45,7 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     ui->pushButtonAdditonal->setEnabled(false);
     ui->dateEditIssue->setDate(QDate::currentDate());
 
+    attachSpellChecker(this);
     restoreWidgetGeometry(this);
 
     connect(ui->lineEditFio_1, &QLineEdit::textChanged, this, &DocumentEditDialog::splitPastedName);

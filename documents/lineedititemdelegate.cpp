@@ -1,5 +1,7 @@
 #include "lineedititemdelegate.h"
 
+#include "settings/spellchecker.h"
+
 #include <QLineEdit>
 
 LineEditItemDelegate::LineEditItemDelegate(QObject *parent)
@@ -12,7 +14,9 @@ QWidget *LineEditItemDelegate::createEditor(QWidget *parent,
 {
     Q_UNUSED(option)
     Q_UNUSED(index)
-    return new QLineEdit(parent);
+    auto editor = new QLineEdit(parent);
+    attachSpellChecker(editor);
+    return editor;
 }
 
 void LineEditItemDelegate::updateEditorGeometry(QWidget *editor,
