@@ -4,8 +4,10 @@
 #include "app/appinfo.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
+#include "documents/selecttemplatedialog.h"
 #include "printing/engine.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
@@ -109,27 +111,77 @@ void MainWindow::on_actionExit_triggered()
 
 void MainWindow::onNewTemplate()
 {
-    ZR_LOG() << "onNewTemplate: edit dialog on a new template";
+    DocumentEditDialog *dialog = openEditDialog();
+    dialog->loadDocument(-1);
+    dialog->setTemplateMode(true);
+    // A new template is listed by the chooser as soon as it is saved.
+    if (m_selectTemplateDialog)
+        connect(dialog,
+                &DocumentEditDialog::documentsUpdated,
+                m_selectTemplateDialog.data(),
+                &SelectTemplateDialog::fillListWidget);
+    dialog->show();
 }
 
 void MainWindow::onDocumentEdit(int sqlDocId)
 {
-    ZR_LOG() << "onDocumentEdit" << sqlDocId;
+    if (sqlDocId < 0) {
+        on_actionCreateDoc_triggered();
+        return;
+    }
+    DocumentEditDialog *dialog = openEditDialog();
+    dialog->loadDocument(sqlDocId);
+    dialog->show();
 }
 
 void MainWindow::onTemplateEdit(int sqlDocId)
 {
-    ZR_LOG() << "onTemplateEdit" << sqlDocId;
+    DocumentEditDialog *dialog = openEditDialog();
+    dialog->loadDocument(sqlDocId);
+    dialog->setTemplateMode(true);
+    dialog->show();
 }
 
 void MainWindow::onDocumentFromTemplateCreate(int templateId)
 {
-    ZR_LOG() << "onDocumentFromTemplateCreate" << templateId;
+    DocumentEditDialog *dialog = openEditDialog();
+    dialog->createFromTemplate(templateId);
+    dialog->show();
 }
 
 void MainWindow::on_actionCreateDoc_triggered()
 {
-    ZR_LOG() << "on_actionCreateDoc_triggered: template chooser";
+    auto *dialog = new SelectTemplateDialog(this);
+    m_selectTemplateDialog = dialog;
+    connect(dialog,
+            &SelectTemplateDialog::psIdSelected,
+            this,
+            &MainWindow::onDocumentFromTemplateCreate);
+    connect(dialog, &SelectTemplateDialog::newTemplate, this, &MainWindow::onNewTemplate);
+    connect(dialog, &SelectTemplateDialog::editTemplate, this, &MainWindow::onTemplateEdit);
+    dialog->show();
+}
+
+SelectTemplateDialog *MainWindow::selectTemplateDialog() const
+{
+    return m_selectTemplateDialog;
+}
+
+DocumentEditDialog *MainWindow::editDialog() const
+{
+    return m_editDialog;
+}
+
+DocumentEditDialog *MainWindow::openEditDialog()
+{
+    auto *dialog = new DocumentEditDialog(this);
+    m_editDialog = dialog;
+    connect(dialog,
+            &DocumentEditDialog::documentsUpdated,
+            m_documentsTable,
+            &DocumentsTableAbstract::updateData);
+    connect(dialog, &DocumentEditDialog::documentPrint, m_engine, &Engine::onDocumentPrint);
+    return dialog;
 }
 
 void MainWindow::on_actionSettings_triggered()

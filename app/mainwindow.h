@@ -4,10 +4,12 @@
 
 #include <QPointer>
 
+class DocumentEditDialog;
 class DocumentsTable;
 class FilterDockWidget;
 class QLabel;
 class QVBoxLayout;
+class SelectTemplateDialog;
 
 namespace Ui {
 class MainWindow;
@@ -26,6 +28,9 @@ public:
     DocumentsTable *documentsTable() const { return m_documentsTable; }
     FilterDockWidget *filterDock() const { return m_filterDock; }
     QLabel *statusLabel() const { return m_statusLabel; }
+    // The template chooser and the edit dialog last opened; null once they are closed.
+    SelectTemplateDialog *selectTemplateDialog() const;
+    DocumentEditDialog *editDialog() const;
 
     // The text of the forms-editor warning.
     static QString editorWarningText();
@@ -53,10 +58,14 @@ public slots:
     void on_actionTip_triggered();
 
 private:
+    DocumentEditDialog *openEditDialog();
+
     Ui::MainWindow *ui;
     DocumentsTable *m_documentsTable = nullptr;
     FilterDockWidget *m_filterDock = nullptr;
     QLabel *m_statusLabel = nullptr;
     // The banner strip goes on top of this layout, above the register.
     QVBoxLayout *m_centralLayout = nullptr;
+    QPointer<SelectTemplateDialog> m_selectTemplateDialog;
+    QPointer<DocumentEditDialog> m_editDialog;
 };
