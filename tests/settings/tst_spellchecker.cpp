@@ -1,4 +1,5 @@
 #include "database/database.h"
+#include "documents/documenteditdialog.h"
 #include "settings/spellchecker.h"
 #include "testhome.h"
 
@@ -37,6 +38,8 @@ private slots:
     void installDictionary_data();
     void installDictionary();
     void initializeWithoutDictionaryGivesNoChecker();
+    void editDialog_data();
+    void editDialog();
     void screenshot();
 
 private:
@@ -461,6 +464,39 @@ void TestSpellChecker::initializeWithoutDictionaryGivesNoChecker()
     checkLineEdit(nullptr);
     checkTextEdit(nullptr);
     useFreshDataFolder();
+}
+
+void TestSpellChecker::editDialog_data()
+{
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<bool>("marked");
+
+    QTest::newRow("a misspelt surname is marked") << true << QStringLiteral("Ивнаов") << true;
+    QTest::newRow("a correct surname is not") << true << QStringLiteral("Иванов") << false;
+    QTest::newRow("a loaded document not yet editable is marked too")
+            << false << QStringLiteral("Ивнаов") << true;
+}
+
+void TestSpellChecker::editDialog()
+{
+    QFETCH(bool, editable);
+    QFETCH(QString, surname);
+    QFETCH(bool, marked);
+
+    Database::migrateLegacySettings(m_files->filePath("ZrPs.ini"));
+    QPointer<DocumentEditDialog> dialog = new DocumentEditDialog;
+    dialog->setEditable(editable);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    auto surnameEdit = dialog->findChild<QLineEdit *>("lineEditFio_1");
+    surnameEdit->setText(surname);
+    if (!editable)
+        dialog->setEditable(true);
+    QCOMPARE(!redColumns(surnameEdit).isEmpty(), marked);
+    if (!qEnvironmentVariableIsEmpty("ZR_SCREENSHOT_DIR") && marked && editable)
+        QVERIFY(dialog->grab().save(qEnvironmentVariable("ZR_SCREENSHOT_DIR") + "/editdialog.png"));
+    delete dialog;
 }
 
 // ZR_SCREENSHOT_DIR=/some/folder ./tst_spellchecker screenshot saves spellcheck.png.
