@@ -33,6 +33,7 @@ private slots:
     void eachPrintReleasesThePreviousPage();
     void templatePixmap();
     void defaultTemplatesNeverOverwrite();
+    void previewScreenshot();
 
 private:
     struct Step
@@ -287,6 +288,30 @@ void TestEngine::defaultTemplatesNeverOverwrite()
     QCOMPARE(page.pagesCount(), 2);
     QCOMPARE(page.fields.size() > 10, true);
     QVERIFY(!page.pixmap().isNull());
+}
+
+// Not a check: leaves pictures of the previews for a person to look at.
+void TestEngine::previewScreenshot()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOTS to a folder to get screenshots");
+    DefaultTemplates::install();
+    const int id = PrintingFixture::addSampleDocument(20);
+    Engine engine;
+    ModalAnswerer answerer;
+    answerer.expectButton("Внимание!", "Включена печать фона", QDialogButtonBox::Yes);
+    const auto grab = [&folder](QWidget *w) {
+        QTest::qWait(300);
+        static int n = 0;
+        w->grab().save(QStringLiteral("%1/preview-%2.png").arg(folder).arg(++n));
+        qobject_cast<QDialog *>(w)->reject();
+    };
+    answerer.expect(m_previewTitle, QString(), grab);
+    answerer.expectButton("", "Переверните страницу!", QDialogButtonBox::Ok);
+    answerer.expect(m_previewTitle, QString(), grab);
+    engine.onDocumentPrint(ReportList::Id3382, id, true);
+    QCOMPARE(answerer.pending(), 0);
 }
 
 ZR_TEST_MAIN(TestEngine)
