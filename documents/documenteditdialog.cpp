@@ -4,6 +4,7 @@
 #include "additionaleditdialog.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "printing/printdialog.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
@@ -329,8 +330,10 @@ void DocumentEditDialog::on_pushButtonPrint_clicked()
 
 void DocumentEditDialog::openPrintDialog()
 {
-    // The print dialog is created here, with this dialog as parent, and its
-    // reportTypeSelected(type, printBackground) connected to onReportTypeSelected.
+    auto *dialog = new PrintDialog(this);
+    connect(dialog, &PrintDialog::reportTypeSelected, this,
+            &DocumentEditDialog::onReportTypeSelected);
+    dialog->show();
 }
 
 void DocumentEditDialog::onReportTypeSelected(int type, bool printBackground)
