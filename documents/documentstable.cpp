@@ -104,34 +104,19 @@ bool DocumentsTable::canPrint(int type, int id)
     return true;
 }
 
-QVector<bool> DocumentsTable::matchingRows(const QStringList &names,
-                                           const QVector<QDate> &issueDates,
-                                           const FilterList &filterList)
+void DocumentsTable::readFilterColumns()
 {
-    QString fio;
-    QDate from;
-    QDate to;
-    for (const auto &filter : filterList) {
-        if (filter.first == QLatin1String("fio"))
-            fio = filter.second.toString();
-        else if (filter.first == QLatin1String("dateFrom"))
-            from = filter.second.toDate();
-        else if (filter.first == QLatin1String("dateTo"))
-            to = filter.second.toDate();
+    QSqlTableModel *model = sqlModel();
+    const int rows = model->rowCount();
+    m_foldedNames.clear();
+    m_issueDates.clear();
+    m_foldedNames.reserve(rows);
+    m_issueDates.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        m_foldedNames << model->index(row, 1).data().toString().toCaseFolded();
+        m_issueDates << QDate::fromString(model->index(row, 2).data().toString(), Qt::ISODate);
     }
-    const bool byDate = from.isValid() && to.isValid();
-    QVector<bool> keep(names.size(), true);
-    for (int row = 0; row < names.size(); ++row) {
-        if (!fio.isEmpty() && !names.at(row).contains(fio, Qt::CaseInsensitive)) {
-            keep[row] = false;
-            continue;
-        }
-        if (byDate) {
-            const QDate date = issueDates.value(row);
-            keep[row] = date.isValid() && date >= from && date <= to;
-        }
-    }
-    return keep;
+    m_columnsRead = true;
 }
 
 void DocumentsTable::applyFilter()
@@ -139,23 +124,37 @@ void DocumentsTable::applyFilter()
     QSqlTableModel *model = sqlModel();
     if (!model)
         return;
-    const int rows = model->rowCount();
-    QStringList names;
-    QVector<QDate> dates;
-    names.reserve(rows);
-    dates.reserve(rows);
-    for (int row = 0; row < rows; ++row) {
-        names << model->index(row, 1).data().toString();
-        dates << QDate::fromString(model->index(row, 2).data().toString(), Qt::ISODate);
+    QString fio;
+    QDate from;
+    QDate to;
+    for (const auto &filter : qAsConst(m_filters)) {
+        if (filter.first == QLatin1String("fio"))
+            fio = filter.second.toString().toCaseFolded();
+        else if (filter.first == QLatin1String("dateFrom"))
+            from = filter.second.toDate();
+        else if (filter.first == QLatin1String("dateTo"))
+            to = filter.second.toDate();
     }
-    const QVector<bool> keep = matchingRows(names, dates, m_filters);
+    const bool byName = !fio.isEmpty();
+    const bool byDate = from.isValid() && to.isValid();
+    if ((byName || byDate) && !m_columnsRead)
+        readFilterColumns();
+
+    const int rows = model->rowCount();
     // Hiding rows one by one while the view repaints costs time per row and
     // per row again; with updates suspended the whole register takes a blink.
     setUpdatesEnabled(false);
     verticalHeader()->setUpdatesEnabled(false);
     for (int row = 0; row < rows; ++row) {
-        if (isRowHidden(row) == keep.at(row))
-            setRowHidden(row, !keep.at(row));
+        bool keep = true;
+        if (byName && !m_foldedNames.at(row).contains(fio))
+            keep = false;
+        else if (byDate) {
+            const QDate date = m_issueDates.at(row);
+            keep = date.isValid() && date >= from && date <= to;
+        }
+        if (isRowHidden(row) == keep)
+            setRowHidden(row, !keep);
     }
     verticalHeader()->setUpdatesEnabled(true);
     setUpdatesEnabled(true);
@@ -163,6 +162,7 @@ void DocumentsTable::applyFilter()
 
 void DocumentsTable::afterReload()
 {
+    m_columnsRead = false;
     applyFilter();
 }
 

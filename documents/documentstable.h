@@ -13,11 +13,6 @@ public:
     explicit DocumentsTable(QWidget *parent = nullptr);
     ~DocumentsTable() override;
 
-    // The rows that the filter keeps, without touching the view.
-    static QVector<bool> matchingRows(const QStringList &names,
-                                      const QVector<QDate> &issueDates,
-                                      const FilterList &filterList);
-
 public slots:
     void onFiltersChanged(const FilterList &filterList) override;
 
@@ -31,4 +26,11 @@ protected:
 
 private:
     void applyFilter();
+    void readFilterColumns();
+
+    // The name and issue-date columns as the filter compares them, read once
+    // per load of the model and only when a filter needs them.
+    QStringList m_foldedNames;
+    QVector<QDate> m_issueDates;
+    bool m_columnsRead = false;
 };

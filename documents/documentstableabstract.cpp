@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlTableModel>
@@ -86,8 +87,19 @@ void DocumentsTableAbstract::onModelReset()
     if (!m_model)
         return;
     m_currentDocId = 0;
-    while (m_model->canFetchMore())
-        m_model->fetchMore();
+    if (m_model->canFetchMore()) {
+        // Announced batch by batch, 256 rows at a time, the view would lay
+        // itself out hundreds of times; the register is ours alone, so the
+        // batches go unannounced and the header learns the new count once.
+        {
+            const QSignalBlocker blocker(m_model.data());
+            while (m_model->canFetchMore())
+                m_model->fetchMore();
+        }
+        verticalHeader()->reset();
+        updateGeometries();
+        viewport()->update();
+    }
     afterReload();
     // The reset cleared the selection without telling anyone.
     emit unselect();

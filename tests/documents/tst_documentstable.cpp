@@ -100,6 +100,8 @@ private slots:
     void remove_data();
     void remove();
     void deleteNeverTouchesFilteredRows();
+    void failureLeavesRegisterIntact_data();
+    void failureLeavesRegisterIntact();
     void editAndAddAskForDocuments();
     void printRequestKeepsArgumentOrder();
     void reloadAfterModelIsDropped();
@@ -492,6 +494,49 @@ void TestDocumentsTable::deleteNeverTouchesFilteredRows()
     QCOMPARE(answerer.pending(), 0);
     table->onFiltersChanged(filters(""));
     QCOMPARE(visibleNames(table.get()), (QStringList{"Петров", "Сидоров"}));
+}
+
+void TestDocumentsTable::failureLeavesRegisterIntact_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<bool>("copy");
+
+    QTest::newRow("delete whose appendix rows cannot go keeps the documents")
+            << "BEFORE DELETE ON PsDocumentDetails" << false;
+    QTest::newRow("copy whose appendix cannot be written leaves no half copy")
+            << "BEFORE INSERT ON PsDocumentDetails" << true;
+}
+
+void TestDocumentsTable::failureLeavesRegisterIntact()
+{
+    QFETCH(QString, trigger);
+    QFETCH(bool, copy);
+
+    const int id = insertDocument({"Иванов", "", "", "2024-05-30"});
+    insertDetails(id, 3);
+    insertDocument({"Петров", "", "", "2024-05-30"});
+    QVERIFY(QSqlQuery().exec("CREATE TRIGGER refuse " + trigger
+                             + " BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    auto table = makeTable();
+    QSignalSpy clicked(table.get(), &DocumentsTableAbstract::documentClicked);
+    selectRows(table.get(), {0, 1});
+    if (copy) {
+        selectRows(table.get(),
+                   {table->model()
+                            ->match(table->model()->index(0, 0), Qt::DisplayRole, id)
+                            .first()
+                            .row()});
+        table->onCopyRecordAction();
+    } else {
+        ModalAnswerer answerer;
+        answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
+        table->onDeleteAction();
+        QCOMPARE(answerer.pending(), 0);
+    }
+    QCOMPARE(clicked.count(), 0);
+    QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), 2);
+    QCOMPARE(count("SELECT COUNT(*) FROM PsDocumentDetails"), 3);
+    QCOMPARE(table->model()->rowCount(), 2);
 }
 
 void TestDocumentsTable::editAndAddAskForDocuments()

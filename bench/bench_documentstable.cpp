@@ -1,0 +1,128 @@
+// The register with 100,000 documents: opening it (select and fetching every
+// row) and changing the filter, next to the naive ways measured in the same run.
+#include "benchreport.h"
+#include "database/database.h"
+#include "documents/documentstable.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+void fillRegister(int count)
+{
+    const QStringList surnames{"Иванов",
+                               "Петров",
+                               "Сидоров",
+                               "Смирнов",
+                               "Кузнецов",
+                               "Попов",
+                               "Васильев",
+                               "Соколов",
+                               "Михайлов",
+                               "Новиков"};
+    QSqlDatabase::database().transaction();
+    QSqlQuery query;
+    query.prepare("INSERT INTO PsDocuments (isTemplate, fio1, fio2, fio3, issueDate, number, "
+                  "regNumber, editDate) VALUES (0, ?, ?, ?, ?, ?, ?, ?)");
+    const QDate first(2019, 5, 25);
+    for (int i = 0; i < count; ++i) {
+        query.addBindValue(surnames.at(i % surnames.size()) + (i % 3 ? "" : "а"));
+        query.addBindValue(QStringLiteral("Имя%1").arg(i % 97));
+        query.addBindValue(QStringLiteral("Отчество%1").arg(i % 89));
+        query.addBindValue(first.addDays(i % 2000).toString(Qt::ISODate));
+        query.addBindValue(QString::number(100000 + i));
+        query.addBindValue(QString::number(i));
+        query.addBindValue(first.addDays(i % 2000).toString(Qt::ISODate) + " 10:00:00");
+        query.exec();
+    }
+    QSqlDatabase::database().commit();
+}
+
+// What the view would have to read at the least: every row of the view once.
+void plainRead()
+{
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    query.exec("SELECT * FROM viewPsDocuments ORDER BY psId DESC");
+    int rows = 0;
+    while (query.next())
+        ++rows;
+    Q_ASSERT(rows > 0);
+}
+
+// The filter as first written: row by row, reading the model and hiding the
+// row while the view keeps itself up to date.
+void naiveFilter(DocumentsTable *table, const QString &fio)
+{
+    QAbstractItemModel *model = table->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const bool match
+                = fio.isEmpty()
+                  || model->index(row, 1).data().toString().contains(fio, Qt::CaseInsensitive);
+        table->setRowHidden(row, !match);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int documents = argc > 1 ? QString(argv[1]).toInt() : 100000;
+
+    if (!Database::create())
+        return 1;
+    fillRegister(documents);
+
+    auto table = std::make_unique<DocumentsTable>();
+    table->resize(800, 600);
+    table->show();
+    QCoreApplication::processEvents();
+
+    const double load = BenchReport::medianMs(5, [&] {
+        table->updateData();
+        QCoreApplication::processEvents();
+    });
+    const double read = BenchReport::medianMs(5, plainRead);
+    BenchReport::figure(QStringLiteral("documents table: load %1 rows (baseline: plain query)")
+                                .arg(table->model()->rowCount()),
+                        QStringLiteral("< 400 ms"),
+                        load,
+                        read);
+
+    const FilterList byName{{"fio", QStringLiteral("ива")}};
+    const FilterList none{{"fio", QString()}};
+    bool flip = false;
+    const double filter = BenchReport::medianMs(9, [&] {
+        flip = !flip;
+        table->onFiltersChanged(flip ? byName : none);
+        QCoreApplication::processEvents();
+    });
+    flip = false;
+    const double naive = BenchReport::medianMs(3, [&] {
+        flip = !flip;
+        naiveFilter(table.get(), flip ? QStringLiteral("ива") : QString());
+        QCoreApplication::processEvents();
+    });
+    BenchReport::figure(
+            QStringLiteral("documents table: filter change (baseline: naive row hiding)"),
+            QStringLiteral("< 50 ms"),
+            filter,
+            naive);
+
+    table.reset();
+    Database::destroy();
+    return 0;
+}
