@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTextCodec>
 #include <memory>
@@ -382,6 +383,10 @@ void TestPreferences::fillDataFolder(bool withDictionaries)
                                        QStringLiteral("proxy.local"));
     Database::dataSettings()->sync();
     Database::setVariable(QStringLiteral("Data/City"), QStringLiteral("Старый Оскол"));
+    for (const char *surname : {"Иванов", "Петрова", "Сидоров"})
+        delete Database::execQuery(
+                QStringLiteral("INSERT INTO PsDocuments (isTemplate, fio1) VALUES (0, '%1');")
+                        .arg(QString::fromUtf8(surname)));
 }
 
 void TestPreferences::transfer_data()
@@ -477,6 +482,20 @@ void TestPreferences::transfer()
         QCOMPARE(Database::getVariable(QStringLiteral("Data/City")),
                  QStringLiteral("Старый Оскол"));
     }
+
+    // The next start opens the register where it now lives, every document included.
+    if (keptTargetDatabase)
+        return; // the target's stand-in database is no register to open
+    delete m_dialog;
+    Database::destroy();
+    QVERIFY(Database::create());
+    QCOMPARE(Database::dataPath(), switched ? target : current);
+    std::unique_ptr<QSqlQuery> count(Database::execQuery("SELECT COUNT(*) FROM PsDocuments;"));
+    QVERIFY(count->next());
+    QCOMPARE(count->value(0).toInt(), 3);
+    QCOMPARE(Database::getVariable(QStringLiteral("Data/City")), QStringLiteral("Старый Оскол"));
+    QCOMPARE(Database::dataSettings()->value("Proxy/hostName").toString(),
+             QStringLiteral("proxy.local"));
 }
 
 void TestPreferences::restoreTemplates_data()
