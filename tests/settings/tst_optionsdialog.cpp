@@ -1,4 +1,7 @@
 #include "database/database.h"
+#include "printing/defaulttemplates.h"
+#include "printing/pdfexport.h"
+#include "printing/reportlist.h"
 #include "settings/optionsdialog.h"
 #include "testhome.h"
 
@@ -6,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSqlQuery>
 #include <memory>
 
 class TestOptionsDialog : public QObject
@@ -20,6 +24,7 @@ private slots:
     void buttons_data();
     void buttons();
     void dateShowsTheStoredTextUnchanged();
+    void namesReachTheExportedPdf();
 
 private:
     std::unique_ptr<QTemporaryDir> m_data;
@@ -133,6 +138,38 @@ void TestOptionsDialog::dateShowsTheStoredTextUnchanged()
     m_dialog = new OptionsDialog;
     QCOMPARE(m_dialog->findChild<QLineEdit *>("lineEditDate")->text(),
              QStringLiteral("вчера, около пяти"));
+}
+
+// ZR_SCREENSHOT_DIR=/some/folder ./tst_optionsdialog namesReachTheExportedPdf types the
+// names into the dialog and exports options-id3339.pdf to look at (pdftoppm -png).
+void TestOptionsDialog::namesReachTheExportedPdf()
+{
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set ZR_SCREENSHOT_DIR to export the PDF");
+    DefaultTemplates::install();
+    delete Database::execQuery("INSERT INTO PsDocuments (isTemplate, fio1, fio2, fio3) "
+                               "VALUES (0, 'Иванов', 'Пётр', 'Сергеевич');");
+    m_dialog = new OptionsDialog;
+    const QStringList typed{"МБОУ \"Средняя школа №5\"",
+                            "МБОУ \"Средней школы №5\"",
+                            "МБОУ \"Средней школе №5\"",
+                            "Тверь",
+                            "Смирнова Анна Ивановна"};
+    for (int i = 0; i < edits.size(); ++i)
+        m_dialog->findChild<QLineEdit *>(edits.at(i))->insert(typed.at(i));
+    m_dialog->findChild<QPushButton *>("pushButtonSave")->click();
+
+    std::unique_ptr<QSqlQuery> id(Database::execQuery("SELECT MAX(psId) FROM PsDocuments;"));
+    QVERIFY(id->next());
+    PdfExport::Request request;
+    request.output = folder + "/options-id3339.pdf";
+    request.form = "id3339";
+    request.documents = id->value(0).toString();
+    QString errors;
+    QTextStream err(&errors);
+    QCOMPARE(PdfExport::exportPdf(request, err), 0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
 }
 
 ZR_TEST_MAIN(TestOptionsDialog)
