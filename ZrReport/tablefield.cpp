@@ -207,7 +207,9 @@ void TableField::prepare()
         rowsCount = previewRowCount;
     else
         rowsCount = model ? quint16(qMin(model->rowCount(), 65535)) : 0;
-    if (cells.size() != rowsCount || m_cellsStale)
+    // The designer may have changed the columns and call prepare without a draw.
+    if (cells.size() != rowsCount || m_cellsStale
+        || (!cells.isEmpty() && cells.first().size() != columnCount))
         fillCells();
     if (autoWidth) {
         for (int c = 0; c < columnCount; ++c) {

@@ -314,6 +314,20 @@ private slots:
         QCOMPARE(sheet.table->rowsCount, quint16(0));
     }
 
+    void moreColumnsAfterALayout()
+    {
+        Sheet sheet(3);
+        sheet.draw();
+        sheet.table->columnCount = 3;
+        sheet.table->columnIds << QStringLiteral("$D{view.grade}!");
+        sheet.table->prepared = false;
+        sheet.table->prepare();
+        sheet.draw();
+        QCOMPARE(sheet.table->cells.at(2).size(), 3);
+        QCOMPARE(sheet.table->cells.at(2).at(2), QStringLiteral("5!"));
+        QCOMPARE(sheet.table->columnsWidth.size(), 3);
+    }
+
     void prepareReportsAChangeOnce()
     {
         Sheet sheet(3);
