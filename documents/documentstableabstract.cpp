@@ -1,6 +1,7 @@
 #include "documentstableabstract.h"
 
 #include "app/debuglog.h"
+#include "printing/printdialog.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -275,7 +276,14 @@ void DocumentsTableAbstract::onPrintAction()
     const int id = docIdAtRow(actedOnRow());
     if (id <= 0)
         return;
-    ZR_LOG() << "print dialog for document" << id;
+    auto *dialog = new PrintDialog(this);
+    connect(dialog,
+            &PrintDialog::reportTypeSelected,
+            this,
+            [this, id](ReportList::ReportType type, bool printBackground) {
+                onReportTypeSelected(id, type, printBackground);
+            });
+    dialog->show();
 }
 
 void DocumentsTableAbstract::onReportTypeSelected(int sqlDocId, int type, bool printBackground)
