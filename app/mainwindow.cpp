@@ -8,9 +8,12 @@
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
 #include "documents/selecttemplatedialog.h"
+#include "modules/banner/banner.h"
 #include "printing/engine.h"
+#include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
+#include "settings/tipsdialog.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -36,6 +39,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(appTitle());
 
+    m_banner = new Banner(this);
     m_documentsTable = new DocumentsTable(this);
     connect(m_documentsTable,
             &DocumentsTableAbstract::documentClicked,
@@ -61,6 +65,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionFilter, &QAction::toggled, m_filterDock, &QWidget::setVisible);
 
     m_centralLayout = new QVBoxLayout(ui->centralWidget);
+    m_centralLayout->addWidget(m_banner);
     auto registerLayout = new QHBoxLayout;
     registerLayout->addWidget(m_documentsTable);
     registerLayout->addWidget(m_filterDock);
@@ -286,7 +291,8 @@ void MainWindow::on_actionCopy_triggered()
 
 void MainWindow::on_actionAbout_triggered()
 {
-    ZR_LOG() << "on_actionAbout_triggered: about box";
+    auto dialog = new AboutDialog(this);
+    dialog->show();
 }
 
 void MainWindow::on_actionCheckUpdates_triggered()
@@ -310,5 +316,6 @@ void MainWindow::on_actionForumUrl_triggered()
 
 void MainWindow::on_actionTip_triggered()
 {
-    ZR_LOG() << "on_actionTip_triggered: tip of the day";
+    auto dialog = new TipsDialog(this);
+    dialog->show();
 }

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class Banner;
 class DocumentEditDialog;
 class DocumentsTable;
 class FilterDockWidget;
@@ -25,6 +26,7 @@ public:
     ~MainWindow() override;
 
     Ui::MainWindow *form() const { return ui; }
+    Banner *banner() const { return m_banner; }
     DocumentsTable *documentsTable() const { return m_documentsTable; }
     FilterDockWidget *filterDock() const { return m_filterDock; }
     QLabel *statusLabel() const { return m_statusLabel; }
@@ -61,6 +63,7 @@ private:
     DocumentEditDialog *openEditDialog();
 
     Ui::MainWindow *ui;
+    Banner *m_banner = nullptr;
     DocumentsTable *m_documentsTable = nullptr;
     FilterDockWidget *m_filterDock = nullptr;
     QLabel *m_statusLabel = nullptr;

@@ -2,8 +2,11 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "modules/network/weblink.h"
+#include "modules/updater/updater.h"
 #include "printing/engine.h"
 #include "settings/preferencesdialog.h"
+#include "settings/tipsdialog.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -42,6 +45,11 @@ void ZrMainWindow::onStartup()
 {
     PreferencesDialog::applyProxy();
     readSettings();
+    if (m_showTipsOnStartup) {
+        auto tips = new TipsDialog(this);
+        tips->show();
+    }
+    checkUpdates(true);
     Database::checkVersionChange();
 }
 
@@ -72,5 +80,28 @@ void ZrMainWindow::writeSettings()
 
 void ZrMainWindow::checkUpdates(bool isSilent)
 {
-    ZR_LOG() << "checkUpdates" << isSilent;
+    const QString title = QStringLiteral("Проверка обновлений");
+    auto updater = new Updater(this);
+    if (isSilent) {
+        connect(updater, &Updater::updateIsReady, this, [this, title](const QString &link) {
+            const auto answer
+                    = QMessageBox::question(this,
+                                            title,
+                                            QStringLiteral("Доступна новая версия. Загрузить?"),
+                                            QMessageBox::Yes | QMessageBox::No,
+                                            QMessageBox::Yes);
+            if (answer == QMessageBox::Yes)
+                WebLink::open(link);
+        });
+        return;
+    }
+    connect(updater, &Updater::updateIsReady, this, [this, title](const QString &link) {
+        emit m_engine->error(QStringLiteral("Доступна новая версия. \nСсылка для скачивания будет "
+                                            "открыта в вашем браузере."),
+                             title);
+        WebLink::open(link);
+    });
+    connect(updater, &Updater::updatingError, this, [this, title](const QString &message) {
+        emit m_engine->error(message, title);
+    });
 }

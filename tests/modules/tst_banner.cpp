@@ -70,7 +70,7 @@ void TestBanner::cleanup()
 {
     delete m_server;
     m_server = nullptr;
-    qunsetenv(ServerAddress::environmentVariable);
+    qputenv(ServerAddress::environmentVariable, LocalHttpServer::refusingUrl().toEncoded());
 }
 
 QByteArray TestBanner::png(int width, int height)

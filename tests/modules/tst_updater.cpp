@@ -61,7 +61,7 @@ void TestUpdater::cleanup()
 {
     delete m_server;
     m_server = nullptr;
-    qunsetenv(ServerAddress::environmentVariable);
+    qputenv(ServerAddress::environmentVariable, LocalHttpServer::refusingUrl().toEncoded());
 }
 
 TestUpdater::Outcome TestUpdater::runCheck()
