@@ -59,6 +59,10 @@ void Updater::fileDownloaded(QNetworkReply *pReply)
         // A redirect is no version file; without following it we cannot reach one.
         ZR_LOG() << "update check: HTTP status" << status.toInt();
         emit updatingError(connectionErrorText());
+    } else if (pReply->bytesAvailable() > FileDownloader::defaultMaxSize) {
+        // The whole answer may have arrived before the progress check could stop it.
+        ZR_LOG() << "update check: answer too large";
+        emit updatingError(connectionErrorText());
     } else {
         m_data = pReply->readAll();
         parse();
