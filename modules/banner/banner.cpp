@@ -80,9 +80,17 @@ bool Banner::parseList(const QString &path)
         ZR_LOG() << "cant open file" << path;
         return false;
     }
+    return readList(file.readAll(), m_items, m_maxHeight, m_visibleBannersCount);
+}
+
+bool Banner::readList(const QByteArray &data,
+                      QList<BannerItem *> &items,
+                      quint16 &maxHeight,
+                      quint8 &visibleBannersCount)
+{
     QDomDocument document(QStringLiteral("mydocument"));
     QString message;
-    if (!document.setContent(&file, &message)) {
+    if (!document.setContent(data, &message)) {
         ZR_LOG() << "cant set content:" << message;
         return false;
     }
@@ -108,13 +116,13 @@ bool Banner::parseList(const QString &path)
             const QDomElement showTime = element.firstChildElement("showTime");
             if (!showTime.isNull())
                 item->showTime = qint16(showTime.text().trimmed().toInt());
-            m_items.append(item);
+            items.append(item);
         } else if (tag == QLatin1String("maxHeight")) {
             const int value = element.text().trimmed().toInt();
             if (value >= 1)
-                m_maxHeight = quint16(value);
+                maxHeight = quint16(value);
         } else if (tag == QLatin1String("visibleBannersCount")) {
-            m_visibleBannersCount = quint8(element.text().trimmed().toInt());
+            visibleBannersCount = quint8(element.text().trimmed().toInt());
         }
     }
     return true;

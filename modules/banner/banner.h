@@ -22,6 +22,11 @@ public:
     ~Banner() override;
 
     static QUrl listUrl();
+    // Reads a list file into the three out-arguments; the caller owns the new items.
+    static bool readList(const QByteArray &data,
+                         QList<BannerItem *> &items,
+                         quint16 &maxHeight,
+                         quint8 &visibleBannersCount);
 
     quint16 maxHeight() const { return m_maxHeight; }
     quint8 visibleBannersCount() const { return m_visibleBannersCount; }

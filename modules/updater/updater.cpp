@@ -73,24 +73,32 @@ void Updater::fileDownloaded(QNetworkReply *pReply)
 
 void Updater::parse()
 {
+    const Answer answer = readVersionFile(m_data);
+    if (answer.ready)
+        emit updateIsReady(answer.text);
+    else
+        emit updatingError(answer.text);
+}
+
+Updater::Answer Updater::readVersionFile(const QByteArray &data)
+{
     QDomDocument document;
     QString message;
     int line = 0;
     int column = 0;
-    if (!document.setContent(m_data, &message, &line, &column)) {
+    if (!document.setContent(data, &message, &line, &column)) {
         ZR_LOG() << "Error: Parse error at line " << line << ", "
                  << "column " << column << ":" << message << "Loading default config";
-        emit updatingError(QStringLiteral("Что-то пошло не так."));
-        return;
+        return {false, QStringLiteral("Что-то пошло не так.")};
     }
     const QDomElement root = document.documentElement();
     if (root.tagName() != QLatin1String("zr-versions")) {
         ZR_LOG() << "Error: Not version info file";
-        emit updatingError(QStringLiteral("Что-то пошло не так..."));
-        return;
+        return {false, QStringLiteral("Что-то пошло не так...")};
     }
 
     QString versionText;
+    QString downloadLink;
     const QString appName = QString::fromLatin1(AppInfo::applicationName);
     for (QDomElement product = root.firstChildElement(); !product.isNull();
          product = product.nextSiblingElement()) {
@@ -101,33 +109,27 @@ void Updater::parse()
             if (entry.tagName() == QLatin1String("lastVersion"))
                 versionText = entry.text();
             else if (entry.tagName() == QLatin1String("downloadLink"))
-                m_downloadLink = entry.text().trimmed();
+                downloadLink = entry.text().trimmed();
         }
     }
 
     const QStringList parts = versionText.split('.');
     if (parts.size() != 3) {
         ZR_LOG() << "Error: version text" << versionText;
-        emit updatingError(QStringLiteral("Что-то пошло не так.."));
-        return;
+        return {false, QStringLiteral("Что-то пошло не так..")};
     }
-    m_major = versionComponent(parts.at(0));
-    m_minor = versionComponent(parts.at(1));
-    m_patch = versionComponent(parts.at(2));
-
-    const auto announced = std::make_tuple(m_major, m_minor, m_patch);
+    const auto announced = std::make_tuple(versionComponent(parts.at(0)),
+                                           versionComponent(parts.at(1)),
+                                           versionComponent(parts.at(2)));
     const auto own = std::make_tuple(quint8(AppInfo::versionMajor),
                                      quint8(AppInfo::versionMinor),
                                      quint8(AppInfo::versionPatch));
-    if (announced <= own) {
-        emit updatingError(latestInstalledText());
-        return;
-    }
+    if (announced <= own)
+        return {false, latestInstalledText()};
     // The link goes to the browser: only a web page may be offered.
-    if (!WebLink::isWebAddress(QUrl(m_downloadLink))) {
-        ZR_LOG() << "Error: download link is not a web address:" << m_downloadLink;
-        emit updatingError(QStringLiteral("Что-то пошло не так.."));
-        return;
+    if (!WebLink::isWebAddress(QUrl(downloadLink))) {
+        ZR_LOG() << "Error: download link is not a web address:" << downloadLink;
+        return {false, QStringLiteral("Что-то пошло не так..")};
     }
-    emit updateIsReady(m_downloadLink);
+    return {true, downloadLink};
 }

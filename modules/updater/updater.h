@@ -23,6 +23,14 @@ public:
     static QString connectionErrorText();
     static QString latestInstalledText();
 
+    // What a version file tells the user: the link to offer, or the message instead.
+    struct Answer
+    {
+        bool ready = false;
+        QString text;
+    };
+    static Answer readVersionFile(const QByteArray &data);
+
 signals:
     void updateIsReady(const QString &link);
     void updatingError(const QString &message);
@@ -36,8 +44,4 @@ private:
     QUrl m_url;
     QNetworkAccessManager m_manager;
     QByteArray m_data;
-    quint8 m_major = 0;
-    quint8 m_minor = 0;
-    quint8 m_patch = 0;
-    QString m_downloadLink;
 };
