@@ -10,6 +10,7 @@
 #include "documents/selecttemplatedialog.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
+#include "printing/printdialog.h"
 #include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
@@ -216,7 +217,14 @@ void MainWindow::on_actionEditor_triggered()
         if (box.exec() != QMessageBox::Yes)
             return;
     }
-    ZR_LOG() << "on_actionEditor_triggered: template chooser for the forms editor";
+    auto *chooser = new PrintDialog(this);
+    chooser->setEditTemplateMode();
+    m_editTemplateChooser = chooser;
+    connect(chooser,
+            &PrintDialog::reportTypeSelected,
+            m_engine,
+            [this](ReportList::ReportType type, bool) { m_engine->onGuiEdit(type); });
+    chooser->show();
 }
 
 void MainWindow::onUpdateIcons(int selectedCount)

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "printing/reportinfo.h"
 #include "printing/reportlist.h"
 
 #include "ZrReport/reportpage.h"
@@ -97,6 +98,8 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
     page->loadFromFile(path);
     fillReport(type, page, sqlDocId, true);
     page->previewReport(true, printBackground ? 1 : -1);
+    // The sequence is modal and over: the page stays current, its query does not.
+    ReportInfo::releaseData(page);
 }
 
 void Engine::onGuiEdit(int type)

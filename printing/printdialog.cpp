@@ -49,13 +49,20 @@ PrintDialog::PrintDialog(QWidget *parent)
 
 PrintDialog::~PrintDialog()
 {
+    // The view must not outlive the scene it shows.
+    ui->graphicsView->setScene(nullptr);
+}
+
+// Saved when the dialog goes out of sight (choice, Cancel, Esc, close) rather than on
+// destruction: a dialog destroyed with its parent may outlive the settings service.
+void PrintDialog::hideEvent(QHideEvent *event)
+{
     QSettings *settings = Database::userSettings();
     settings->beginGroup(group);
     settings->setValue(QStringLiteral("geometry"), saveGeometry());
     settings->setValue(QStringLiteral("previewEnabled"), ui->checkBoxPreview->isChecked());
     settings->endGroup();
-    // The view must not outlive the scene it shows.
-    ui->graphicsView->setScene(nullptr);
+    QDialog::hideEvent(event);
 }
 
 void PrintDialog::setEditTemplateMode()

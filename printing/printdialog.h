@@ -26,6 +26,9 @@ public:
 
     double currentScale() const { return m_currentScale; }
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 signals:
     void reportTypeSelected(ReportList::ReportType type, bool printBackground);
 

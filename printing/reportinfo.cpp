@@ -59,6 +59,17 @@ void registerViewModel(ReportPage *page, int sqlDocId)
 
 } // namespace
 
+void ReportInfo::releaseData(ReportPage *page)
+{
+    if (!page)
+        return;
+    for (QSqlQueryModel *model :
+         page->findChildren<QSqlQueryModel *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (model->property(ownedByFill).toBool())
+            delete model;
+    }
+}
+
 QString ReportInfo::viewModelName()
 {
     return QStringLiteral("view");

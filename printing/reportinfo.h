@@ -14,6 +14,10 @@ public:
     // the appendix list stays empty (the designer's case, sqlDocId 0).
     static void loadData(ReportPage *page, int sqlDocId, bool useDocument);
 
+    // Deletes the models a fill gave the page, once nothing will draw it with data again:
+    // no query is left open on the register after a print.
+    static void releaseData(ReportPage *page);
+
     // "07 января 2003"; empty for an invalid date.
     static QString genitiveDate(const QDate &date);
     // "Фамилия И. О.": the last one or two words become upper-case initials.
