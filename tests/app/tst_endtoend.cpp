@@ -3,6 +3,7 @@
 #include "database/database.h"
 #include "documents/additionaleditdialog.h"
 #include "documents/documenteditdialog.h"
+#include "documents/documentstable.h"
 #include "documents/selecttemplatedialog.h"
 #include "modalanswerer.h"
 #include "printing/printdialog.h"
@@ -321,6 +322,7 @@ void TestEndToEnd::createTemplate()
     QVERIFY(!name->isEnabled());
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), templateName);
+    QCOMPARE(m_window->documentsTable()->model()->rowCount(), 0);
 
     fillTemplateAppendix(dialog);
     if (QTest::currentTestFailed())
@@ -392,6 +394,8 @@ void TestEndToEnd::createDocumentFromTemplate()
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditRegNumber"), regNumber);
     click(child<QPushButton>(dialog, "pushButtonSave"));
     QTRY_VERIFY(child<QPushButton>(dialog, "pushButtonPrint")->isVisible());
+    // The register lists the pupil, not the template.
+    QTRY_COMPARE(m_window->documentsTable()->model()->rowCount(), 1);
 
     addDisciplineToAppendix(dialog);
     if (QTest::currentTestFailed())
@@ -576,6 +580,13 @@ void TestEndToEnd::checkPrintout()
         frontTexts << discipline.name << discipline.grade;
     for (const QString &text : frontTexts)
         QVERIFY2(front.contains(text), (text + " not in: " + front).toUtf8().constData());
+    // The appendix rows keep the order they were entered in.
+    int previous = -1;
+    for (const Discipline &discipline : templateDisciplines + QList<Discipline>{addedDiscipline}) {
+        const int at = front.indexOf(discipline.name);
+        QVERIFY2(at > previous, discipline.name.toUtf8().constData());
+        previous = at;
+    }
     QVERIFY(!front.contains(courses));
 
     const QString back = pdfText(pdfPath(1));
