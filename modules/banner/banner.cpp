@@ -4,6 +4,7 @@
 #include "modules/banner/banneritem.h"
 #include "modules/network/filedownloader.h"
 #include "modules/network/serveraddress.h"
+#include "modules/network/serverxml.h"
 #include "modules/network/weblink.h"
 
 #include <QApplication>
@@ -88,6 +89,10 @@ bool Banner::readList(const QByteArray &data,
                       quint16 &maxHeight,
                       quint8 &visibleBannersCount)
 {
+    if (!ServerXml::isShallow(data)) {
+        ZR_LOG() << "banner list is no XML or nested too deep";
+        return false;
+    }
     QDomDocument document(QStringLiteral("mydocument"));
     QString message;
     if (!document.setContent(data, &message)) {

@@ -4,6 +4,7 @@
 #include "app/debuglog.h"
 #include "modules/network/filedownloader.h"
 #include "modules/network/serveraddress.h"
+#include "modules/network/serverxml.h"
 #include "modules/network/weblink.h"
 
 #include <QDomDocument>
@@ -86,6 +87,10 @@ Updater::Answer Updater::readVersionFile(const QByteArray &data)
     QString message;
     int line = 0;
     int column = 0;
+    if (!ServerXml::isShallow(data)) {
+        ZR_LOG() << "Error: version file is no XML or nested too deep";
+        return {false, QStringLiteral("Что-то пошло не так.")};
+    }
     if (!document.setContent(data, &message, &line, &column)) {
         ZR_LOG() << "Error: Parse error at line " << line << ", "
                  << "column " << column << ":" << message << "Loading default config";
