@@ -51,7 +51,11 @@ ModalAnswerer::Action chooseFile(const QString &path)
     return [path](QWidget *dialog) {
         auto fileDialog = qobject_cast<QFileDialog *>(dialog);
         QVERIFY(fileDialog);
-        fileDialog->selectFile(path);
+        // selectFile() leaves a focused name field as it is, so type into the field.
+        if (auto edit = fileDialog->findChild<QLineEdit *>("fileNameEdit"))
+            edit->setText(path);
+        else
+            fileDialog->selectFile(path);
         static_cast<QDialog *>(fileDialog)->accept();
         // A dialog that refuses the name fails the test instead of hanging it.
         if (fileDialog->isVisible()) {
