@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -12,7 +13,8 @@ class QWidget;
 // Answers modal dialogs from a test. Each expected dialog is queued with the
 // title it must have, a part of its text and what to do with it; the answerer
 // polls QApplication::activeModalWidget() and acts when the next one shows.
-// A dialog that was not expected is rejected and recorded, so no test hangs.
+// A dialog that was not expected is rejected and recorded, and so is one that an
+// action left on top for half a minute, so no test hangs.
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -38,6 +40,7 @@ public:
 
 private:
     void poll();
+    static void dismiss(QWidget *dialog);
 
     struct Expectation
     {
@@ -50,4 +53,5 @@ private:
     QStringList m_unexpected;
     QTimer m_timer;
     QPointer<QWidget> m_lastHandled;
+    QElapsedTimer m_handledSince;
 };
