@@ -331,7 +331,9 @@ void DocumentEditDialog::on_pushButtonPrint_clicked()
 void DocumentEditDialog::openPrintDialog()
 {
     auto *dialog = new PrintDialog(this);
-    connect(dialog, &PrintDialog::reportTypeSelected, this,
+    connect(dialog,
+            &PrintDialog::reportTypeSelected,
+            this,
             &DocumentEditDialog::onReportTypeSelected);
     dialog->show();
 }
