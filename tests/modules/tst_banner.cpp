@@ -268,6 +268,12 @@ void TestBanner::fallback_data()
     QTest::newRow("wrong document element")
             << 200 << QByteArray("<adverts><maxHeight>50</maxHeight></adverts>") << false;
     QTest::newRow("list missing on the server") << 404 << QByteArray() << false;
+    // Crash input: the DOM parser recurses once per level and overflowed the stack.
+    QTest::newRow("list nested 100000 levels deep")
+            << 200
+            << "<banners><maxHeight>50</maxHeight>" + QByteArray("<banner>").repeated(100000)
+                       + QByteArray("</banner>").repeated(100000) + "</banners>"
+            << false;
     QTest::newRow("server down") << 0 << QByteArray() << true;
 }
 

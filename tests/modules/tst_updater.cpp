@@ -119,6 +119,18 @@ void TestUpdater::answer_data()
             << QByteArray("<zr-versions><ZrPs><lastVersion>2.0.0</lastVersion>"
                           "<lastVersion>0.1.0</lastVersion></ZrPs></zr-versions>")
             << false << latest;
+    // Crash input: the DOM parser recurses once per level and overflowed the stack.
+    QTest::newRow("nested 100000 levels deep")
+            << "<zr-versions>" + QByteArray("<ZrPs>").repeated(100000) << false
+            << "Что-то пошло не так.";
+    const auto nested = [](int levels) {
+        return QByteArray("<zr-versions><ZrPs><lastVersion>0.4.0</lastVersion><downloadLink>"
+                          "https://zrsoftware.example/download</downloadLink>")
+               + QByteArray("<x>").repeated(levels) + QByteArray("</x>").repeated(levels)
+               + "</ZrPs></zr-versions>";
+    };
+    QTest::newRow("64 levels deep still read") << nested(62) << true << link;
+    QTest::newRow("65 levels deep refused") << nested(63) << false << "Что-то пошло не так.";
     QTest::newRow("newer with a javascript link is not offered")
             << versionFile("0.4.0", "javascript:alert(1)") << false << "Что-то пошло не так..";
     QTest::newRow("newer with a file link is not offered")
