@@ -163,7 +163,7 @@ void ReportPage::setReportVariable(const QString &name, const QVariant &value)
     emit dataUpdated();
 }
 
-QString ReportPage::replaceFromVariables(const QString &text)
+QString ReportPage::replaceFromVariables(const QString &text, bool escapeHtml)
 {
     static const QString open = QStringLiteral("$V{");
     QString work = text;
@@ -185,7 +185,8 @@ QString ReportPage::replaceFromVariables(const QString &text)
         if (it == variables.end())
             it = variables.insert(name, QVariant(QString()));
         work.remove(start, close - start + 1);
-        work.insert(start, it.value().toString());
+        const QString value = it.value().toString();
+        work.insert(start, escapeHtml ? value.toHtmlEscaped() : value);
     }
 }
 

@@ -42,7 +42,8 @@ public:
     QPixmap pixmap() const { return backgroundImage; }
 
     void setReportVariable(const QString &name, const QVariant &value);
-    QString replaceFromVariables(const QString &text);
+    // escapeHtml: values are data, so a name like "A<B" must not turn into markup.
+    QString replaceFromVariables(const QString &text, bool escapeHtml = false);
     bool addModel(const QString &name, QAbstractItemModel *model, bool ownership = false);
     QAbstractItemModel *getModel(const QString &name) const;
     void clearDataManager();

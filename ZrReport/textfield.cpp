@@ -42,7 +42,8 @@ void TextField::draw(QPainter *painter, double scale, double offset)
         return;
 
     painter->save();
-    const QString shown = page->replaceExpressions() ? page->replaceFromVariables(text) : text;
+    const QString shown
+            = page->replaceExpressions() ? page->replaceFromVariables(text, true) : text;
 
     const QFont pixelFont = scaledFont(scale);
     const int pixelSize = pixelFont.pixelSize();

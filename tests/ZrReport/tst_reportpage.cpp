@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -351,6 +352,32 @@ private slots:
         page.setReportVariable(QStringLiteral(" YEAR "), 2003);
         page.setReportVariable(QStringLiteral("full"), QStringLiteral("$V{FIO} $V{year}"));
         QCOMPARE(page.replaceFromVariables(text), expected);
+    }
+
+    void substitutionIntoRichText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("angle bracket in a value is printed")
+                << QStringLiteral("$V{v}") << QStringLiteral("A<B") << QStringLiteral("A<B");
+        QTest::newRow("ampersand in a value is printed")
+                << QStringLiteral("$V{v}") << QStringLiteral("Школа &amp; лицей")
+                << QStringLiteral("Школа &amp; лицей");
+        QTest::newRow("markup of the template still applies")
+                << QStringLiteral("<b>$V{v}</b>") << QStringLiteral("Иванову")
+                << QStringLiteral("Иванову");
+    }
+    void substitutionIntoRichText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, value);
+        QFETCH(QString, printed);
+        ReportPage page;
+        page.setReportVariable(QStringLiteral("v"), value);
+        QTextDocument document;
+        document.setHtml(page.replaceFromVariables(text, true));
+        QCOMPARE(document.toPlainText(), printed);
     }
 
     void unknownNamesAreAddedEmpty()
