@@ -56,6 +56,8 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
 
 DocumentEditDialog::~DocumentEditDialog()
 {
+    // Hiding in the base destructor moves the focus; by then this part is gone.
+    disconnect(qApp, &QApplication::focusChanged, this, &DocumentEditDialog::onFocusChanged);
     saveWidgetGeometry(this);
     delete ui;
 }
