@@ -3,13 +3,13 @@
 #include "benchreport.h"
 #include "database/database.h"
 #include "documents/documentstable.h"
+#include "testhome.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlTableModel>
-#include <QTemporaryDir>
 #include <memory>
 
 namespace {
@@ -73,10 +73,7 @@ void naiveFilter(DocumentsTable *table, const QString &fio)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    TestHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

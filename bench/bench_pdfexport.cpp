@@ -7,6 +7,7 @@
 #include "printing/engine.h"
 #include "printing/pdfexport.h"
 #include "printing/reportlist.h"
+#include "testhome.h"
 
 #include "ZrReport/reportpage.h"
 
@@ -17,7 +18,6 @@
 #include <QPrinter>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -74,10 +74,7 @@ int exportDocuments(const QString &output, const QStringList &ids)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    TestHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -86,7 +83,7 @@ int main(int argc, char **argv)
     Database::migrateLegacySettings(Database::dataPath() + "/ZrPs.ini");
     DefaultTemplates::install();
     const QStringList ids = fillRegister(100, 20);
-    const QString pdf = home.filePath("out.pdf");
+    const QString pdf = home.path() + QStringLiteral("/out.pdf");
 
     const double one = BenchReport::medianMs(5, [&] { exportDocuments(pdf, ids.mid(0, 1)); });
     const double hundred = BenchReport::medianMs(3, [&] { exportDocuments(pdf, ids); });
@@ -112,7 +109,7 @@ int main(int argc, char **argv)
     Engine::fillReport(ReportList::Id3382, &page, ids.first().toInt(), true);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(home.filePath("page.pdf"));
+    printer.setOutputFileName(home.path() + QStringLiteral("/page.pdf"));
     page.setupPrinter(&printer);
     QPainter painter(&printer);
     const double render = BenchReport::medianMs(9, [&] {

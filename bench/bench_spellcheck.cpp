@@ -4,10 +4,10 @@
 #include "benchreport.h"
 #include "database/database.h"
 #include "settings/spellchecker.h"
+#include "testhome.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <algorithm>
 #include <hunspell.hxx>
@@ -65,10 +65,7 @@ std::pair<double, double> medianPair(int runs,
 int main(int argc, char **argv)
 {
     // Never the real home: the dictionary is installed into a throw-away data folder.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    TestHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
