@@ -1,11 +1,11 @@
 #include "startup.h"
 
 #include "app/appinfo.h"
+#include "app/commandline.h"
 #include "app/debuglog.h"
 #include "app/mainwindow.h"
 #include "database/database.h"
 #include "printing/defaulttemplates.h"
-#include "printing/pdfexport.h"
 #include "printing/reportlist.h"
 #include "settings/spellchecker.h"
 
@@ -26,8 +26,8 @@ int runApplication(int argc, char **argv)
     QCoreApplication::setOrganizationDomain(QString::fromLatin1(AppInfo::organizationDomain));
     QCoreApplication::setApplicationName(QString::fromLatin1(AppInfo::applicationName));
 
-    if (PdfExport::requested(argc, argv))
-        return PdfExport::run(argc, argv);
+    if (CommandLine::requested(argc, argv))
+        return CommandLine::run(argc, argv);
 
     auto app = std::make_unique<QApplication>(argc, argv);
     app->setWindowIcon(QIcon(QStringLiteral(":/icons/default.png")));

@@ -151,6 +151,27 @@ bool Database::create()
     return true;
 }
 
+bool Database::openExisting(QString *error)
+{
+    // Already opened by whoever runs the command (the tests): it passed its check then.
+    if (QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).isOpen())
+        return true;
+    const QString path = databasePath();
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("База данных %1 не найдена.").arg(path);
+        return false;
+    }
+    if (!checkDbStructure(path)) {
+        *error = QStringLiteral("База данных %1 имеет неверный формат.").arg(path);
+        return false;
+    }
+    if (!create()) {
+        *error = QStringLiteral("Не удаётся открыть базу данных %1.").arg(path);
+        return false;
+    }
+    return true;
+}
+
 Database *Database::instance()
 {
     create();

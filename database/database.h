@@ -15,6 +15,9 @@ class Database
 public:
     // False only when the user refused to replace a database of the wrong format.
     static bool create();
+    // For commands run without windows: opens the register only when it is there and
+    // of the right format, and never asks anything; otherwise says why in `error`.
+    static bool openExisting(QString *error);
     static Database *instance();
     static void destroy();
     static void close();

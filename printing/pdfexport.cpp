@@ -6,7 +6,6 @@
 
 #include "ZrReport/reportpage.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -15,12 +14,9 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <QPrinter>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryFile>
-#include <QTextCodec>
 #include <QTextStream>
-#include <memory>
 
 namespace {
 
@@ -30,15 +26,6 @@ const QString optionDoc = QStringLiteral("doc");
 const QString optionBackground = QStringLiteral("background");
 
 enum Exit { Done = 0, BadRequest = 1, NotWritten = 2 };
-
-// Diagnostics of the export go nowhere (the debug log belongs to the interactive
-// program and would be emptied by starting it); warnings reach stderr.
-void exportMessageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    QTextStream(stderr) << message << '\n';
-}
 
 bool parseIds(const QString &text, QList<int> *ids, QString *bad)
 {
@@ -79,103 +66,50 @@ bool moveIntoPlace(const QString &from, const QString &to)
 
 } // namespace
 
-QString PdfExport::helpText()
+HeadlessCommand PdfExport::command()
 {
-    return QStringLiteral(
-                   "Использование:\n"
-                   "  ZrPs                    запуск программы\n"
-                   "  ZrPs --export-pdf ФАЙЛ.pdf --form БЛАНК --doc НОМЕР[,НОМЕР...] "
-                   "[--background]\n"
-                   "\n"
-                   "Выгрузка в PDF без окна и без вопросов: каждый документ печатается на бланке\n"
-                   "всеми страницами шаблона, по порядку, в один файл PDF с размером и "
-                   "ориентацией\n"
-                   "листа шаблона. Используется обычная папка данных программы.\n"
-                   "\n"
-                   "  --export-pdf ФАЙЛ   файл PDF, который нужно записать (заменяется целиком)\n"
-                   "  --form БЛАНК        тип бланка (301, 302, 303, 304) или его идентификатор\n"
-                   "                      (id253, id254, id3339, id3382)\n"
-                   "  --doc НОМЕРА        номера документов в реестре (psId) через запятую\n"
-                   "  --background        печатать фон бланка (сторона 1 и сторона 2)\n"
-                   "  --help              эта справка\n"
-                   "\n"
-                   "Бланки:\n"
-                   "%1"
-                   "\n"
-                   "Код возврата: 0 - файл записан; 1 - неверный запрос, нет бланка, шаблона,\n"
-                   "базы данных или документа; 2 - файл PDF не удалось записать.\n"
-                   "Если таблица не помещается на бланке, печатается то, что помещается,\n"
-                   "и выводится предупреждение.\n")
-            .arg([] {
-                QString forms;
-                for (const ReportListEntry *entry : ReportList::entries())
-                    forms += QStringLiteral("  %1  %2  %3\n")
-                                     .arg(int(entry->type))
-                                     .arg(entry->id, -6)
-                                     .arg(entry->name);
-                return forms;
-            }());
+    return {optionExport,
+            {{optionExport, QString(), QStringLiteral("file")},
+             {optionForm, QString(), QStringLiteral("form")},
+             {optionDoc, QString(), QStringLiteral("ids")},
+             {optionBackground, QString()}},
+            QStringLiteral(
+                    "  ZrPs --export-pdf ФАЙЛ.pdf --form БЛАНК --doc НОМЕР[,НОМЕР...] "
+                    "[--background]\n"
+                    "\n"
+                    "Выгрузка в PDF без окна и без вопросов: каждый документ печатается на бланке\n"
+                    "всеми страницами шаблона, по порядку, в один файл PDF с размером и "
+                    "ориентацией\n"
+                    "листа шаблона. Используется обычная папка данных программы.\n"
+                    "\n"
+                    "  --export-pdf ФАЙЛ   файл PDF, который нужно записать (заменяется целиком)\n"
+                    "  --form БЛАНК        тип бланка (301, 302, 303, 304) или его идентификатор\n"
+                    "                      (id253, id254, id3339, id3382)\n"
+                    "  --doc НОМЕРА        номера документов в реестре (psId) через запятую\n"
+                    "  --background        печатать фон бланка (сторона 1 и сторона 2)\n"
+                    "\n"
+                    "Код возврата: 0 - файл записан; 1 - неверный запрос, нет бланка, шаблона,\n"
+                    "базы данных или документа; 2 - файл PDF не удалось записать.\n"
+                    "Если таблица не помещается на бланке, печатается то, что помещается,\n"
+                    "и выводится предупреждение.\n"),
+            &PdfExport::runCommand};
 }
 
-bool PdfExport::requested(int argc, char **argv)
+int PdfExport::runCommand(const QCommandLineParser &parser, QTextStream &err)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("--export-pdf") || arg.startsWith(QLatin1String("--export-pdf="))
-            || arg == QLatin1String("--help") || arg == QLatin1String("-h"))
-            return true;
-    }
-    return false;
-}
-
-int PdfExport::run(int argc, char **argv)
-{
-    // Paths and messages of a command line are in the system's encoding, not in the
-    // register's legacy code page.
-    QTextCodec::setCodecForLocale(nullptr);
-    // No window is ever shown, so no display is needed; a display named but not
-    // reachable must not stop the export either.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(exportMessageHandler);
-    QApplication app(argc, argv);
-    QTextStream err(stderr);
-
-    QCommandLineParser parser;
-    parser.addOption({optionExport, QString(), QStringLiteral("file")});
-    parser.addOption({optionForm, QString(), QStringLiteral("form")});
-    parser.addOption({optionDoc, QString(), QStringLiteral("ids")});
-    parser.addOption({optionBackground, QString()});
-    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
-    if (!parser.parse(app.arguments())) {
-        err << parser.errorText() << "\n\n" << helpText();
-        return BadRequest;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << helpText();
-        return Done;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        err << QStringLiteral("Лишние аргументы: %1\n\n")
-                        .arg(parser.positionalArguments().join(QLatin1Char(' ')))
-            << helpText();
-        return BadRequest;
-    }
     for (const QString &name : {optionForm, optionDoc}) {
         if (!parser.isSet(name)) {
-            err << QStringLiteral("Не указан параметр --%1.\n\n").arg(name) << helpText();
+            err << QStringLiteral("Не указан параметр --%1.\n\n").arg(name)
+                << CommandLine::helpText();
             return BadRequest;
         }
     }
-
     Request request;
     request.output = parser.value(optionExport);
     request.form = parser.value(optionForm);
     request.documents = parser.value(optionDoc);
     request.background = parser.isSet(optionBackground);
-    const int status = exportPdf(request, err);
-    Database::destroy();
-    return status;
+    return exportPdf(request, err);
 }
 
 int PdfExport::exportPdf(const Request &request, QTextStream &err)
@@ -204,22 +138,9 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
         return NotWritten;
     }
 
-    // Opening the register must never ask anything: a wrong one is reported, not replaced.
-    const QString databasePath = Database::databasePath();
-    const bool alreadyOpen
-            = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false)
-                      .isOpen();
-    if (alreadyOpen) {
-        // Opened by whoever runs us (the tests): it has passed its check already.
-    } else if (!QFileInfo(databasePath).isFile()) {
-        err << QStringLiteral("База данных %1 не найдена.\n").arg(databasePath);
-        return BadRequest;
-    } else if (!Database::checkDbStructure(databasePath)) {
-        err << QStringLiteral("База данных %1 имеет неверный формат.\n").arg(databasePath);
-        return BadRequest;
-    }
-    if (!Database::create()) {
-        err << QStringLiteral("Не удаётся открыть базу данных %1.\n").arg(databasePath);
+    QString databaseError;
+    if (!Database::openExisting(&databaseError)) {
+        err << databaseError << '\n';
         return BadRequest;
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/commandline.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,15 +21,13 @@ public:
         bool background = false;
     };
 
-    // True when the command line asks for the export or for the help text, so that the
-    // program must not start its windows.
-    static bool requested(int argc, char **argv);
-    // The whole export run: application object, options, export. Returns the exit code.
-    static int run(int argc, char **argv);
+    // `--export-pdf` for the program's command line.
+    static HeadlessCommand command();
 
     // Needs the application object. Errors and warnings go to `err`; returns the exit code
     // (0 done, 1 bad request or data, 2 output not written).
     static int exportPdf(const Request &request, QTextStream &err);
 
-    static QString helpText();
+private:
+    static int runCommand(const QCommandLineParser &parser, QTextStream &err);
 };

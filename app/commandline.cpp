@@ -1,0 +1,116 @@
+#include "commandline.h"
+
+#include "database/database.h"
+#include "printing/pdfexport.h"
+#include "printing/reportlist.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSet>
+#include <QTextCodec>
+#include <QTextStream>
+
+namespace {
+
+const QList<HeadlessCommand> &commands()
+{
+    static const QList<HeadlessCommand> list{PdfExport::command()};
+    return list;
+}
+
+const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
+
+// Diagnostics of a headless run go nowhere (the debug log belongs to the
+// interactive program and would be emptied by starting it); warnings reach stderr.
+void headlessMessageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    QTextStream(stderr) << message << '\n';
+}
+
+QString formsList()
+{
+    QString forms;
+    for (const ReportListEntry *entry : ReportList::entries())
+        forms += QStringLiteral("  %1  %2  %3\n")
+                         .arg(int(entry->type))
+                         .arg(entry->id, -6)
+                         .arg(entry->name);
+    return forms;
+}
+
+} // namespace
+
+QString CommandLine::helpText()
+{
+    QString text = QStringLiteral("Использование:\n"
+                                  "  ZrPs                    запуск программы\n"
+                                  "  ZrPs --help             эта справка\n");
+    for (const HeadlessCommand &command : commands())
+        text += QLatin1Char('\n') + command.usage;
+    text += QStringLiteral("\nБланки:\n") + formsList();
+    return text;
+}
+
+bool CommandLine::requested(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return true;
+        for (const HeadlessCommand &command : commands()) {
+            const QString option = QStringLiteral("--") + command.option;
+            if (arg == option || arg.startsWith(option + QLatin1Char('=')))
+                return true;
+        }
+    }
+    return false;
+}
+
+int CommandLine::run(int argc, char **argv)
+{
+    // Paths and messages of a command line are in the system's encoding, not in the
+    // register's legacy code page.
+    QTextCodec::setCodecForLocale(nullptr);
+    // No window is ever shown, so no display is needed; a display named but not
+    // reachable must not stop the command either.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(headlessMessageHandler);
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.addOption(helpOption);
+    QSet<QString> added; // commands may share an option such as --form
+    for (const HeadlessCommand &command : commands())
+        for (const QCommandLineOption &option : command.options)
+            if (!added.contains(option.names().constFirst())) {
+                added.insert(option.names().constFirst());
+                parser.addOption(option);
+            }
+    if (!parser.parse(app.arguments())) {
+        err << parser.errorText() << "\n\n" << helpText();
+        return 1;
+    }
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << helpText();
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << QStringLiteral("Лишние аргументы: %1\n\n")
+                        .arg(parser.positionalArguments().join(QLatin1Char(' ')))
+            << helpText();
+        return 1;
+    }
+    for (const HeadlessCommand &command : commands()) {
+        if (parser.isSet(command.option)) {
+            const int status = command.run(parser, err);
+            Database::destroy();
+            return status;
+        }
+    }
+    err << helpText();
+    return 1;
+}
