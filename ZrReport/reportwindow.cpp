@@ -195,11 +195,14 @@ void ReportWindow::fitStructureDock()
 
 void ReportWindow::setGridStep(double step)
 {
-    m_gridStep = step > 0 ? step : 0;
+    // Only the steps of the menu; anything else in the settings file means no grid.
+    QAction *chosen = ui->actionGridOff;
     for (QAction *action : m_gridGroup->actions()) {
-        if (qFuzzyCompare(action->data().toDouble() + 1, m_gridStep + 1))
-            action->setChecked(true);
+        if (qFuzzyCompare(action->data().toDouble() + 1, step + 1))
+            chosen = action;
     }
+    chosen->setChecked(true);
+    m_gridStep = chosen->data().toDouble();
     if (m_projectWidget)
         m_projectWidget->graphicsScene()->setGridStep(m_gridStep);
 }
@@ -418,6 +421,15 @@ void ReportWindow::closeEvent(QCloseEvent *event)
     }
     writeSettings();
     event->accept();
+}
+
+void ReportWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // A layout saved with a narrower property dock would cut its values off.
+    if (m_structureDock && !m_structureDock->isFloating()
+        && m_structureDock->width() < m_structureDock->neededWidth())
+        fitStructureDock();
 }
 
 void ReportWindow::updateTitle()

@@ -102,6 +102,7 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     // The direction W, A, S or D stands for, by the letter in any layout (Ц, Ф, Ы, В

@@ -76,12 +76,6 @@ public:
     // finish() records them all as one step.
     void begin();
     bool finish(const QString &action, bool continuesLast = false);
-    bool isApplying() const { return m_applying; }
-
-    static PageState pageState(const ReportPage *page);
-    static QJsonObject fieldState(const AbstractField *field);
-    // The name a step gets when its action gave none.
-    static QString describe(const Change &change);
 
 signals:
     // Undo or redo put this field into the page's list at the index.
@@ -99,6 +93,10 @@ private:
         QPointer<AbstractField> field;
         FieldState state;
     };
+    static PageState pageState(const ReportPage *page);
+    static QJsonObject fieldState(const AbstractField *field);
+    // The name a step gets when its action gave none.
+    static QString describe(const Change &change);
     QVector<Seen> snapshot() const;
     Change changeSince() const;
     // Takes the fields of takeOff off the page, puts those of putBack in, gives the

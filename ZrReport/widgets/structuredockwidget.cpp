@@ -80,8 +80,9 @@ QSize StructureDockWidget::sizeHint() const
 
 int StructureDockWidget::valueWidth(const QTableWidget *table, int row) const
 {
+    // A cell widget fills its cell less the grid line.
     if (const QWidget *widget = table->cellWidget(row, 1))
-        return widget->sizeHint().width();
+        return widget->sizeHint().width() + 1;
     const QTableWidgetItem *item = table->item(row, 1);
     if (!item)
         return 0;
@@ -111,8 +112,8 @@ int StructureDockWidget::neededWidth() const
                           table->horizontalHeader()->sectionSizeHint(0)));
         values = qMax(values, valuesWidth(table));
         for (int row = 0; row < table->rowCount(); ++row) {
-            if (const QWidget *widget = table->cellWidget(row, 1))
-                values = qMax(values, widget->sizeHint().width());
+            if (table->cellWidget(row, 1))
+                values = qMax(values, valueWidth(table, row));
         }
     }
     // A font row reads like this; its family may well be longer.

@@ -82,6 +82,7 @@ private:
     QByteArray templateJson() const;
     QPoint viewPointOf(double xMM, double yMM) const;
     void drag(double fromX, double fromY, double toX, double toY);
+    void dropVariable(const QString &expression, double xMM, double yMM);
     void perform(const QString &action);
 
     QTemporaryDir *m_dir = nullptr;
@@ -200,6 +201,20 @@ void TestReportWindow::drag(double fromX, double fromY, double toX, double toY)
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
 }
 
+// A row of the variables dock dropped onto the canvas at the millimetres.
+void TestReportWindow::dropVariable(const QString &expression, double xMM, double yMM)
+{
+    QStandardItemModel source(1, 1);
+    source.setItem(0, 0, new QStandardItem(expression));
+    std::unique_ptr<QMimeData> mime(source.mimeData({source.index(0, 0)}));
+    QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
+    const QPoint pos = viewPointOf(xMM, yMM);
+    QDragEnterEvent enter(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+}
+
 // One user action on the test template: a text field at (20, 30) 60 by 10 mm and a
 // table at (20, 80) with columns of 30 and 40 mm.
 void TestReportWindow::perform(const QString &action)
@@ -265,15 +280,7 @@ void TestReportWindow::perform(const QString &action)
         this->action("actionLoadBackgroundImage")->trigger();
         QCOMPARE(answerer.pending(), 0);
     } else if (action == "drop") {
-        QStandardItemModel source(1, 1);
-        source.setItem(0, 0, new QStandardItem("$V{name}"));
-        std::unique_ptr<QMimeData> mime(source.mimeData({source.index(0, 0)}));
-        QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
-        const QPoint onText = viewPointOf(40, 35);
-        QDragEnterEvent enter(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &enter);
-        QDropEvent drop(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &drop);
+        dropVariable("$V{name}", 40, 35);
     } else if (action == "align right") {
         select(text);
         itemOf(table)->setSelected(true);
@@ -719,30 +726,13 @@ void TestReportWindow::mouseEditsSurviveSaveAndReopen()
     ReportPage *page = m_window->reportPage();
     auto *text = static_cast<TextField *>(page->fields.at(0));
     auto *table = static_cast<TableField *>(page->fields.at(1));
-    MyGraphicsView *view = m_window->projectWidget()->graphicsView();
-    QWidget *viewport = view->viewport();
-    const double s = page->scaleFromMM();
-    auto at = [&](double xMM, double yMM) { return view->mapFromScene(QPointF(xMM, yMM) * s); };
-    auto move = [&](const QPoint &pos) {
-        QMouseEvent event(QEvent::MouseMove,
-                          pos,
-                          viewport->mapToGlobal(pos),
-                          Qt::NoButton,
-                          Qt::LeftButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &event);
-    };
-    auto drag = [&](const QPoint &from, const QPoint &to) {
-        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-        move((from + to) / 2);
-        move(to);
-        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
-    };
+    QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
+    auto at = [this](double xMM, double yMM) { return viewPointOf(xMM, yMM); };
 
     // Select the text field with a click, then drag it 10 mm right and 5 mm down.
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(50, 35));
     QCOMPARE(m_window->structureDock()->currentField(), static_cast<AbstractField *>(text));
-    drag(at(50, 35), at(60, 40));
+    drag(50, 35, 60, 40);
     QVERIFY(m_window->isEdited());
     const double textX = text->x;
     const double textY = text->y;
@@ -753,19 +743,12 @@ void TestReportWindow::mouseEditsSurviveSaveAndReopen()
     // Select the table, then drag the border between its columns 8 mm right.
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(30, 85));
     QCOMPARE(m_window->structureDock()->currentField(), static_cast<AbstractField *>(table));
-    drag(at(50, 85), at(58, 85));
+    drag(50, 85, 58, 85);
     const double firstColumn = table->columnsWidth.at(0);
     QVERIFY(qAbs(firstColumn - 38) < 0.3);
 
     // Drop a variable onto the text field.
-    QStandardItemModel source(1, 1);
-    source.setItem(0, 0, new QStandardItem("$V{name}"));
-    std::unique_ptr<QMimeData> mime(source.mimeData({source.index(0, 0)}));
-    const QPoint onText = at(textX + 10, textY + 5);
-    QDragEnterEvent enter(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &enter);
-    QDropEvent drop(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &drop);
+    dropVariable("$V{name}", textX + 10, textY + 5);
     QCOMPARE(text->text, QStringLiteral("$V{name}"));
 
     QVERIFY(m_window->on_actionSave_triggered());
@@ -948,17 +931,27 @@ void TestReportWindow::opensFittedToSmallScreen()
 void TestReportWindow::propertyValuesReadable_data()
 {
     QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("savedNarrow");
 
-    QTest::newRow("text field") << 0;
-    QTest::newRow("table field") << 1;
-    QTest::newRow("page") << -1;
+    QTest::newRow("text field") << 0 << false;
+    QTest::newRow("table field") << 1 << false;
+    QTest::newRow("page") << -1 << false;
+    QTest::newRow("text field after a narrow dock was saved") << 0 << true;
 }
 
 // At the size the designer opens at, no value of the property dock is cut off.
 void TestReportWindow::propertyValuesReadable()
 {
     QFETCH(int, shown);
+    QFETCH(bool, savedNarrow);
 
+    if (savedNarrow) {
+        makeWindow();
+        m_window->resizeDocks({m_window->structureDock()}, {200}, Qt::Horizontal);
+        QTRY_VERIFY(m_window->structureDock()->width() < 250);
+        m_window->writeSettings();
+        closeQuietly();
+    }
     makeWindow();
     ReportPage *page = m_window->reportPage();
     page->fields.at(0)->font = QFont("DejaVu Sans Condensed", 14);
@@ -967,7 +960,6 @@ void TestReportWindow::propertyValuesReadable()
     StructureDockWidget *dock = m_window->structureDock();
     QTableWidget *table = shown >= 0 ? dock->fieldTable() : dock->pageTable();
     QVERIFY(table->isVisible());
-    QTest::qWait(50);
     const int valueRight = table->columnViewportPosition(1) + table->columnWidth(1);
     QVERIFY(valueRight <= table->viewport()->width());
     for (int row = 0; row < table->rowCount(); ++row) {
@@ -982,6 +974,8 @@ void TestReportWindow::propertyValuesReadable()
         const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text());
         QVERIFY2(needed < table->columnWidth(1) - 4, qPrintable(item->text()));
     }
+    if (savedNarrow)
+        QSettings(ReportWindow::settingsPath(), QSettings::IniFormat).remove("ReportWindow");
 }
 
 void TestReportWindow::gridStepRemembered()
