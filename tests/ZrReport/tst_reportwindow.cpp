@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGraphicsPixmapItem>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,6 +85,7 @@ private:
     void drag(double fromX, double fromY, double toX, double toY);
     void dropVariable(const QString &expression, double xMM, double yMM);
     void perform(const QString &action);
+    void checkCanvasShowsTemplate();
 
     QTemporaryDir *m_dir = nullptr;
     QString m_path;
@@ -812,17 +814,29 @@ void TestReportWindow::undoRoundTrip()
     QVERIFY(!m_window->isEdited());
     QVERIFY(!m_window->windowTitle().endsWith("*"));
     QCOMPARE(action("actionRedo")->text(), "Повторить: " + undoText);
-    QCOMPARE(m_window->projectWidget()->graphicsScene()->fieldItems().size(), fields);
+    checkCanvasShowsTemplate();
 
     action("actionRedo")->trigger();
     QCOMPARE(templateJson(), after);
     QVERIFY(m_window->isEdited());
-    QCOMPARE(m_window->projectWidget()->graphicsScene()->fieldItems().size(), fields + fieldsAdded);
-    // The canvas shows the fields where the template has them.
-    const double s = m_window->reportPage()->scaleFromMM();
-    for (AbstractField *field : m_window->reportPage()->fields)
+    QCOMPARE(m_window->reportPage()->fields.size(), fields + fieldsAdded);
+    checkCanvasShowsTemplate();
+}
+
+// One item per field where the template has it, one sheet per page, the scan shown
+// exactly when there is one.
+void TestReportWindow::checkCanvasShowsTemplate()
+{
+    ReportPage *page = m_window->reportPage();
+    MyGraphicsScene *scene = m_window->projectWidget()->graphicsScene();
+    QCOMPARE(scene->fieldItems().size(), page->fields.size());
+    const double s = page->scaleFromMM();
+    for (AbstractField *field : page->fields)
         QCOMPARE(itemOf(field)->rect(),
                  QRectF(field->x * s, field->y * s, field->width * s, field->height * s));
+    QCOMPARE(scene->pageRects().size(), qMax(1, page->pagesCount()));
+    QCOMPARE(action("actionLoadBackgroundImage2")->isVisible(), page->pagesCount() >= 2);
+    QCOMPARE(scene->backgroundItem()->pixmap().isNull(), page->backgroundImage.isNull());
 }
 
 void TestReportWindow::undoBackToSavedIsClean()
