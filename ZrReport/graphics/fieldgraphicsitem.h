@@ -27,8 +27,6 @@ public:
     int type() const override { return Type; }
     // Also covers a table's continuation blocks, which it draws away from its rectangle.
     QRectF boundingRect() const override;
-    // Changes the rectangle, telling the scene first.
-    void setItemRect(const QRectF &rect);
     int fieldType() const;
     AbstractField *field() const { return m_field.data(); }
     double scale() const { return m_scale; }
@@ -54,6 +52,8 @@ private:
         QRectF start;
     };
     QRectF boundsOf(const QRectF &rect) const;
+    // Changes the rectangle, telling the scene first.
+    void setItemRect(const QRectF &rect);
     QPointF clampTopLeft(const QPointF &topLeft) const;
     QRectF textFieldResized(const QPointF &scenePos) const;
     QPointF groupShift(const QPointF &wanted) const;

@@ -41,11 +41,6 @@ int RulerWidget::breadth() const
     return fontMetrics().height() + 8;
 }
 
-QSize RulerWidget::sizeHint() const
-{
-    return m_orientation == Qt::Horizontal ? QSize(200, breadth()) : QSize(breadth(), 200);
-}
-
 double RulerWidget::sceneScale() const
 {
     const auto *scene = m_view ? qobject_cast<MyGraphicsScene *>(m_view->scene()) : nullptr;

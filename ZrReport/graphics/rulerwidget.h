@@ -17,10 +17,8 @@ public:
     RulerWidget(Qt::Orientation orientation, MyGraphicsView *view, QWidget *parent = nullptr);
     ~RulerWidget() override;
 
-    Qt::Orientation orientation() const { return m_orientation; }
     // The ruler's width across its length, enough for its numbers.
     int breadth() const;
-    QSize sizeHint() const override;
     // Where a millimetre of the template lies along the ruler, in its own pixels.
     double position(double mm) const;
     // The extent of the selected field along the ruler (mm); empty without a selection.
