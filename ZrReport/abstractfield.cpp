@@ -1,6 +1,8 @@
 #include "abstractfield.h"
 
 #include "reportpage.h"
+#include "tablefield.h"
+#include "textfield.h"
 
 #include <QDataStream>
 #include <QFontInfo>
@@ -69,6 +71,22 @@ double AbstractField::saneLength(double value)
     if (!std::isfinite(value))
         return 0;
     return qBound(-maxLength, value, maxLength);
+}
+
+AbstractField *AbstractField::create(int type, const QJsonObject &json, ReportPage *page)
+{
+    AbstractField *field = nullptr;
+    if (type == 1)
+        field = new TextField();
+    else if (type == 2)
+        field = new TableField();
+    else
+        return nullptr;
+    field->readJson(json);
+    field->page = page;
+    if (type == 2)
+        static_cast<TableField *>(field)->bindModel();
+    return field;
 }
 
 bool AbstractField::drawableGeometry() const

@@ -44,6 +44,9 @@ public:
     static int wholePixels(double value);
     // Finite and within a sane range of a sheet (in mm), otherwise 0.
     static double saneLength(double value);
+    // A new field of the kind (1 text, 2 table) read from its template form and placed
+    // on the page; null for an unknown kind.
+    static AbstractField *create(int type, const QJsonObject &json, ReportPage *page);
 
     double x = 0;
     double y = 0;

@@ -9,11 +9,15 @@
 #include <QString>
 #include <memory>
 
+class AbstractField;
 class DataManagerDockWidget;
 class ProjectViewWidget;
+class QActionGroup;
 class ReportPage;
 class StructureDockWidget;
 class TableField;
+class TemplateHistory;
+enum class FieldAlignment;
 
 namespace Ui {
 class ReportWindow;
@@ -46,7 +50,14 @@ public:
     void print();
 
     QString fileName() const { return m_fileName; }
-    bool isEdited() const { return m_edited; }
+    // Changes since the last save: the undo history is not at the saved step.
+    bool isEdited() const;
+    TemplateHistory *history() const { return m_history; }
+    // The grid that mouse moves and resizes snap to (mm); 0: none.
+    double gridStep() const { return m_gridStep; }
+    void setGridStep(double step);
+    // The size the window opens at without a saved geometry, bounded by its screen.
+    static QSize preferredSize();
     ProjectViewWidget *projectWidget() const;
     StructureDockWidget *structureDock() const;
     DataManagerDockWidget *dataManagerDock() const;
@@ -60,6 +71,7 @@ signals:
 
 public slots:
     void on_tableFieldCreated(TableField *field);
+    // Records what the template changed since the last step as one undo step.
     void setEdited();
     void on_actionExit_triggered();
     void on_actionNew_triggered();
@@ -76,13 +88,35 @@ public slots:
     void on_actionAddTableField_triggered();
     void on_actionDeleteField_triggered();
     void on_actionPrint_triggered();
+    void on_actionCut_triggered();
+    void on_actionCopy_triggered();
+    void on_actionPaste_triggered();
+    void on_actionAlignLeft_triggered();
+    void on_actionAlignRight_triggered();
+    void on_actionAlignTop_triggered();
+    void on_actionAlignBottom_triggered();
+    void on_actionSameWidth_triggered();
+    void on_actionSameHeight_triggered();
     void updateTitle();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    // The direction W, A, S or D stands for, by the letter in any layout (Ц, Ф, Ы, В
+    // in the Russian one) or by the key's place on the keyboard; NoArrow otherwise.
+    static Qt::ArrowType letterDirection(const QKeyEvent *event);
+    void moveSelectionBy(double dx, double dy, bool held);
+    void alignSelection(FieldAlignment alignment);
+    QList<AbstractField *> selectedFields() const;
+    // Takes the selected fields off the page; how many there were.
+    int deleteSelectedFields();
+    void updateEditActions();
+    void updateUndoActions();
+    void showRestored(const QList<AbstractField *> &fields, bool pageChanged);
+    void fitStructureDock();
     void placeNewField(double width, double height, double *x, double *y) const;
     void clearEditedSoon();
     void updateBackground2Action();
@@ -100,5 +134,9 @@ private:
     QString m_currentPath = QStringLiteral(".");
     // Guarded: the program may delete the page it handed over while this window lives.
     QPointer<ReportPage> m_reportPage;
-    bool m_edited = false;
+    TemplateHistory *m_history = nullptr;
+    QActionGroup *m_gridGroup = nullptr;
+    double m_gridStep = 0;
+    // Pastes since the clipboard last changed; each lands 2 mm further on.
+    int m_pasteCount = 0;
 };

@@ -147,7 +147,8 @@ void EditTableFieldDialog::load()
         ZR_REPORT_DEBUG(QStringLiteral("ERROR tableField format!!!"));
         return;
     }
-    // The spin box holds at most 20 columns; a wider table shows its first 20.
+    // The spin box holds as many columns as a template can (255), so none is dropped;
+    // a table without columns still shows the one the spin box starts at.
     const int shown = qMin(columns, ui->table->columnCount());
     for (int c = 0; c < shown; ++c) {
         ui->table->item(HeaderRow, c)->setText(field->headerNames.at(c));

@@ -67,14 +67,32 @@ void FieldGraphicsItem::onFieldUpdated()
         return;
     }
     const double s = m_scale;
-    prepareGeometryChange();
-    setRect(QRectF(m_field->x * s, m_field->y * s, m_field->width * s, m_field->height * s));
+    setItemRect(QRectF(m_field->x * s, m_field->y * s, m_field->width * s, m_field->height * s));
     update();
+}
+
+void FieldGraphicsItem::setItemRect(const QRectF &r)
+{
+    const QRectF bounds = boundsOf(r);
+    if (r == rect() && bounds == m_bounds)
+        return;
+    // The scene's index drops the item under the bounds it was filed with; only then
+    // may they change. A table's layout and blocks change without the item, so the
+    // bounds are kept here and follow them only through this call.
+    prepareGeometryChange();
+    m_bounds = bounds;
+    setRect(r);
 }
 
 QRectF FieldGraphicsItem::boundingRect() const
 {
-    QRectF bounds = QGraphicsRectItem::boundingRect();
+    return m_bounds;
+}
+
+QRectF FieldGraphicsItem::boundsOf(const QRectF &r) const
+{
+    const double halfPen = pen().style() == Qt::NoPen ? 0.0 : pen().widthF() / 2;
+    QRectF bounds = r.adjusted(-halfPen, -halfPen, halfPen, halfPen);
     if (fieldType() != 2)
         return bounds;
     const auto *table = static_cast<const TableField *>(m_field.data());
@@ -132,6 +150,7 @@ void FieldGraphicsItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     // The base handler is left out on purpose: a press must not select, only a click.
     m_moved = false;
+    m_columnChanged = false;
     const QPointF p = event->pos();
     // The rectangle, not the bounding rectangle: a table's blocks do not count here.
     const QRectF bounds = rect();
@@ -164,6 +183,26 @@ void FieldGraphicsItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
     }
     m_startRect = mapRectToScene(rect());
     m_pressPos = event->scenePos();
+    // The other selected fields go along when this one is moved.
+    m_group.clear();
+    if (isSelected() && scene()) {
+        for (QGraphicsItem *other : scene()->selectedItems()) {
+            auto *item = qgraphicsitem_cast<FieldGraphicsItem *>(other);
+            if (item && item != this && item->field())
+                m_group.append({item, item->mapRectToScene(item->rect())});
+        }
+    }
+}
+
+double FieldGraphicsItem::gridStep() const
+{
+    const auto *myScene = qobject_cast<const MyGraphicsScene *>(scene());
+    return myScene ? myScene->gridStep() : 0.0;
+}
+
+double FieldGraphicsItem::snapped(double scenePos) const
+{
+    return MyGraphicsScene::snapped(scenePos / m_scale, gridStep()) * m_scale;
 }
 
 QPointF FieldGraphicsItem::clampTopLeft(const QPointF &topLeft) const
@@ -178,10 +217,13 @@ QRectF FieldGraphicsItem::textFieldResized(const QPointF &q) const
     const QRectF r = m_startRect;
     const QPointF &P = m_pressPos;
     const QRectF sceneRect = scene() ? scene()->sceneRect() : QRectF();
+    const bool grid = gridStep() > 0;
     QRectF result = r;
     switch (m_resizeEdge) {
     case RightEdge: {
         double w = qMax(whole(r.width() - P.x() + q.x()), int(grabMargin));
+        if (grid)
+            w = qMax(snapped(r.x() + w) - r.x(), grabMargin);
         if (w > sceneRect.width() - r.x())
             w = whole(sceneRect.width() - r.x());
         result.setWidth(w);
@@ -189,6 +231,8 @@ QRectF FieldGraphicsItem::textFieldResized(const QPointF &q) const
     }
     case BottomEdge: {
         double h = qMax(whole(r.height() - P.y() + q.y()), int(grabMargin));
+        if (grid)
+            h = qMax(snapped(r.y() + h) - r.y(), grabMargin);
         if (h > sceneRect.height() - r.y())
             h = whole(sceneRect.height() - r.y());
         result.setHeight(h);
@@ -196,6 +240,8 @@ QRectF FieldGraphicsItem::textFieldResized(const QPointF &q) const
     }
     case LeftEdge: {
         double left = whole(r.x() - P.x() + q.x());
+        if (grid)
+            left = snapped(left);
         if (left > r.x() + r.width() - grabMargin)
             left = whole(r.x() + r.width() - grabMargin);
         if (left < 0)
@@ -205,6 +251,8 @@ QRectF FieldGraphicsItem::textFieldResized(const QPointF &q) const
     }
     case TopEdge: {
         double top = whole(r.y() - P.y() + q.y());
+        if (grid)
+            top = snapped(top);
         if (top > r.y() + r.height() - grabMargin)
             top = whole(r.y() + r.height() - grabMargin);
         if (top < 0)
@@ -216,6 +264,15 @@ QRectF FieldGraphicsItem::textFieldResized(const QPointF &q) const
         break;
     }
     return result;
+}
+
+QPointF FieldGraphicsItem::groupShift(const QPointF &wanted) const
+{
+    // The selection moves as one block that stays on the pages.
+    QRectF block = m_startRect;
+    for (const GroupMember &member : m_group)
+        block |= member.start;
+    return clampTopLeft(block.topLeft() + wanted) - block.topLeft();
 }
 
 void FieldGraphicsItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
@@ -234,50 +291,107 @@ void FieldGraphicsItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
             table->columnsWidth[m_resizedColumn] = w;
             table->prepared = false;
             table->prepare();
+            m_columnChanged = true;
         }
         onFieldUpdated();
         update();
-        notifyEdited();
         return;
     }
     if (kind == 1 && m_resizeEdge != NoEdge) {
         moved = textFieldResized(q);
         m_moved = rectDiffers(moved, m_startRect);
+        setItemRect(mapRectFromScene(moved));
     } else {
-        moved.moveTopLeft(clampTopLeft(QPointF(q.x() + m_startRect.x() - m_pressPos.x(),
-                                               q.y() + m_startRect.y() - m_pressPos.y())));
+        QPointF topLeft(q.x() + m_startRect.x() - m_pressPos.x(),
+                        q.y() + m_startRect.y() - m_pressPos.y());
+        if (gridStep() > 0)
+            topLeft = QPointF(snapped(topLeft.x()), snapped(topLeft.y()));
+        const QPointF shift = groupShift(topLeft - m_startRect.topLeft());
+        moved.translate(shift);
         m_moved = kind == 1 ? rectDiffers(moved, m_startRect) : true;
+        setItemRect(mapRectFromScene(moved));
+        for (const GroupMember &member : qAsConst(m_group)) {
+            if (member.item)
+                member.item->setItemRect(
+                        member.item->mapRectFromScene(member.start.translated(shift)));
+        }
     }
-    setRect(mapRectFromScene(moved));
     if (scene())
         scene()->update();
 }
 
+void FieldGraphicsItem::writeBack()
+{
+    if (!m_field)
+        return;
+    const QRectF r = rect();
+    const double s = m_scale;
+    // What the drag left alone keeps its millimetres, not a rounding error off them.
+    auto mm = [s](double pixels, double old) { return pixels == old * s ? old : pixels / s; };
+    double left = mm(r.x(), m_field->x);
+    double top = mm(r.y(), m_field->y);
+    double width = mm(r.width(), m_field->width);
+    double height = mm(r.height(), m_field->height);
+    const double step = gridStep();
+    if (step > 0) {
+        // Edges put on the grid land on it exactly.
+        auto clean = [step](double edge) {
+            const double onGrid = MyGraphicsScene::snapped(edge, step);
+            return std::abs(onGrid - edge) < 1e-6 ? onGrid : edge;
+        };
+        const double right = clean(left + width);
+        const double bottom = clean(top + height);
+        const bool keepWidth = r.width() == m_field->width * s;
+        const bool keepHeight = r.height() == m_field->height * s;
+        left = clean(left);
+        top = clean(top);
+        if (!keepWidth)
+            width = right - left;
+        if (!keepHeight)
+            height = bottom - top;
+    }
+    m_field->width = width;
+    m_field->height = height;
+    m_field->x = left;
+    m_field->y = top;
+}
+
 void FieldGraphicsItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 {
-    Q_UNUSED(event)
     const bool click = m_resizeEdge == NoEdge && !m_moved;
+    bool edited = m_columnChanged;
     if (click) {
-        if (scene())
-            scene()->clearSelection();
-        setSelected(true);
+        // Ctrl+click adds a field to the selection or takes it out.
+        if (event->modifiers() & Qt::ControlModifier) {
+            setSelected(!isSelected());
+        } else {
+            if (scene())
+                scene()->clearSelection();
+            setSelected(true);
+        }
     } else if (m_field && isSelected()) {
-        const QRectF r = rect();
-        m_field->width = r.width() / m_scale;
-        m_field->height = r.height() / m_scale;
-        m_field->x = r.x() / m_scale;
-        m_field->y = r.y() / m_scale;
-        if (m_moved)
-            notifyEdited();
+        writeBack();
+        for (const GroupMember &member : qAsConst(m_group)) {
+            if (member.item)
+                member.item->writeBack();
+        }
+        edited = edited || m_moved;
     }
+    m_group.clear();
     m_resizedColumn = -1;
     m_moved = false;
+    m_columnChanged = false;
     m_resizeEdge = NoEdge;
-    // Only the selected field is shown in the property dock; a press on the edge of
-    // another one must not put that one there.
+    // A drag is one change, told once when it ends.
+    if (edited)
+        notifyEdited();
+    // Only the first selected field is shown in the property dock; a press on the edge
+    // of another one must not put that one there.
     auto *myScene = qobject_cast<MyGraphicsScene *>(scene());
-    if (myScene && isSelected())
-        emit myScene->selectedFieldChanged(m_field.data());
+    if (myScene && isSelected()) {
+        FieldGraphicsItem *shown = myScene->selectedItem();
+        emit myScene->selectedFieldChanged(shown ? shown->field() : m_field.data());
+    }
     setCursor(Qt::ArrowCursor);
     if (scene())
         scene()->update();

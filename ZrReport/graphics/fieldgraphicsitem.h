@@ -6,6 +6,7 @@
 #include <QGraphicsRectItem>
 #include <QObject>
 #include <QPointer>
+#include <QVector>
 
 // One field on the canvas. Item and scene coordinates coincide (the item stays at
 // (0, 0)); its rectangle is the field's millimetres times the page's scale. A drag
@@ -45,8 +46,21 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private:
+    struct GroupMember
+    {
+        QPointer<FieldGraphicsItem> item;
+        QRectF start;
+    };
+    QRectF boundsOf(const QRectF &rect) const;
+    // Changes the rectangle, telling the scene first.
+    void setItemRect(const QRectF &rect);
     QPointF clampTopLeft(const QPointF &topLeft) const;
     QRectF textFieldResized(const QPointF &scenePos) const;
+    QPointF groupShift(const QPointF &wanted) const;
+    double gridStep() const;
+    double snapped(double scenePos) const;
+    // The rectangle back into the field's millimetres.
+    void writeBack();
     void notifyEdited();
 
     // Guarded: the designer may delete a field while its item still paints.
@@ -58,4 +72,7 @@ private:
     int m_resizedColumn = -1;
     double m_initialColumnWidth = 0;
     double m_scale = 1.0;
+    QRectF m_bounds;
+    bool m_columnChanged = false;
+    QVector<GroupMember> m_group;
 };

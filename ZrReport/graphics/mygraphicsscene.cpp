@@ -7,6 +7,7 @@
 
 #include <QGraphicsPixmapItem>
 #include <QGraphicsRectItem>
+#include <cmath>
 
 namespace {
 // Pages lie behind every field, also those added after the fields.
@@ -92,6 +93,7 @@ void MyGraphicsScene::setReportPage(ReportPage *page)
 
     const QList<FieldGraphicsItem *> old = m_items;
     m_items.clear();
+    m_selectionOrder.clear();
     m_selectedItem = nullptr;
     for (FieldGraphicsItem *item : old) {
         disconnect(item, nullptr, this, nullptr);
@@ -118,11 +120,32 @@ FieldGraphicsItem *MyGraphicsScene::addField(AbstractField *field)
     return item;
 }
 
+FieldGraphicsItem *MyGraphicsScene::insertField(int index, AbstractField *field)
+{
+    FieldGraphicsItem *item = addField(field);
+    m_items.removeAll(item);
+    index = qBound(0, index, m_items.size());
+    if (index < m_items.size())
+        item->stackBefore(m_items.at(index));
+    m_items.insert(index, item);
+    return item;
+}
+
+FieldGraphicsItem *MyGraphicsScene::itemOf(const AbstractField *field) const
+{
+    for (FieldGraphicsItem *item : m_items) {
+        if (item->field() == field)
+            return item;
+    }
+    return nullptr;
+}
+
 void MyGraphicsScene::forgetItem(FieldGraphicsItem *item)
 {
     m_items.removeAll(item);
+    m_selectionOrder.removeAll(item);
     if (m_selectedItem == item)
-        m_selectedItem = nullptr;
+        m_selectedItem = m_selectionOrder.value(0);
 }
 
 void MyGraphicsScene::deleteItem(FieldGraphicsItem *item)
@@ -146,6 +169,18 @@ void MyGraphicsScene::applyPicture(QGraphicsPixmapItem *target,
     const QSize size = pageItem->rect().size().toSize();
     target->setPixmap(picture->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     target->setOpacity(0.5);
+}
+
+void MyGraphicsScene::refreshBackgrounds()
+{
+    if (m_background)
+        m_background->setPixmap(QPixmap());
+    if (m_background2)
+        m_background2->setPixmap(QPixmap());
+    if (m_page) {
+        setBackgroundPicture(&m_page->backgroundImage);
+        setBackgroundPicture2(&m_page->backgroundImage2);
+    }
 }
 
 void MyGraphicsScene::setBackgroundPicture(const QPixmap *picture)
@@ -198,29 +233,102 @@ void MyGraphicsScene::onPageUpdated()
 
 void MyGraphicsScene::onMoveField(Qt::ArrowType direction)
 {
-    if (!m_selectedItem || !m_selectedItem->field())
-        return;
-    AbstractField *field = m_selectedItem->field();
     switch (direction) {
     case Qt::UpArrow:
-        field->y -= 1.0;
+        moveSelection(0, -1.0);
         break;
     case Qt::DownArrow:
-        field->y += 1.0;
+        moveSelection(0, 1.0);
         break;
     case Qt::LeftArrow:
-        field->x -= 1.0;
+        moveSelection(-1.0, 0);
         break;
     case Qt::RightArrow:
-        field->x += 1.0;
+        moveSelection(1.0, 0);
         break;
     default:
+        moveSelection(0, 0);
         break;
     }
-    emit selectedFieldChanged(field);
-    if (m_selectedItem)
-        m_selectedItem->onFieldUpdated();
+}
+
+bool MyGraphicsScene::moveSelection(double dx, double dy)
+{
+    const QList<AbstractField *> fields = selectedFields();
+    if (fields.isEmpty())
+        return false;
+    for (AbstractField *field : fields) {
+        field->x += dx;
+        field->y += dy;
+        if (FieldGraphicsItem *item = itemOf(field))
+            item->onFieldUpdated();
+    }
+    emit selectedFieldChanged(fields.first());
     emit fieldEdited();
+    return true;
+}
+
+bool MyGraphicsScene::alignSelection(FieldAlignment alignment)
+{
+    const QList<AbstractField *> fields = selectedFields();
+    if (fields.size() < 2)
+        return false;
+    const AbstractField *first = fields.first();
+    for (AbstractField *field : fields.mid(1)) {
+        // A table takes its size from its columns and rows; only text fields are sized.
+        const bool sized = field->type() == 1;
+        switch (alignment) {
+        case FieldAlignment::Left:
+            field->x = first->x;
+            break;
+        case FieldAlignment::Right:
+            field->x = first->x + first->width - field->width;
+            break;
+        case FieldAlignment::Top:
+            field->y = first->y;
+            break;
+        case FieldAlignment::Bottom:
+            field->y = first->y + first->height - field->height;
+            break;
+        case FieldAlignment::SameWidth:
+            if (sized)
+                field->width = first->width;
+            break;
+        case FieldAlignment::SameHeight:
+            if (sized)
+                field->height = first->height;
+            break;
+        }
+        if (FieldGraphicsItem *item = itemOf(field))
+            item->onFieldUpdated();
+    }
+    emit selectedFieldChanged(fields.first());
+    emit fieldEdited();
+    return true;
+}
+
+double MyGraphicsScene::snapped(double mm, double step)
+{
+    return step > 0 ? std::round(mm / step) * step : mm;
+}
+
+QList<AbstractField *> MyGraphicsScene::selectedFields() const
+{
+    QList<AbstractField *> fields;
+    for (FieldGraphicsItem *item : m_selectionOrder) {
+        if (item->field())
+            fields << item->field();
+    }
+    return fields;
+}
+
+void MyGraphicsScene::selectFields(const QList<AbstractField *> &fields)
+{
+    clearSelection();
+    for (AbstractField *field : fields) {
+        if (FieldGraphicsItem *item = itemOf(field))
+            item->setSelected(true);
+    }
 }
 
 void MyGraphicsScene::updateAllItems()
@@ -231,15 +339,17 @@ void MyGraphicsScene::updateAllItems()
 
 void MyGraphicsScene::onSelectionChanged()
 {
-    const QList<QGraphicsItem *> selection = selectedItems();
-    if (selection.isEmpty()) {
-        m_selectedItem = nullptr;
-        emit selectedFieldChanged(nullptr);
-        return;
+    // The order of selection is kept: the first selected field leads.
+    QList<FieldGraphicsItem *> order;
+    for (FieldGraphicsItem *item : qAsConst(m_selectionOrder)) {
+        if (item->isSelected())
+            order << item;
     }
-    auto *item = qgraphicsitem_cast<FieldGraphicsItem *>(selection.last());
-    if (!item)
-        return;
-    m_selectedItem = item;
-    emit selectedFieldChanged(item->field());
+    for (FieldGraphicsItem *item : qAsConst(m_items)) {
+        if (item->isSelected() && !order.contains(item))
+            order << item;
+    }
+    m_selectionOrder = order;
+    m_selectedItem = order.value(0);
+    emit selectedFieldChanged(m_selectedItem ? m_selectedItem->field() : nullptr);
 }

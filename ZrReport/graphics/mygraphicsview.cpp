@@ -9,6 +9,7 @@
 
 #include <QDataStream>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -44,8 +45,43 @@ void MyGraphicsView::zoom(double factor)
     // Past a limit only the way back is allowed.
     const bool inside = m > minZoom && m < maxZoom;
     const bool back = (m > maxZoom && factor < 1.0) || (m < minZoom && factor > 1.0);
-    if (inside || back)
+    if (inside || back) {
         scale(factor, factor);
+        emit viewChanged();
+    }
+}
+
+void MyGraphicsView::keyPressEvent(QKeyEvent *event)
+{
+    // With a field selected the arrow keys place it (the designer window does that)
+    // instead of scrolling.
+    const auto *myScene = qobject_cast<MyGraphicsScene *>(scene());
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (myScene && myScene->selectedItem()) {
+            event->ignore();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QGraphicsView::keyPressEvent(event);
+}
+
+void MyGraphicsView::scrollContentsBy(int dx, int dy)
+{
+    QGraphicsView::scrollContentsBy(dx, dy);
+    emit viewChanged();
+}
+
+void MyGraphicsView::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    emit viewChanged();
 }
 
 QPointF MyGraphicsView::visibleCenter() const

@@ -25,7 +25,14 @@ public:
     QString dragText() const { return m_dragText; }
     FieldGraphicsItem *fieldItemAt(const QPoint &viewPos) const;
 
+signals:
+    // Zoomed, scrolled or resized: what lies where in the viewport changed.
+    void viewChanged();
+
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

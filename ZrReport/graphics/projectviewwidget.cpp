@@ -3,6 +3,7 @@
 #include "graphics/fieldgraphicsitem.h"
 #include "graphics/mygraphicsscene.h"
 #include "graphics/mygraphicsview.h"
+#include "graphics/rulerwidget.h"
 #include "ui_projectviewwidget.h"
 
 ProjectViewWidget::ProjectViewWidget(ReportPage *page, QWidget *parent)
@@ -12,12 +13,15 @@ ProjectViewWidget::ProjectViewWidget(ReportPage *page, QWidget *parent)
     ui->setupUi(this);
     setAcceptDrops(true);
     m_view = new MyGraphicsView(this);
-    m_view->setDragMode(QGraphicsView::ScrollHandDrag);
+    // A drag over the empty sheet selects the fields it touches; the right button pans.
+    m_view->setDragMode(QGraphicsView::RubberBandDrag);
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setCacheMode(QGraphicsView::CacheBackground);
     m_view->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     m_scene = new MyGraphicsScene(page, nullptr);
     m_view->setScene(m_scene);
+    m_topRuler = new RulerWidget(Qt::Horizontal, m_view, this);
+    m_leftRuler = new RulerWidget(Qt::Vertical, m_view, this);
     resizeChildren();
 }
 
@@ -77,10 +81,26 @@ void ProjectViewWidget::setReportPage(ReportPage *rp)
         m_scene->setReportPage(rp);
 }
 
+RulerWidget *ProjectViewWidget::topRuler() const
+{
+    return m_topRuler.data();
+}
+
+RulerWidget *ProjectViewWidget::leftRuler() const
+{
+    return m_leftRuler.data();
+}
+
 void ProjectViewWidget::resizeChildren()
 {
-    if (m_view)
-        m_view->resize(width() - 10, height() - 10);
+    if (!m_view)
+        return;
+    const int r = m_topRuler ? m_topRuler->breadth() : 0;
+    m_view->setGeometry(r, r, width() - 10 - r, height() - 10 - r);
+    if (m_topRuler)
+        m_topRuler->setGeometry(r, 0, width() - 10 - r, r);
+    if (m_leftRuler)
+        m_leftRuler->setGeometry(0, r, r, height() - 10 - r);
 }
 
 void ProjectViewWidget::resizeEvent(QResizeEvent *event)

@@ -10,12 +10,14 @@ class AbstractField;
 class MyGraphicsScene;
 class MyGraphicsView;
 class ReportPage;
+class RulerWidget;
 
 namespace Ui {
 class ProjectViewWidget;
 }
 
-// The designer's central widget: one scene of the page and the view on it.
+// The designer's central widget: one scene of the page, the view on it and millimetre
+// rulers along its top and left.
 class ZRREPORTLIB_EXPORT ProjectViewWidget : public QWidget
 {
     Q_OBJECT
@@ -27,6 +29,8 @@ public:
     void refreshView();
     MyGraphicsScene *graphicsScene() const;
     MyGraphicsView *graphicsView() const;
+    RulerWidget *topRuler() const;
+    RulerWidget *leftRuler() const;
 
 public slots:
     void on_zoomIn();
@@ -41,4 +45,6 @@ private:
     std::unique_ptr<Ui::ProjectViewWidget> ui;
     QPointer<MyGraphicsScene> m_scene;
     QPointer<MyGraphicsView> m_view;
+    QPointer<RulerWidget> m_topRuler;
+    QPointer<RulerWidget> m_leftRuler;
 };

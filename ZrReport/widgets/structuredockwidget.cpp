@@ -14,6 +14,7 @@
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 
 namespace {
@@ -74,7 +75,63 @@ StructureDockWidget::~StructureDockWidget() = default;
 
 QSize StructureDockWidget::sizeHint() const
 {
-    return QSize(m_preferredWidth, QDockWidget::sizeHint().height());
+    return QSize(qMax(int(m_preferredWidth), neededWidth()), QDockWidget::sizeHint().height());
+}
+
+int StructureDockWidget::valueWidth(const QTableWidget *table, int row) const
+{
+    // A cell widget fills its cell less the grid line.
+    if (const QWidget *widget = table->cellWidget(row, 1))
+        return widget->sizeHint().width() + 1;
+    const QTableWidgetItem *item = table->item(row, 1);
+    if (!item)
+        return 0;
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    return QFontMetrics(item->font()).horizontalAdvance(item->text()) + margin + 4;
+}
+
+int StructureDockWidget::valuesWidth(const QTableWidget *table) const
+{
+    int widest = table->horizontalHeader()->sectionSizeHint(1);
+    for (int row = 0; row < table->rowCount(); ++row) {
+        // A text runs as long as the user wrote it; it scrolls instead.
+        if (table->isRowHidden(row) || (table == m_fieldTable && row == TextRow))
+            continue;
+        widest = qMax(widest, valueWidth(table, row));
+    }
+    return widest;
+}
+
+int StructureDockWidget::neededWidth() const
+{
+    int names = 0;
+    int values = 0;
+    for (const QTableWidget *table : {m_fieldTable, m_pageTable}) {
+        names = qMax(names,
+                     qMax(static_cast<const QAbstractItemView *>(table)->sizeHintForColumn(0),
+                          table->horizontalHeader()->sectionSizeHint(0)));
+        values = qMax(values, valuesWidth(table));
+        for (int row = 0; row < table->rowCount(); ++row) {
+            if (table->cellWidget(row, 1))
+                values = qMax(values, valueWidth(table, row));
+        }
+    }
+    // A font row reads like this; its family may well be longer.
+    QFont small = font();
+    small.setPointSize(8);
+    values = qMax(values,
+                  QFontMetrics(small).horizontalAdvance(QStringLiteral("Times New Roman, 14пт"))
+                          + 12);
+    const int frame = 2 * m_fieldTable->frameWidth()
+                      + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_fieldTable);
+    // The tables leave 10 pixels of the dock beside them.
+    return names + values + frame + 10 + 2;
+}
+
+void StructureDockWidget::fitValueColumn(QTableWidget *table)
+{
+    const int room = table->viewport()->width() - table->columnWidth(0);
+    table->setColumnWidth(1, qMax(valuesWidth(table), room));
 }
 
 QTableWidget *StructureDockWidget::newTable(int rows)
@@ -165,7 +222,6 @@ void StructureDockWidget::buildFieldTable()
     connect(m_editButton, &QPushButton::clicked, this, &StructureDockWidget::editTableField);
 
     t->resizeColumnToContents(0);
-    t->horizontalHeader()->setStretchLastSection(true);
     connect(t, &QTableWidget::itemChanged, this, &StructureDockWidget::onTblFieldItemChanged);
 }
 
@@ -220,7 +276,6 @@ void StructureDockWidget::buildPageTable()
     });
 
     t->resizeColumnToContents(0);
-    t->horizontalHeader()->setStretchLastSection(true);
     connect(t, &QTableWidget::itemChanged, this, &StructureDockWidget::onTblDocItemChanged);
 }
 
@@ -229,6 +284,8 @@ void StructureDockWidget::resizeChildren()
     // Both tables lie on top of each other; only one is visible at a time.
     m_fieldTable->resize(width() - 10, height() - 25);
     m_pageTable->resize(width() - 10, height() - 25);
+    fitValueColumn(m_fieldTable);
+    fitValueColumn(m_pageTable);
 }
 
 void StructureDockWidget::resizeEvent(QResizeEvent *event)
@@ -278,6 +335,7 @@ void StructureDockWidget::onTypeChanged(StructureType structureType)
         }
         m_fieldTable->hide();
         m_pageTable->show();
+        fitValueColumn(m_pageTable);
     } else {
         const bool table = m_field && m_field->type() == 2;
         for (int row : {TextRow, WidthRow, HeightRow, IndentRow, LineHeightRow})
@@ -342,6 +400,7 @@ void StructureDockWidget::onFieldChanged(AbstractField *field)
     selectData(m_vAlign, field->alignFlags & 0x1E0);
     m_wordWrap->setChecked(field->wordWrap);
     m_stroke->setChecked(field->zOnEmpty);
+    fitValueColumn(m_fieldTable);
     m_filling = false;
 }
 

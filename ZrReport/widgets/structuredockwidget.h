@@ -58,6 +58,9 @@ public:
     ~StructureDockWidget() override;
 
     QSize sizeHint() const override;
+    // The width that shows every name and value in full (a long text excepted, which
+    // scrolls), at the fonts and style in use.
+    int neededWidth() const;
     void setReportPage(ReportPage *page);
     bool setFontInfoToCell(QTableWidgetItem *item, const QFont &font);
 
@@ -99,6 +102,10 @@ private:
     void buildPageTable();
     void setCellText(int row, const QString &text);
     void editTableField();
+    int valueWidth(const QTableWidget *table, int row) const;
+    int valuesWidth(const QTableWidget *table) const;
+    // The value column as wide as its widest value, or as the room left for it.
+    void fitValueColumn(QTableWidget *table);
 
     quint16 m_preferredWidth = 400;
     std::unique_ptr<Ui::StructureDockWidget> ui;

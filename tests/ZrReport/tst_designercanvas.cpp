@@ -1,14 +1,20 @@
 #include "designertestutil.h"
+#include "dialogs/edittablefielddialog.h"
 #include "graphics/fieldgraphicsitem.h"
 #include "graphics/mygraphicsscene.h"
 #include "graphics/mygraphicsview.h"
 #include "graphics/projectviewwidget.h"
+#include "graphics/rulerwidget.h"
 #include "testhome.h"
 
 #include <QGraphicsPixmapItem>
 #include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QTableWidget>
 #include <QtTest>
 #include <memory>
 
@@ -64,6 +70,14 @@ private slots:
     void dropOnTableColumn_data();
     void dropOnTableColumn();
     void deletedItemLeavesList();
+    void blocksChangedThenDeleted_data();
+    void blocksChangedThenDeleted();
+    void gridSnap_data();
+    void gridSnap();
+    void rubberBandCtrlClickAndGroupMove();
+    void alignWithFirstSelected_data();
+    void alignWithFirstSelected();
+    void rulersFollowViewAndSelection();
 
 private:
     ProjectViewWidget *makeWidget();
@@ -648,6 +662,256 @@ void TestDesignerCanvas::deletedItemLeavesList()
     scene->updateAllItems();
     scene->onPageUpdated();
     scene->onFieldsUpdated();
+}
+
+void TestDesignerCanvas::blocksChangedThenDeleted_data()
+{
+    QTest::addColumn<QString>("change");
+
+    QTest::newRow("dialog deletes the break") << "delete break";
+    QTest::newRow("dialog moves the continuation") << "move continuation";
+    QTest::newRow("more preview rows laid out") << "preview rows";
+}
+
+// The scene's index must forget a table's continuation block when it changes: an entry
+// left behind would point at the item after it was deleted (the sanitizer build sees it).
+void TestDesignerCanvas::blocksChangedThenDeleted()
+{
+    QFETCH(QString, change);
+
+    // A blank's worth of fields, so that the index splits the page into many cells.
+    for (int i = 0; i < 40; ++i)
+        addText(m_page.get(), 10 + (i % 8) * 30, 10 + (i / 8) * 35, 25, 8);
+    TableField *table = addTable(m_page.get(), 20, 20, {30, 40});
+    table->previewRowCount = 3;
+    // Header and first row in block 0; the other rows go on at (200, 150) mm.
+    table->splitsCount = 1;
+    table->maxSplitHeight = {25};
+    table->splitX = {200};
+    table->splitY = {150};
+    table->prepared = false;
+    table->prepare();
+    makeWidget();
+    MyGraphicsScene *scene = m_widget->graphicsScene();
+    FieldGraphicsItem *item = itemOf(table);
+    // The lower part of the block, which every change below takes away from the table.
+    const QRectF block(sceneOfMM(200, 175), sceneOfMM(270, 188));
+    QVERIFY(scene->items(block, Qt::IntersectsItemBoundingRect).contains(item));
+
+    if (change == "preview rows") {
+        table->previewRowCount = 1;
+        table->prepared = false;
+        table->prepare();
+    } else {
+        auto *dialog = new EditTableFieldDialog(nullptr);
+        dialog->setTableField(table);
+        connect(dialog,
+                &EditTableFieldDialog::tableFieldModified,
+                item,
+                &FieldGraphicsItem::onTableFieldModified);
+        auto *splits = dialog->findChild<QTableWidget *>("tableSplit");
+        if (change == "delete break") {
+            splits->setCurrentCell(0, 0);
+            dialog->findChild<QPushButton *>("pushButtonDeleteSplit")->click();
+        } else {
+            splits->item(0, 1)->setText("10.00");
+            splits->item(0, 2)->setText("120.00");
+        }
+        dialog->findChild<QPushButton *>("pushButtonOk")->click();
+        QTRY_VERIFY(QApplication::topLevelWidgets().count(dialog) == 0);
+    }
+    QVERIFY(!scene->items(block, Qt::IntersectsItemBoundingRect).contains(item));
+
+    QPointer<FieldGraphicsItem> guard(item);
+    m_page->fields.removeAll(table);
+    scene->deleteItem(item);
+    delete table;
+    QVERIFY(guard.isNull());
+    // The scene goes on being asked and drawn where the block used to be.
+    const QList<QGraphicsItem *> left = scene->items(block, Qt::IntersectsItemBoundingRect);
+    QVERIFY(!left.contains(item));
+    for (QGraphicsItem *other : left)
+        QVERIFY(!qgraphicsitem_cast<FieldGraphicsItem *>(other));
+    QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    scene->render(&painter, QRectF(), block.adjusted(-50, -50, 50, 50));
+    painter.end();
+    QCOMPARE(scene->fieldItems().size(), 40);
+}
+
+void TestDesignerCanvas::gridSnap_data()
+{
+    QTest::addColumn<double>("step");
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<double>("dxMM");
+    QTest::addColumn<double>("dyMM");
+    QTest::addColumn<QRectF>("expectedMM");
+
+    // The field starts at (20, 30) mm, 40 x 10 mm. The pointer lands on whole pixels, so
+    // the targets keep clear of the half-way marks between grid lines.
+    QTest::newRow("move on a 0.5 mm grid")
+            << 0.5 << "move" << 10.6 << 3.6 << QRectF(30.5, 33.5, 40, 10);
+    QTest::newRow("move on a 1 mm grid") << 1.0 << "move" << 11.3 << 2.7 << QRectF(31, 33, 40, 10);
+    QTest::newRow("move on a 5 mm grid") << 5.0 << "move" << 12.1 << 6.9 << QRectF(30, 35, 40, 10);
+    QTest::newRow("right edge on a 0.5 mm grid")
+            << 0.5 << "right" << 10.7 << 0.0 << QRectF(20, 30, 50.5, 10);
+    QTest::newRow("right edge on a 5 mm grid")
+            << 5.0 << "right" << 16.0 << 0.0 << QRectF(20, 30, 55, 10);
+    QTest::newRow("left edge on a 1 mm grid")
+            << 1.0 << "left" << -3.2 << 0.0 << QRectF(17, 30, 43, 10);
+    QTest::newRow("bottom edge on a 5 mm grid")
+            << 5.0 << "bottom" << 0.0 << 4.2 << QRectF(20, 30, 40, 15);
+}
+
+void TestDesignerCanvas::gridSnap()
+{
+    QFETCH(double, step);
+    QFETCH(QString, part);
+    QFETCH(double, dxMM);
+    QFETCH(double, dyMM);
+    QFETCH(QRectF, expectedMM);
+
+    TextField *field = addText(m_page.get(), 20, 30, 40, 10);
+    makeWidget();
+    // Zoomed in, one view pixel is an eighth of a millimetre.
+    for (int i = 0; i < 6; ++i)
+        m_widget->graphicsView()->zoom(MyGraphicsView::zoomStep);
+    m_widget->graphicsView()->centerOn(sceneOfMM(40, 35));
+    m_widget->graphicsScene()->setGridStep(step);
+    select(field);
+    const QRectF r = itemOf(field)->rect();
+    QPointF from = r.center();
+    if (part == "right")
+        from.setX(r.right() - 2);
+    else if (part == "left")
+        from.setX(r.left() + 2);
+    else if (part == "bottom")
+        from.setY(r.bottom() - 2);
+    drag(from, from + QPointF(dxMM, dyMM) * m_scale);
+    // On the grid exactly, not a rounding error off it.
+    QCOMPARE(QRectF(field->x, field->y, field->width, field->height), expectedMM);
+    QCOMPARE(itemOf(field)->rect().topLeft() / m_scale, expectedMM.topLeft());
+}
+
+// A rubber band over the sheet selects what it touches, Ctrl+click adds and takes away,
+// and a drag of one selected field moves the others along.
+void TestDesignerCanvas::rubberBandCtrlClickAndGroupMove()
+{
+    TextField *a = addText(m_page.get(), 20, 30, 40, 10);
+    TextField *b = addText(m_page.get(), 20, 60, 40, 10);
+    TextField *c = addText(m_page.get(), 150, 30, 40, 10);
+    makeWidget();
+    MyGraphicsScene *scene = m_widget->graphicsScene();
+    QWidget *viewport = m_widget->graphicsView()->viewport();
+    drag(sceneOfMM(10, 20), sceneOfMM(70, 80));
+    QCOMPARE(scene->selectedFields(), (QList<AbstractField *>{a, b}));
+
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, viewPoint(sceneOfMM(170, 35)));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, viewPoint(sceneOfMM(40, 65)));
+    QCOMPARE(scene->selectedFields(), (QList<AbstractField *>{a, c}));
+    QCOMPARE(scene->selectedItem(), itemOf(a));
+
+    QSignalSpy edited(scene, &MyGraphicsScene::fieldEdited);
+    drag(sceneOfMM(40, 35), sceneOfMM(50, 40));
+    QCOMPARE(edited.count(), 1);
+    QVERIFY(qAbs(a->x - 30) < 0.3 && qAbs(a->y - 35) < 0.3);
+    QCOMPARE(c->x - 150, a->x - 20);
+    QCOMPARE(c->y - 30, a->y - 30);
+    QCOMPARE(b->x, 20.0);
+    QCOMPARE(b->y, 60.0);
+    QCOMPARE(a->width, 40.0);
+    QCOMPARE(c->width, 40.0);
+}
+
+void TestDesignerCanvas::alignWithFirstSelected_data()
+{
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<QRectF>("second");
+    QTest::addColumn<QRectF>("third");
+    QTest::addColumn<QRectF>("table");
+
+    // The first selected field is at (20, 30) mm, 60 x 10; the second at (50, 60),
+    // 40 x 15; the third at (100, 90), 30 x 8; the table at (120, 120), 50 x 20.
+    QTest::newRow("left edges") << int(FieldAlignment::Left) << QRectF(20, 60, 40, 15)
+                                << QRectF(20, 90, 30, 8) << QRectF(20, 120, 50, 20);
+    QTest::newRow("right edges") << int(FieldAlignment::Right) << QRectF(40, 60, 40, 15)
+                                 << QRectF(50, 90, 30, 8) << QRectF(30, 120, 50, 20);
+    QTest::newRow("top edges") << int(FieldAlignment::Top) << QRectF(50, 30, 40, 15)
+                               << QRectF(100, 30, 30, 8) << QRectF(120, 30, 50, 20);
+    QTest::newRow("bottom edges") << int(FieldAlignment::Bottom) << QRectF(50, 25, 40, 15)
+                                  << QRectF(100, 32, 30, 8) << QRectF(120, 20, 50, 20);
+    QTest::newRow("same width, the table keeps its columns")
+            << int(FieldAlignment::SameWidth) << QRectF(50, 60, 60, 15) << QRectF(100, 90, 60, 8)
+            << QRectF(120, 120, 50, 20);
+    QTest::newRow("same height, the table keeps its rows")
+            << int(FieldAlignment::SameHeight) << QRectF(50, 60, 40, 10) << QRectF(100, 90, 30, 10)
+            << QRectF(120, 120, 50, 20);
+}
+
+void TestDesignerCanvas::alignWithFirstSelected()
+{
+    QFETCH(int, alignment);
+    QFETCH(QRectF, second);
+    QFETCH(QRectF, third);
+    QFETCH(QRectF, table);
+
+    // Listed out of selection order: the first selected leads, not the first listed.
+    TextField *b = addText(m_page.get(), 50, 60, 40, 15);
+    TableField *t = addTable(m_page.get(), 120, 120, {30, 20});
+    TextField *a = addText(m_page.get(), 20, 30, 60, 10);
+    TextField *c = addText(m_page.get(), 100, 90, 30, 8);
+    makeWidget();
+    MyGraphicsScene *scene = m_widget->graphicsScene();
+    select(a);
+    for (AbstractField *field : QList<AbstractField *>{b, c, t})
+        itemOf(field)->setSelected(true);
+    QSignalSpy edited(scene, &MyGraphicsScene::fieldEdited);
+    QVERIFY(scene->alignSelection(FieldAlignment(alignment)));
+    QCOMPARE(edited.count(), 1);
+    auto rectOf = [](const AbstractField *f) { return QRectF(f->x, f->y, f->width, f->height); };
+    QCOMPARE(rectOf(a), QRectF(20, 30, 60, 10));
+    QCOMPARE(rectOf(b), second);
+    QCOMPARE(rectOf(c), third);
+    QCOMPARE(rectOf(t), table);
+    QCOMPARE(itemOf(b)->rect(), QRectF(second.topLeft() * m_scale, second.size() * m_scale));
+}
+
+void TestDesignerCanvas::rulersFollowViewAndSelection()
+{
+    TextField *field = addText(m_page.get(), 40, 50, 30, 10);
+    makeWidget();
+    MyGraphicsView *view = m_widget->graphicsView();
+    RulerWidget *top = m_widget->topRuler();
+    RulerWidget *left = m_widget->leftRuler();
+    QVERIFY(top->isVisible() && left->isVisible());
+    QVERIFY(!top->hasMark());
+    select(field);
+    auto near = [](QPair<double, double> range, double from, double to) {
+        return qAbs(range.first - from) < 1e-9 && qAbs(range.second - to) < 1e-9;
+    };
+    QVERIFY(near(top->markedRange(), 40, 70));
+    QVERIFY(near(left->markedRange(), 50, 60));
+
+    // Where the ruler puts a millimetre is where the view shows it, zoomed and scrolled.
+    auto check = [&]() {
+        for (double mm : {0.0, 40.0, 70.0}) {
+            const QPoint inView
+                    = view->viewport()->mapToGlobal(view->mapFromScene(sceneOfMM(mm, mm)));
+            const QPoint onTop = top->mapToGlobal(QPoint(qRound(top->position(mm)), 0));
+            const QPoint onLeft = left->mapToGlobal(QPoint(0, qRound(left->position(mm))));
+            QVERIFY2(qAbs(inView.x() - onTop.x()) <= 1, qPrintable(QString::number(mm)));
+            QVERIFY2(qAbs(inView.y() - onLeft.y()) <= 1, qPrintable(QString::number(mm)));
+        }
+    };
+    check();
+    view->zoom(MyGraphicsView::zoomStep);
+    view->zoom(MyGraphicsView::zoomStep);
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + 37);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + 23);
+    check();
+    QVERIFY(qAbs(top->position(50) - top->position(40) - 10 * m_scale * 1.125 * 1.125) < 1e-6);
+    m_widget->graphicsScene()->clearSelection();
+    QVERIFY(!top->hasMark() && !left->hasMark());
 }
 
 ZR_TEST_MAIN(TestDesignerCanvas)

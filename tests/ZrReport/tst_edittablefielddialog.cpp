@@ -33,6 +33,8 @@ private slots:
     void columnCountChange();
     void existingFieldLoadsAndSaves();
     void shortListsStillOpen();
+    void wideTableKeepsEveryColumn_data();
+    void wideTableKeepsEveryColumn();
     void deletedFieldClosesDialog();
     void cancelChangesNothing();
 
@@ -306,6 +308,36 @@ void TestEditTableFieldDialog::shortListsStillOpen()
     QCOMPARE(field->headerNames.size(), 4);
     QCOMPARE(field->columnIds.size(), 4);
     QCOMPARE(field->columnsAlign.size(), 4);
+}
+
+void TestEditTableFieldDialog::wideTableKeepsEveryColumn_data()
+{
+    QTest::addColumn<int>("columns");
+
+    QTest::newRow("21 columns") << 21;
+    QTest::newRow("25 columns") << 25;
+    QTest::newRow("255 columns, as many as a template holds") << 255;
+}
+
+void TestEditTableFieldDialog::wideTableKeepsEveryColumn()
+{
+    QFETCH(int, columns);
+
+    m_page = std::make_unique<ReportPage>();
+    QVector<double> widths;
+    for (int c = 0; c < columns; ++c)
+        widths << 5 + c % 7 * 0.5;
+    TableField *field = DesignerTest::addTable(m_page.get(), 10, 10, widths);
+    const QStringList headers = field->headerNames;
+    const QStringList ids = field->columnIds;
+    open(field);
+    QCOMPARE(table()->columnCount(), columns);
+    clickOk();
+    QCOMPARE(int(field->columnCount), columns);
+    QCOMPARE(field->columnsWidth, widths);
+    QCOMPARE(field->headerNames, headers);
+    QCOMPARE(field->columnIds, ids);
+    QCOMPARE(field->columnsAlign.size(), columns);
 }
 
 void TestEditTableFieldDialog::deletedFieldClosesDialog()

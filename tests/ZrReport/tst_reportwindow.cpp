@@ -6,6 +6,7 @@
 #include "graphics/projectviewwidget.h"
 #include "modalanswerer.h"
 #include "reportwindow.h"
+#include "templatehistory.h"
 #include "testhome.h"
 #include "widgets/datamanagerdockwidget.h"
 #include "widgets/structuredockwidget.h"
@@ -13,13 +14,20 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGraphicsPixmapItem>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableWidget>
+#include <QUndoStack>
 #include <QtTest>
 #include <memory>
 
@@ -54,6 +62,15 @@ private slots:
     void settingsInOwnFile();
     void savedTemplateReopens();
     void mouseEditsSurviveSaveAndReopen();
+    void undoRoundTrip_data();
+    void undoRoundTrip();
+    void undoBackToSavedIsClean();
+    void heldKeyIsOneStep();
+    void copyPasteBetweenTemplates();
+    void opensFittedToSmallScreen();
+    void propertyValuesReadable_data();
+    void propertyValuesReadable();
+    void gridStepRemembered();
     void screenshot();
 
 private:
@@ -63,6 +80,12 @@ private:
     FieldGraphicsItem *itemOf(AbstractField *field) const;
     void select(AbstractField *field);
     void closeQuietly();
+    QByteArray templateJson() const;
+    QPoint viewPointOf(double xMM, double yMM) const;
+    void drag(double fromX, double fromY, double toX, double toY);
+    void dropVariable(const QString &expression, double xMM, double yMM);
+    void perform(const QString &action);
+    void checkCanvasShowsTemplate();
 
     QTemporaryDir *m_dir = nullptr;
     QString m_path;
@@ -147,6 +170,135 @@ void TestReportWindow::select(AbstractField *field)
     itemOf(field)->setSelected(true);
 }
 
+QByteArray TestReportWindow::templateJson() const
+{
+    QJsonObject json;
+    m_window->reportPage()->writeJson(json);
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
+QPoint TestReportWindow::viewPointOf(double xMM, double yMM) const
+{
+    const double s = m_window->reportPage()->scaleFromMM();
+    return m_window->projectWidget()->graphicsView()->mapFromScene(QPointF(xMM, yMM) * s);
+}
+
+// Pressed, moved in several steps and released: one drag.
+void TestReportWindow::drag(double fromX, double fromY, double toX, double toY)
+{
+    QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
+    const QPoint from = viewPointOf(fromX, fromY);
+    const QPoint to = viewPointOf(toX, toY);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint pos = from + (to - from) * step / 4;
+        QMouseEvent event(QEvent::MouseMove,
+                          pos,
+                          viewport->mapToGlobal(pos),
+                          Qt::NoButton,
+                          Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+// A row of the variables dock dropped onto the canvas at the millimetres.
+void TestReportWindow::dropVariable(const QString &expression, double xMM, double yMM)
+{
+    QStandardItemModel source(1, 1);
+    source.setItem(0, 0, new QStandardItem(expression));
+    std::unique_ptr<QMimeData> mime(source.mimeData({source.index(0, 0)}));
+    QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
+    const QPoint pos = viewPointOf(xMM, yMM);
+    QDragEnterEvent enter(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+}
+
+// One user action on the test template: a text field at (20, 30) 60 by 10 mm and a
+// table at (20, 80) with columns of 30 and 40 mm.
+void TestReportWindow::perform(const QString &action)
+{
+    ReportPage *page = m_window->reportPage();
+    AbstractField *text = page->fields.at(0);
+    AbstractField *table = page->fields.at(1);
+    StructureDockWidget *dock = m_window->structureDock();
+    if (action == "add text") {
+        this->action("actionAddTextField")->trigger();
+    } else if (action == "add table") {
+        this->action("actionAddTableField")->trigger();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<EditTableFieldDialog *>(w))
+                dialog->findChild<QPushButton *>("pushButtonOk")->click();
+    } else if (action == "delete") {
+        select(text);
+        this->action("actionDeleteField")->trigger();
+    } else if (action == "drag") {
+        select(text);
+        drag(50, 35, 62, 41);
+    } else if (action == "resize") {
+        select(text);
+        drag(79.6, 35, 95, 35);
+    } else if (action == "column") {
+        select(table);
+        drag(50, 85, 58, 85);
+    } else if (action == "arrow") {
+        select(text);
+        QTest::keyClick(m_window->projectWidget()->graphicsView(), Qt::Key_Right);
+    } else if (action == "dock x") {
+        select(text);
+        dock->fieldTable()->item(2, 1)->setText("33.5");
+    } else if (action == "dock align") {
+        select(text);
+        dock->hAlignCombo()->setCurrentIndex(dock->hAlignCombo()->findData(int(Qt::AlignRight)));
+    } else if (action == "dock wrap") {
+        select(text);
+        dock->wordWrapCheckBox()->click();
+    } else if (action == "table dialog") {
+        select(table);
+        dock->editButton()->click();
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *dialog = qobject_cast<EditTableFieldDialog *>(w)) {
+                dialog->findChild<QTableWidget *>("table")->item(0, 1)->setText("Оценка");
+                dialog->findChild<QPushButton *>("pushButtonOk")->click();
+            }
+        }
+    } else if (action == "page count") {
+        dock->pagesCountCombo()->setCurrentIndex(dock->pagesCountCombo()->findData(2));
+    } else if (action == "background") {
+        QImage scan(400, 280, QImage::Format_RGB32);
+        scan.fill(QColor(240, 230, 200));
+        const QString path = m_dir->filePath("scan.png");
+        QVERIFY(scan.save(path));
+        ModalAnswerer answerer;
+        answerer.expect("Open file", QString(), [path](QWidget *dialog) {
+            auto *files = qobject_cast<QFileDialog *>(dialog);
+            if (auto *edit = files->findChild<QLineEdit *>("fileNameEdit"))
+                edit->setText(path);
+            static_cast<QDialog *>(files)->accept();
+        });
+        this->action("actionLoadBackgroundImage")->trigger();
+        QCOMPARE(answerer.pending(), 0);
+    } else if (action == "drop") {
+        dropVariable("$V{name}", 40, 35);
+    } else if (action == "align right") {
+        select(text);
+        itemOf(table)->setSelected(true);
+        this->action("actionAlignRight")->trigger();
+    } else if (action == "paste") {
+        select(text);
+        this->action("actionCopy")->trigger();
+        this->action("actionPaste")->trigger();
+    } else if (action == "cut") {
+        select(text);
+        this->action("actionCut")->trigger();
+    } else {
+        QFAIL(qPrintable("no such action: " + action));
+    }
+}
+
 void TestReportWindow::actionsAsShipped()
 {
     makeWindow();
@@ -188,8 +340,10 @@ void TestReportWindow::title()
     QFETCH(QString, suffix);
 
     makeWindow(open);
-    if (edit)
+    if (edit) {
+        m_window->reportPage()->printBackgroundImage = true;
         m_window->setEdited();
+    }
     QCOMPARE(m_window->windowTitle(),
              QStringLiteral("Редактор отчёта - ") + (open ? suffix.arg(m_path) : suffix));
 }
@@ -197,18 +351,44 @@ void TestReportWindow::title()
 void TestReportWindow::letterKeys_data()
 {
     QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("scanCode");
     QTest::addColumn<double>("dx");
     QTest::addColumn<double>("dy");
 
-    QTest::newRow("S moves down") << int(Qt::Key_S) << 0.0 << 1.0;
-    QTest::newRow("W moves up") << int(Qt::Key_W) << 0.0 << -1.0;
-    QTest::newRow("A moves left") << int(Qt::Key_A) << -1.0 << 0.0;
-    QTest::newRow("D moves right") << int(Qt::Key_D) << 1.0 << 0.0;
+    const int none = Qt::NoModifier;
+    QTest::newRow("S moves down") << int(Qt::Key_S) << none << "s" << 0 << 0.0 << 1.0;
+    QTest::newRow("W moves up") << int(Qt::Key_W) << none << "w" << 0 << 0.0 << -1.0;
+    QTest::newRow("A moves left") << int(Qt::Key_A) << none << "a" << 0 << -1.0 << 0.0;
+    QTest::newRow("D moves right") << int(Qt::Key_D) << none << "d" << 0 << 1.0 << 0.0;
+    QTest::newRow("Russian layout: Ц on the W key moves up")
+            << 0x0426 << none << "ц" << 0 << 0.0 << -1.0;
+    QTest::newRow("Russian layout: Ф on the A key moves left")
+            << 0x0424 << none << "ф" << 0 << -1.0 << 0.0;
+    QTest::newRow("Russian layout: Ы on the S key moves down")
+            << 0x042B << none << "ы" << 0 << 0.0 << 1.0;
+    QTest::newRow("Russian layout: В on the D key moves right")
+            << 0x0412 << none << "в" << 0 << 1.0 << 0.0;
+#ifndef Q_OS_WIN
+    // X11 key code 25 is where W sits, whatever the layout prints there.
+    QTest::newRow("an unknown letter on the W key moves up")
+            << 0x03C2 << none << "ς" << 25 << 0.0 << -1.0;
+#endif
+    QTest::newRow("right arrow moves 1 mm") << int(Qt::Key_Right) << none << "" << 0 << 1.0 << 0.0;
+    QTest::newRow("Shift+left moves 0.1 mm")
+            << int(Qt::Key_Left) << int(Qt::ShiftModifier) << "" << 0 << -0.1 << 0.0;
+    QTest::newRow("Ctrl+down moves 5 mm")
+            << int(Qt::Key_Down) << int(Qt::ControlModifier) << "" << 0 << 0.0 << 5.0;
+    QTest::newRow("up arrow moves 1 mm") << int(Qt::Key_Up) << none << "" << 0 << 0.0 << -1.0;
 }
 
 void TestReportWindow::letterKeys()
 {
     QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(int, scanCode);
     QFETCH(double, dx);
     QFETCH(double, dy);
 
@@ -218,12 +398,20 @@ void TestReportWindow::letterKeys()
     const double y = field->y;
     select(field);
     QVERIFY(!m_window->isEdited());
-    // Typed on the canvas, as the user does; the view passes letters on to the window.
-    QTest::keyClick(m_window->projectWidget()->graphicsView(), Qt::Key(key));
-    QCOMPARE(field->x, x + dx);
-    QCOMPARE(field->y, y + dy);
+    MyGraphicsView *view = m_window->projectWidget()->graphicsView();
+    const int scrolledX = view->horizontalScrollBar()->value();
+    const int scrolledY = view->verticalScrollBar()->value();
+    // Typed on the canvas, as the user does; the view passes them on to the window.
+    QKeyEvent press(
+            QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), quint32(scanCode), 0, 0, text);
+    QApplication::sendEvent(view, &press);
+    QVERIFY(qAbs(field->x - (x + dx)) < 1e-9);
+    QVERIFY(qAbs(field->y - (y + dy)) < 1e-9);
+    QCOMPARE(view->horizontalScrollBar()->value(), scrolledX);
+    QCOMPARE(view->verticalScrollBar()->value(), scrolledY);
     QVERIFY(m_window->isEdited());
     QVERIFY(m_window->windowTitle().endsWith("*"));
+    QCOMPARE(m_window->history()->stack()->count(), 1);
     // The property dock follows.
     QCOMPARE(m_window->structureDock()->fieldTable()->item(2, 1)->text(),
              QString::number(field->x, 'f', 1));
@@ -540,30 +728,13 @@ void TestReportWindow::mouseEditsSurviveSaveAndReopen()
     ReportPage *page = m_window->reportPage();
     auto *text = static_cast<TextField *>(page->fields.at(0));
     auto *table = static_cast<TableField *>(page->fields.at(1));
-    MyGraphicsView *view = m_window->projectWidget()->graphicsView();
-    QWidget *viewport = view->viewport();
-    const double s = page->scaleFromMM();
-    auto at = [&](double xMM, double yMM) { return view->mapFromScene(QPointF(xMM, yMM) * s); };
-    auto move = [&](const QPoint &pos) {
-        QMouseEvent event(QEvent::MouseMove,
-                          pos,
-                          viewport->mapToGlobal(pos),
-                          Qt::NoButton,
-                          Qt::LeftButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &event);
-    };
-    auto drag = [&](const QPoint &from, const QPoint &to) {
-        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-        move((from + to) / 2);
-        move(to);
-        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
-    };
+    QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
+    auto at = [this](double xMM, double yMM) { return viewPointOf(xMM, yMM); };
 
     // Select the text field with a click, then drag it 10 mm right and 5 mm down.
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(50, 35));
     QCOMPARE(m_window->structureDock()->currentField(), static_cast<AbstractField *>(text));
-    drag(at(50, 35), at(60, 40));
+    drag(50, 35, 60, 40);
     QVERIFY(m_window->isEdited());
     const double textX = text->x;
     const double textY = text->y;
@@ -574,19 +745,12 @@ void TestReportWindow::mouseEditsSurviveSaveAndReopen()
     // Select the table, then drag the border between its columns 8 mm right.
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(30, 85));
     QCOMPARE(m_window->structureDock()->currentField(), static_cast<AbstractField *>(table));
-    drag(at(50, 85), at(58, 85));
+    drag(50, 85, 58, 85);
     const double firstColumn = table->columnsWidth.at(0);
     QVERIFY(qAbs(firstColumn - 38) < 0.3);
 
     // Drop a variable onto the text field.
-    QStandardItemModel source(1, 1);
-    source.setItem(0, 0, new QStandardItem("$V{name}"));
-    std::unique_ptr<QMimeData> mime(source.mimeData({source.index(0, 0)}));
-    const QPoint onText = at(textX + 10, textY + 5);
-    QDragEnterEvent enter(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &enter);
-    QDropEvent drop(onText, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &drop);
+    dropVariable("$V{name}", textX + 10, textY + 5);
     QCOMPARE(text->text, QStringLiteral("$V{name}"));
 
     QVERIFY(m_window->on_actionSave_triggered());
@@ -598,8 +762,255 @@ void TestReportWindow::mouseEditsSurviveSaveAndReopen()
     QCOMPARE(static_cast<TableField *>(reread.fields.at(1))->columnsWidth.at(0), firstColumn);
 }
 
+void TestReportWindow::undoRoundTrip_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("fieldsAdded");
+    QTest::addColumn<QString>("undoText");
+
+    QTest::newRow("add a text field") << "add text" << 1 << "добавление текстового поля";
+    QTest::newRow("add a table in its dialog") << "add table" << 1 << "добавление таблицы";
+    QTest::newRow("delete a field") << "delete" << -1 << "удаление поля";
+    QTest::newRow("drag a field") << "drag" << 0 << "перемещение поля";
+    QTest::newRow("drag a field's right edge") << "resize" << 0 << "изменение размера поля";
+    QTest::newRow("drag a column border") << "column" << 0 << "изменение ширины столбца";
+    QTest::newRow("arrow key") << "arrow" << 0 << "перемещение поля";
+    QTest::newRow("X typed in the dock") << "dock x" << 0 << "перемещение поля";
+    QTest::newRow("alignment chosen in the dock")
+            << "dock align" << 0 << "изменение выравнивания текста";
+    QTest::newRow("word wrap ticked in the dock") << "dock wrap" << 0 << "изменение свойств поля";
+    QTest::newRow("header changed in the table dialog")
+            << "table dialog" << 0 << "изменение таблицы";
+    QTest::newRow("page count") << "page count" << 0 << "изменение свойств страницы";
+    QTest::newRow("background image") << "background" << 0 << "загрузка фона";
+    QTest::newRow("variable dropped on a field") << "drop" << 0 << "изменение текста поля";
+    QTest::newRow("two fields aligned right") << "align right" << 0 << "выравнивание полей";
+    QTest::newRow("copy and paste") << "paste" << 1 << "вставка поля";
+    QTest::newRow("cut") << "cut" << -1 << "вырезание поля";
+}
+
+// Each action is one step: undo gives back the template as it was, byte for byte, and
+// redo the template as the action left it.
+void TestReportWindow::undoRoundTrip()
+{
+    QFETCH(QString, what);
+    QFETCH(int, fieldsAdded);
+    QFETCH(QString, undoText);
+
+    makeWindow();
+    const QByteArray before = templateJson();
+    const int fields = m_window->reportPage()->fields.size();
+    perform(what);
+    const QByteArray after = templateJson();
+    QVERIFY(after != before);
+    QCOMPARE(m_window->reportPage()->fields.size(), fields + fieldsAdded);
+    QUndoStack *stack = m_window->history()->stack();
+    QCOMPARE(stack->count(), 1);
+    QVERIFY(m_window->isEdited());
+    QCOMPARE(action("actionUndo")->text(), "Отменить: " + undoText);
+
+    action("actionUndo")->trigger();
+    QCOMPARE(templateJson(), before);
+    QVERIFY(!m_window->isEdited());
+    QVERIFY(!m_window->windowTitle().endsWith("*"));
+    QCOMPARE(action("actionRedo")->text(), "Повторить: " + undoText);
+    checkCanvasShowsTemplate();
+
+    action("actionRedo")->trigger();
+    QCOMPARE(templateJson(), after);
+    QVERIFY(m_window->isEdited());
+    QCOMPARE(m_window->reportPage()->fields.size(), fields + fieldsAdded);
+    checkCanvasShowsTemplate();
+}
+
+// One item per field where the template has it, one sheet per page, the scan shown
+// exactly when there is one.
+void TestReportWindow::checkCanvasShowsTemplate()
+{
+    ReportPage *page = m_window->reportPage();
+    MyGraphicsScene *scene = m_window->projectWidget()->graphicsScene();
+    QCOMPARE(scene->fieldItems().size(), page->fields.size());
+    const double s = page->scaleFromMM();
+    for (AbstractField *field : page->fields)
+        QCOMPARE(itemOf(field)->rect(),
+                 QRectF(field->x * s, field->y * s, field->width * s, field->height * s));
+    QCOMPARE(scene->pageRects().size(), qMax(1, page->pagesCount()));
+    QCOMPARE(action("actionLoadBackgroundImage2")->isVisible(), page->pagesCount() >= 2);
+    QCOMPARE(scene->backgroundItem()->pixmap().isNull(), page->backgroundImage.isNull());
+}
+
+void TestReportWindow::undoBackToSavedIsClean()
+{
+    makeWindow();
+    AbstractField *text = m_window->reportPage()->fields.first();
+    select(text);
+    QTest::keyClick(m_window.data(), Qt::Key_D);
+    QVERIFY(m_window->on_actionSave_triggered());
+    QTest::keyClick(m_window.data(), Qt::Key_S);
+    QVERIFY(m_window->isEdited());
+    action("actionUndo")->trigger();
+    QVERIFY(!m_window->isEdited());
+    QVERIFY(!m_window->windowTitle().endsWith("*"));
+    // Closing asks nothing: there is nothing to save.
+    ModalAnswerer answerer;
+    action("actionUndo")->trigger();
+    QCOMPARE(text->x, 20.0);
+    QVERIFY(m_window->isEdited());
+    action("actionRedo")->trigger();
+    QVERIFY(!m_window->isEdited());
+    m_pages << m_window->reportPage();
+    m_window->close();
+    QTRY_VERIFY(m_window.isNull());
+    QVERIFY(answerer.seen().isEmpty());
+}
+
+void TestReportWindow::heldKeyIsOneStep()
+{
+    makeWindow();
+    AbstractField *text = m_window->reportPage()->fields.first();
+    select(text);
+    MyGraphicsView *view = m_window->projectWidget()->graphicsView();
+    for (bool repeat : {false, true, true, true}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), repeat);
+        QApplication::sendEvent(view, &press);
+    }
+    QCOMPARE(text->y, 34.0);
+    QCOMPARE(m_window->history()->stack()->count(), 1);
+    // A new press is a new step.
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(m_window->history()->stack()->count(), 2);
+    action("actionUndo")->trigger();
+    action("actionUndo")->trigger();
+    QCOMPARE(text->y, 30.0);
+}
+
+void TestReportWindow::copyPasteBetweenTemplates()
+{
+    makeWindow();
+    ReportPage *first = m_window->reportPage();
+    select(first->fields.at(0));
+    itemOf(first->fields.at(1))->setSelected(true);
+    action("actionCopy")->trigger();
+    QJsonObject copied[2];
+    first->fields.at(0)->writeJson(copied[0]);
+    first->fields.at(1)->writeJson(copied[1]);
+    closeQuietly();
+
+    // Another blank: one text field of its own.
+    {
+        ReportPage other;
+        addText(&other, 100, 100, 50, 10)->text = "другой";
+        QVERIFY(other.saveToFile(m_dir->filePath("other.zrrpt")));
+    }
+    m_path = m_dir->filePath("other.zrrpt");
+    makeWindow();
+    ReportPage *page = m_window->reportPage();
+    const QByteArray before = templateJson();
+    QVERIFY(action("actionPaste")->isEnabled());
+    action("actionPaste")->trigger();
+    action("actionPaste")->trigger();
+    QCOMPARE(page->fields.size(), 5);
+    QCOMPARE(m_window->history()->stack()->count(), 2);
+    // Each paste lands 2 mm further right and down; nothing else differs.
+    for (int paste = 1; paste <= 2; ++paste) {
+        for (int i = 0; i < 2; ++i) {
+            QJsonObject expected = copied[i];
+            expected["x"] = copied[i]["x"].toDouble() + 2 * paste;
+            expected["y"] = copied[i]["y"].toDouble() + 2 * paste;
+            QJsonObject pasted;
+            page->fields.at(1 + (paste - 1) * 2 + i)->writeJson(pasted);
+            QCOMPARE(pasted, expected);
+        }
+    }
+    QCOMPARE(m_window->projectWidget()->graphicsScene()->selectedFields().size(), 2);
+    action("actionUndo")->trigger();
+    action("actionUndo")->trigger();
+    QCOMPARE(templateJson(), before);
+}
+
+void TestReportWindow::opensFittedToSmallScreen()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // The test screen is smaller than the size the designer would like.
+    QVERIFY(available.width() < ReportWindow::preferredSize().width());
+    makeWindow();
+    QVERIFY2(available.contains(m_window->frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(m_window->frameGeometry().x())
+                                .arg(m_window->frameGeometry().y())
+                                .arg(m_window->frameGeometry().width())
+                                .arg(m_window->frameGeometry().height())));
+}
+
+void TestReportWindow::propertyValuesReadable_data()
+{
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("savedNarrow");
+
+    QTest::newRow("text field") << 0 << false;
+    QTest::newRow("table field") << 1 << false;
+    QTest::newRow("page") << -1 << false;
+    QTest::newRow("text field after a narrow dock was saved") << 0 << true;
+}
+
+// At the size the designer opens at, no value of the property dock is cut off.
+void TestReportWindow::propertyValuesReadable()
+{
+    QFETCH(int, shown);
+    QFETCH(bool, savedNarrow);
+
+    if (savedNarrow) {
+        makeWindow();
+        m_window->resizeDocks({m_window->structureDock()}, {200}, Qt::Horizontal);
+        QTRY_VERIFY(m_window->structureDock()->width() < 250);
+        m_window->writeSettings();
+        closeQuietly();
+    }
+    makeWindow();
+    ReportPage *page = m_window->reportPage();
+    page->fields.at(0)->font = QFont("DejaVu Sans Condensed", 14);
+    if (shown >= 0)
+        select(page->fields.at(shown));
+    StructureDockWidget *dock = m_window->structureDock();
+    QTableWidget *table = shown >= 0 ? dock->fieldTable() : dock->pageTable();
+    QVERIFY(table->isVisible());
+    const int valueRight = table->columnViewportPosition(1) + table->columnWidth(1);
+    QVERIFY(valueRight <= table->viewport()->width());
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->isRowHidden(row) || (shown == 0 && row == StructureDockWidget::TextRow))
+            continue;
+        if (QWidget *widget = table->cellWidget(row, 1)) {
+            QVERIFY2(widget->width() >= widget->sizeHint().width(),
+                     qPrintable(QString::number(row)));
+            continue;
+        }
+        const QTableWidgetItem *item = table->item(row, 1);
+        const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text());
+        QVERIFY2(needed < table->columnWidth(1) - 4, qPrintable(item->text()));
+    }
+    if (savedNarrow)
+        QSettings(ReportWindow::settingsPath(), QSettings::IniFormat).remove("ReportWindow");
+}
+
+void TestReportWindow::gridStepRemembered()
+{
+    makeWindow();
+    action("actionGrid05")->trigger();
+    QCOMPARE(m_window->projectWidget()->graphicsScene()->gridStep(), 0.5);
+    m_pages << m_window->reportPage();
+    m_window->close();
+    QTRY_VERIFY(m_window.isNull());
+    makeWindow();
+    QVERIFY(action("actionGrid05")->isChecked());
+    QCOMPARE(m_window->projectWidget()->graphicsScene()->gridStep(), 0.5);
+    action("actionGridOff")->trigger();
+}
+
 // ZR_SCREENSHOT_DIR=/some/folder ./tst_reportwindow screenshot
-// saves designer.png there: the designer with both docks on a two-page template.
+// saves the designer on a two-page template there: at the size it opens at with a text
+// field (designer.png) and a table (designer-table.png) selected, after lining three
+// fields up (designer-aligned.png) and undoing that (designer-undone.png), and with
+// both docks (designer-docks.png).
 void TestReportWindow::screenshot()
 {
     const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
@@ -624,7 +1035,8 @@ void TestReportWindow::screenshot()
     QVERIFY(page.setBackgroundImage(blankPath));
     TextField *fio = addText(&page, 30, 25, 120, 9);
     fio->text = "$V{fio}";
-    TextField *date = addText(&page, 180, 25, 60, 9);
+    // A little lower than the name beside it, to be lined up with it.
+    TextField *date = addText(&page, 180, 28, 60, 9);
     date->text = "$V{birthdate}";
     date->zOnEmpty = true;
     TableField *table = addTable(&page, 30, 45, {110, 40});
@@ -646,17 +1058,37 @@ void TestReportWindow::screenshot()
     m_window->reportPage()->setReportVariable("fio", "Иванов Иван Иванович");
     m_window->reportPage()->setReportVariable("birthdate", "01.09.2014");
     m_window->reportPage()->addModel("view", &model);
+    const QList<AbstractField *> fields = m_window->reportPage()->fields;
+    auto save = [&](const char *name) {
+        QTest::qWait(100);
+        QVERIFY(m_window->grab().save(QDir(folder).filePath(name)));
+    };
+
+    // At the size it opens at, with a field selected.
+    select(fields.at(0));
+    save("designer.png");
+    select(fields.last());
+    save("designer-table.png");
+    // The date lined up with the top of the name, then that undone.
+    select(fields.at(0));
+    itemOf(fields.at(1))->setSelected(true);
+    action("actionAlignTop")->trigger();
+    save("designer-aligned.png");
+    auto *edit = m_window->findChild<QMenu *>("menuEdit");
+    edit->popup(m_window->mapToGlobal(QPoint(60, 20)));
+    QTest::qWait(100);
+    QVERIFY(edit->grab().save(QDir(folder).filePath("designer-edit-menu.png")));
+    edit->close();
+    action("actionUndo")->trigger();
+    save("designer-undone.png");
+
     m_window->resize(1600, 900);
     action("actionDataManager")->setChecked(true);
     m_window->dataManagerDock()->setFloating(false);
     m_window->resizeDocks(
             {m_window->dataManagerDock(), m_window->structureDock()}, {400, 400}, Qt::Horizontal);
-    select(m_window->reportPage()->fields.at(0));
-    QTest::qWait(100);
-    QVERIFY(m_window->grab().save(QDir(folder).filePath("designer.png")));
-    select(m_window->reportPage()->fields.last());
-    QTest::qWait(100);
-    QVERIFY(m_window->grab().save(QDir(folder).filePath("designer-table.png")));
+    select(fields.at(0));
+    save("designer-docks.png");
     m_window->reportPage()->clearDataManager();
 }
 
