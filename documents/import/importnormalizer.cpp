@@ -16,15 +16,31 @@ QString ImportNormalizer::key(const QString &text)
     return folded.simplified();
 }
 
+namespace {
+
+// Lower case, "ё" as "е": the spellings of one grade word compare equal.
+QString folded(const QString &text)
+{
+    return text.toLower().replace(QChar(0x0451), QChar(0x0435));
+}
+
+} // namespace
+
 QString ImportNormalizer::grade(const QString &text, bool *ok)
 {
-    static const QHash<QString, QString> words{
-            {QStringLiteral("отлично"), QStringLiteral("5")},
-            {QStringLiteral("хорошо"), QStringLiteral("4")},
-            {QStringLiteral("удовлетворительно"), QStringLiteral("3")},
-            {QStringLiteral("неудовлетворительно"), QStringLiteral("2")},
-            {QStringLiteral("зачет"), QStringLiteral("Освоено")},
-            {QStringLiteral("зачтено"), QStringLiteral("Освоено")}};
+    // Every accepted spelling, folded, to the grade it stands for.
+    static const QHash<QString, QString> spellings = [] {
+        QHash<QString, QString> map{{QStringLiteral("отлично"), QStringLiteral("5")},
+                                    {QStringLiteral("хорошо"), QStringLiteral("4")},
+                                    {QStringLiteral("удовлетворительно"), QStringLiteral("3")},
+                                    {QStringLiteral("неудовлетворительно"), QStringLiteral("2")},
+                                    {QStringLiteral("зачет"), QStringLiteral("Освоено")},
+                                    {QStringLiteral("зачтено"), QStringLiteral("Освоено")}};
+        for (const QString &grade : ComboBoxItemDelegate::grades())
+            if (!grade.isEmpty())
+                map.insert(folded(grade), grade);
+        return map;
+    }();
     // The appendix shows "4 (Хорошо)"; copied from a printout it means "4".
     static const QRegularExpression printed(QStringLiteral("^([2-5])\\s*\\(\\s*(\\S+)\\s*\\)$"));
 
@@ -32,16 +48,14 @@ QString ImportNormalizer::grade(const QString &text, bool *ok)
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return QString();
-    const QRegularExpressionMatch match = printed.match(trimmed);
-    if (match.hasMatch() && words.value(key(match.captured(2))) == match.captured(1))
-        return match.captured(1);
-    const QString folded = key(trimmed);
-    for (const QString &grade : ComboBoxItemDelegate::grades())
-        if (!grade.isEmpty() && key(grade) == folded && trimmed.size() == grade.size())
-            return grade;
-    const QString word = words.value(folded);
-    if (!word.isEmpty() && folded.size() == trimmed.size())
-        return word;
+    const auto found = spellings.constFind(folded(trimmed));
+    if (found != spellings.cend())
+        return found.value();
+    if (trimmed.contains(QLatin1Char('('))) {
+        const QRegularExpressionMatch match = printed.match(trimmed);
+        if (match.hasMatch() && spellings.value(folded(match.captured(2))) == match.captured(1))
+            return match.captured(1);
+    }
     *ok = false;
     return QString();
 }

@@ -47,25 +47,11 @@ QSet<QString> registerNumbers()
     return numbers;
 }
 
-// The template's discipline keeps its place in the appendix with the imported grade; a
-// discipline the template does not have comes after its own.
-void setGrade(DocumentRecord *record, const QString &name, const QString &grade)
-{
-    const QString key = ImportNormalizer::key(name);
-    for (DocumentRecord::Discipline &discipline : record->disciplines) {
-        if (ImportNormalizer::key(discipline.name) == key) {
-            discipline.rate = grade;
-            return;
-        }
-    }
-    record->disciplines.append({name, grade});
-}
-
 } // namespace
 
 bool ImportPlan::canImport(bool skipErrors) const
 {
-    return blockers.isEmpty() && !entries.isEmpty() && (skipErrors || problems.isEmpty());
+    return blockers.isEmpty() && !entries.isEmpty() && (skipErrors || problemCount == 0);
 }
 
 QStringList ImportPlan::problemTexts() const
@@ -73,6 +59,8 @@ QStringList ImportPlan::problemTexts() const
     QStringList texts = blockers;
     for (const Problem &problem : problems)
         texts << QStringLiteral("Строка %1: %2").arg(problem.line).arg(problem.text);
+    if (problemCount > problems.size())
+        texts << QStringLiteral("...и ещё ошибок: %1.").arg(problemCount - problems.size());
     return texts;
 }
 
@@ -140,9 +128,12 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
     }
     plan.checkMapping(table, mapping);
 
+    QHash<ImportMapping::Field, int> fieldColumn; // the first column of each field
+    for (int column = mapping.columns.size() - 1; column >= 0; --column)
+        fieldColumn.insert(mapping.columns.at(column), column);
     const auto cellOf = [&](int row, ImportMapping::Field field) {
-        const QList<int> columns = mapping.columnsOf(field);
-        return columns.isEmpty() ? QString() : table.cell(row, columns.first()).trimmed();
+        const int column = fieldColumn.value(field, -1);
+        return column < 0 ? QString() : table.cell(row, column).trimmed();
     };
     QList<int> mapped;
     for (int column = 0; column < mapping.columns.size(); ++column)
@@ -167,7 +158,24 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
             numberLines[number] << table.lineNumbers.at(row);
     }
     const QSet<QString> issued = registerNumbers();
-    const QList<int> disciplineColumns = mapping.columnsOf(ImportMapping::Discipline);
+    // A discipline the template has keeps its place in the appendix with the imported grade;
+    // the others follow the template's own, in the table's order.
+    struct GradeColumn
+    {
+        int column;
+        QString name;
+        int templateIndex;
+    };
+    QVector<GradeColumn> gradeColumns;
+    for (int column : mapping.columnsOf(ImportMapping::Discipline)) {
+        const QString name = table.cell(0, column).simplified();
+        const QString key = ImportNormalizer::key(name);
+        int templateIndex = -1;
+        for (int i = 0; i < start.disciplines.size() && templateIndex < 0; ++i)
+            if (ImportNormalizer::key(start.disciplines.at(i).name) == key)
+                templateIndex = i;
+        gradeColumns.append({column, name, templateIndex});
+    }
     const QList<ImportMapping::Field> sections{ImportMapping::Section1,
                                                ImportMapping::Section2,
                                                ImportMapping::Section3,
@@ -233,22 +241,23 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
                 record.sections[i] = text;
         }
 
-        for (int column : disciplineColumns) {
-            const QString name = table.cell(0, column).simplified();
-            const QString cell = table.cell(row, column).trimmed();
+        for (const GradeColumn &grades : qAsConst(gradeColumns)) {
+            const QString cell = table.cell(row, grades.column).trimmed();
             bool ok = false;
             const QString grade = ImportNormalizer::grade(cell, &ok);
-            if (!ok) {
+            if (!ok)
                 errors << QStringLiteral("неизвестная оценка «%1» по дисциплине «%2»")
-                                  .arg(cell, name);
-                continue;
-            }
-            if (!grade.isEmpty())
-                setGrade(&record, name, grade);
+                                  .arg(cell, grades.name);
+            else if (!grade.isEmpty() && grades.templateIndex >= 0)
+                record.disciplines[grades.templateIndex].rate = grade;
+            else if (!grade.isEmpty())
+                record.disciplines.append({grades.name, grade});
         }
 
         for (const QString &error : qAsConst(errors))
-            plan.problems.append({line, error});
+            if (plan.problems.size() < maxListedProblems)
+                plan.problems.append({line, error});
+        plan.problemCount += errors.size();
         if (errors.isEmpty())
             plan.entries.append(entry);
         else

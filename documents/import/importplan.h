@@ -33,8 +33,12 @@ public:
     // "Строка 5: ..." for each problem, the table's own problems first.
     QStringList problemTexts() const;
 
+    // A table full of errors is not listed to the end: the first ones tell what is wrong.
+    static constexpr int maxListedProblems = 1000;
+
     QStringList blockers;      // problems of the table or the choices: nothing can go in
-    QVector<Problem> problems; // per line, in table order
+    QVector<Problem> problems; // per line, in table order, at most maxListedProblems
+    int problemCount = 0;      // in all lines
     QVector<Entry> entries;    // the lines without errors, in table order
     int lineCount = 0;         // lines with data
     int errorLineCount = 0;

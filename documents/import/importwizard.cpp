@@ -268,7 +268,7 @@ void ImportWizard::checkPlan()
     ui->labelImportError->clear();
     const QSignalBlocker blocker(ui->checkBoxSkipErrors);
     ui->checkBoxSkipErrors->setChecked(false);
-    ui->checkBoxSkipErrors->setVisible(m_plan.blockers.isEmpty() && !m_plan.problems.isEmpty()
+    ui->checkBoxSkipErrors->setVisible(m_plan.blockers.isEmpty() && m_plan.problemCount > 0
                                        && !m_plan.entries.isEmpty());
     showCheckSummary();
 }
