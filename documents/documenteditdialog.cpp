@@ -214,7 +214,8 @@ bool DocumentEditDialog::insertDocument()
     if (newId < 1)
         return fail();
     if (templateId >= 1
-        && (!store.writeSections(newId, sections) || !store.copyDisciplines(templateId, newId)))
+        && (!store.writeSections(newId, sections)
+            || !DocumentStore::copyDisciplines(templateId, newId)))
         return fail();
 
     if (inTransaction && !db.commit()) {

@@ -88,7 +88,7 @@ bool DocumentsTable::copyDocumentDetails(int oldId, int newId)
 {
     if (newId <= 0)
         return false;
-    return DocumentStore().copyDisciplines(oldId, newId);
+    return DocumentStore::copyDisciplines(oldId, newId);
 }
 
 bool DocumentsTable::canPrint(int type, int id)

@@ -19,12 +19,12 @@ public:
     static void bindFields(QSqlQuery &query, const DocumentRecord &record);
     // The document templates as (psId, name), in the order the register keeps them.
     static QVector<QPair<int, QString>> templates();
+    static bool copyDisciplines(int fromId, int toId);
 
     // Inserts the row without its sections and appendix; the new id, or -1.
     int insert(const DocumentRecord &record, bool isTemplate);
     bool writeSections(int id, const QStringList &sections);
     bool addDiscipline(int id, const DocumentRecord::Discipline &discipline);
-    bool copyDisciplines(int fromId, int toId);
 
 private:
     QSqlQuery m_insert;

@@ -142,7 +142,7 @@ int SelectTemplateDialog::copyTemplate(int id)
     int newId = 0;
     if (Database::exec(copy) && copy.numRowsAffected() == 1)
         newId = copy.lastInsertId().toInt();
-    if (newId > 0 && !DocumentStore().copyDisciplines(id, newId))
+    if (newId > 0 && !DocumentStore::copyDisciplines(id, newId))
         newId = 0;
     if (inTransaction) {
         if (newId > 0 && db.commit())
