@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "documents/documentstable.h"
 #include "documents/import/importwizard.h"
+#include "modalanswerer.h"
 #include "testhome.h"
 #include "xlsxfile.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 
 namespace {
@@ -114,7 +116,13 @@ void TestImportWizard::importFromTheToolsMenu()
     QVERIFY(wizard);
     QVERIFY(!wizard->button(QWizard::NextButton)->isEnabled());
     screenshot(wizard, "import-1-file");
-    child<QLineEdit>(wizard, "lineEditFile")->setText(path);
+    ModalAnswerer answerer;
+    answerer.expect("Открыть таблицу", "", [&path](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+        qobject_cast<QDialog *>(dialog)->accept();
+    });
+    child<QPushButton>(wizard, "pushButtonBrowse")->click();
+    QCOMPARE(child<QLineEdit>(wizard, "lineEditFile")->text(), path);
     QVERIFY(wizard->button(QWizard::NextButton)->isEnabled());
     wizard->next();
 
