@@ -63,23 +63,6 @@ int importFile(const QString &path)
     return ids.size();
 }
 
-// Each run starts from an empty register; emptying it is not timed.
-double medianImportMs(int runs, const QString &path)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QSqlQuery("DELETE FROM PsDocuments").exec();
-        QSqlQuery("DELETE FROM PsDocumentDetails").exec();
-        QElapsedTimer timer;
-        timer.start();
-        if (importFile(path) != pupils)
-            QTextStream(stderr) << "import of " << path << " failed\n";
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -109,7 +92,17 @@ int main(int argc, char **argv)
                                                                   : QStringLiteral("XLSX");
         ImportSource source;
         const double parse = BenchReport::medianMs(5, [&] { readFile(path, &source); });
-        const double import = medianImportMs(5, path);
+        // Each run starts from an empty register.
+        const double import = BenchReport::medianMs(
+                5,
+                [] {
+                    QSqlQuery(QStringLiteral("DELETE FROM PsDocuments")).exec();
+                    QSqlQuery(QStringLiteral("DELETE FROM PsDocumentDetails")).exec();
+                },
+                [&path] {
+                    if (importFile(path) != pupils)
+                        QTextStream(stderr) << "import of " << path << " failed\n";
+                });
         BenchReport::figure(QStringLiteral("import %1, 1000 pupils x 20 grades (baseline: "
                                            "reading the file alone)")
                                     .arg(kind),
