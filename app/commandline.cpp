@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "database/database.h"
+#include "documents/import/importcommand.h"
 #include "printing/pdfexport.h"
 #include "printing/reportlist.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 const QList<HeadlessCommand> &commands()
 {
-    static const QList<HeadlessCommand> list{PdfExport::command()};
+    static const QList<HeadlessCommand> list{PdfExport::command(), ImportCommand::command()};
     return list;
 }
 

@@ -7,6 +7,7 @@
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
+#include "documents/import/importwizard.h"
 #include "documents/selecttemplatedialog.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
@@ -326,4 +327,16 @@ void MainWindow::on_actionTip_triggered()
 {
     auto dialog = new TipsDialog(this);
     dialog->show();
+}
+
+void MainWindow::on_actionImport_triggered()
+{
+    auto *wizard = new ImportWizard(this);
+    // The new documents are shown whatever the filter was, and selected.
+    connect(wizard, &ImportWizard::documentsImported, this, [this](const QList<int> &ids) {
+        m_filterDock->clearForms();
+        m_documentsTable->updateData();
+        m_documentsTable->selectDocuments(ids);
+    });
+    wizard->show();
 }

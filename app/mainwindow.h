@@ -58,6 +58,7 @@ public slots:
     void on_actionPreferences_triggered();
     void on_actionForumUrl_triggered();
     void on_actionTip_triggered();
+    void on_actionImport_triggered();
 
 private:
     DocumentEditDialog *openEditDialog();

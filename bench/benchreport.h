@@ -11,10 +11,14 @@
 //   FIGURE<TAB>name<TAB>target<TAB>measured ms<TAB>baseline ms<TAB>ratio
 namespace BenchReport {
 
-inline double medianMs(int runs, const std::function<void()> &work)
+// `prepare` runs before each run and is not timed (emptying a register, say).
+inline double medianMs(int runs,
+                       const std::function<void()> &prepare,
+                       const std::function<void()> &work)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
+        prepare();
         QElapsedTimer timer;
         timer.start();
         work();
@@ -22,6 +26,11 @@ inline double medianMs(int runs, const std::function<void()> &work)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+inline double medianMs(int runs, const std::function<void()> &work)
+{
+    return medianMs(runs, [] {}, work);
 }
 
 inline void figure(const QString &name, const QString &target, double measuredMs,

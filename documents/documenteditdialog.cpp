@@ -4,6 +4,8 @@
 #include "additionaleditdialog.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documentstore.h"
+#include "personname.h"
 #include "printing/printdialog.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
@@ -17,20 +19,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
-#include <memory>
-
-namespace {
-
-const QString dateFormat = QStringLiteral("yyyy-MM-dd");
-const QString stampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
-
-QString columnText(const QSqlQuery &query, const char *column)
-{
-    return query.value(QString::fromLatin1(column)).toString();
-}
-
-} // namespace
 
 DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     : QDialog(parent)
@@ -102,11 +90,7 @@ void DocumentEditDialog::clearInputs()
     for (QDateEdit *edit : findChildren<QDateEdit *>())
         edit->setDate(QDate::currentDate());
     ui->plainTextEditDecision->clear();
-    add1.clear();
-    add2.clear();
-    add3.clear();
-    add4.clear();
-    add5.clear();
+    sections = DocumentRecord().sections;
 }
 
 void DocumentEditDialog::loadDocument(int id)
@@ -124,25 +108,20 @@ void DocumentEditDialog::loadDocument(int id)
 
 bool DocumentEditDialog::fillFromRecord(int id)
 {
-    std::unique_ptr<QSqlQuery> query(Database::execQuery(
-            QStringLiteral("SELECT * FROM PsDocuments WHERE psId=%1;").arg(id)));
-    if (!query->next())
+    DocumentRecord record;
+    if (!DocumentStore::read(id, &record))
         return false;
-    add1 = columnText(*query, "add1");
-    add2 = columnText(*query, "add2");
-    add3 = columnText(*query, "add3");
-    add4 = columnText(*query, "add4");
-    add5 = columnText(*query, "add5");
-    ui->lineEditFio_1->setText(columnText(*query, "fio1"));
-    ui->lineEditFio_2->setText(columnText(*query, "fio2"));
-    ui->lineEditFio_3->setText(columnText(*query, "fio3"));
+    sections = record.sections;
+    ui->lineEditFio_1->setText(record.fio1);
+    ui->lineEditFio_2->setText(record.fio2);
+    ui->lineEditFio_3->setText(record.fio3);
     // An empty or malformed stored date leaves the cleared value in place.
-    ui->dateEditBirth->setDate(QDate::fromString(columnText(*query, "birthDate"), dateFormat));
-    ui->dateEditIssue->setDate(QDate::fromString(columnText(*query, "issueDate"), dateFormat));
-    ui->lineEditNumber->setText(columnText(*query, "number"));
-    ui->lineEditRegNumber->setText(columnText(*query, "regNumber"));
-    ui->lineEditDate->setText(columnText(*query, "editDate"));
-    ui->plainTextEditDecision->setPlainText(columnText(*query, "decision"));
+    ui->dateEditBirth->setDate(record.birthDate);
+    ui->dateEditIssue->setDate(record.issueDate);
+    ui->lineEditNumber->setText(record.number);
+    ui->lineEditRegNumber->setText(record.regNumber);
+    ui->lineEditDate->setText(record.editDate);
+    ui->plainTextEditDecision->setPlainText(record.decision);
     return true;
 }
 
@@ -184,31 +163,19 @@ void DocumentEditDialog::on_pushButtonSave_clicked()
     setEditable(false);
 }
 
-namespace {
-
-void bindCommonValues(QSqlQuery &query,
-                      const QString &fio1,
-                      const QString &fio2,
-                      const QString &fio3,
-                      const QDate &birthDate,
-                      const QString &number,
-                      const QString &regNumber,
-                      const QDate &issueDate,
-                      const QString &decision)
+DocumentRecord DocumentEditDialog::inputs() const
 {
-    query.bindValue(QStringLiteral(":fio1"), fio1);
-    query.bindValue(QStringLiteral(":fio2"), fio2);
-    query.bindValue(QStringLiteral(":fio3"), fio3);
-    query.bindValue(QStringLiteral(":birthDate"), birthDate.toString(dateFormat));
-    query.bindValue(QStringLiteral(":number"), number);
-    query.bindValue(QStringLiteral(":regNumber"), regNumber);
-    query.bindValue(QStringLiteral(":issueDate"), issueDate.toString(dateFormat));
-    query.bindValue(QStringLiteral(":editDate"),
-                    QDateTime::currentDateTime().toString(stampFormat));
-    query.bindValue(QStringLiteral(":decision"), decision);
+    DocumentRecord record;
+    record.fio1 = ui->lineEditFio_1->text();
+    record.fio2 = ui->lineEditFio_2->text();
+    record.fio3 = ui->lineEditFio_3->text();
+    record.birthDate = ui->dateEditBirth->date();
+    record.number = ui->lineEditNumber->text();
+    record.regNumber = ui->lineEditRegNumber->text();
+    record.issueDate = ui->dateEditIssue->date();
+    record.decision = ui->plainTextEditDecision->toPlainText();
+    return record;
 }
-
-} // namespace
 
 bool DocumentEditDialog::updateDocument()
 {
@@ -218,15 +185,7 @@ bool DocumentEditDialog::updateDocument()
             "number=:number, regNumber=:regNumber, issueDate=:issueDate, editDate=:editDate, "
             "decision=:decision WHERE psId=:psId"));
     query.bindValue(QStringLiteral(":psId"), docId);
-    bindCommonValues(query,
-                     ui->lineEditFio_1->text(),
-                     ui->lineEditFio_2->text(),
-                     ui->lineEditFio_3->text(),
-                     ui->dateEditBirth->date(),
-                     ui->lineEditNumber->text(),
-                     ui->lineEditRegNumber->text(),
-                     ui->dateEditIssue->date(),
-                     ui->plainTextEditDecision->toPlainText());
+    DocumentStore::bindFields(query, inputs());
     if (!Database::exec(query))
         return false;
     // The row may have been deleted from the register while this dialog was open.
@@ -250,53 +209,14 @@ bool DocumentEditDialog::insertDocument()
         return false;
     };
 
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-            "INSERT INTO PsDocuments (fio1, fio2, fio3, birthDate, number, regNumber, issueDate, "
-            "editDate, decision, isTemplate) VALUES (:fio1, :fio2, :fio3, :birthDate, :number, "
-            ":regNumber, :issueDate, :editDate, :decision, :isTemplate);"));
-    bindCommonValues(query,
-                     ui->lineEditFio_1->text(),
-                     ui->lineEditFio_2->text(),
-                     ui->lineEditFio_3->text(),
-                     ui->dateEditBirth->date(),
-                     ui->lineEditNumber->text(),
-                     ui->lineEditRegNumber->text(),
-                     ui->dateEditIssue->date(),
-                     ui->plainTextEditDecision->toPlainText());
-    query.bindValue(QStringLiteral(":isTemplate"), isTemplate ? 1 : 0);
-    if (!Database::exec(query))
+    DocumentStore store;
+    const int newId = store.insert(inputs(), isTemplate);
+    if (newId < 1)
         return fail();
-    bool idOk = false;
-    const int newId = query.lastInsertId().toInt(&idOk);
-    if (!idOk || newId < 1) {
-        ZR_LOG() << "no id for the new document" << query.lastInsertId();
+    if (templateId >= 1
+        && (!store.writeSections(newId, sections)
+            || !DocumentStore::copyDisciplines(templateId, newId)))
         return fail();
-    }
-
-    if (templateId >= 1) {
-        QSqlQuery sections;
-        sections.prepare(QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, "
-                                        "add3=:add3, add4=:add4, add5=:add5  WHERE psId = :psId;"));
-        sections.bindValue(QStringLiteral(":psId"), newId);
-        sections.bindValue(QStringLiteral(":add1"), add1);
-        sections.bindValue(QStringLiteral(":add2"), add2);
-        sections.bindValue(QStringLiteral(":add3"), add3);
-        sections.bindValue(QStringLiteral(":add4"), add4);
-        sections.bindValue(QStringLiteral(":add5"), add5);
-        if (!Database::exec(sections))
-            return fail();
-
-        QSqlQuery details;
-        details.prepare(QStringLiteral(
-                "INSERT INTO PsDocumentDetails (psId,disciplineName,disciplineRate)  SELECT      "
-                "                 :psId1,disciplineName,disciplineRate  FROM PsDocumentDetails "
-                "WHERE psId = :psId2;"));
-        details.bindValue(QStringLiteral(":psId1"), newId);
-        details.bindValue(QStringLiteral(":psId2"), templateId);
-        if (!Database::exec(details))
-            return fail();
-    }
 
     if (inTransaction && !db.commit()) {
         ZR_LOG() << "new document not committed" << db.lastError().text();
@@ -355,14 +275,12 @@ void DocumentEditDialog::splitPastedName(const QString &text)
     if (typed.isEmpty() || typed != clipboard || !ui->lineEditFio_2->text().isEmpty()
         || !ui->lineEditFio_3->text().isEmpty())
         return;
-    QStringList words = typed.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.size() >= 3) {
-        ui->lineEditFio_3->setText(words.takeLast());
-        ui->lineEditFio_2->setText(words.takeLast());
-    } else if (words.size() == 2) {
-        ui->lineEditFio_2->setText(words.takeLast());
-    }
-    ui->lineEditFio_1->setText(words.join(QLatin1Char(' ')));
+    const PersonName person = PersonName::split(typed);
+    if (!person.name.isEmpty())
+        ui->lineEditFio_2->setText(person.name);
+    if (!person.patronymic.isEmpty())
+        ui->lineEditFio_3->setText(person.patronymic);
+    ui->lineEditFio_1->setText(person.surname);
 }
 
 void DocumentEditDialog::onFocusChanged(QWidget *old, QWidget *now)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "documents/documentrecord.h"
+
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 namespace Ui {
 class DocumentEditDialog;
@@ -49,6 +52,7 @@ private:
     bool insertDocument();
     bool updateDocument();
     void splitPastedName(const QString &text);
+    DocumentRecord inputs() const;
     void openPrintDialog();
 
     Ui::DocumentEditDialog *ui;
@@ -56,9 +60,6 @@ private:
     int templateId = 0;
     bool isTemplate = false;
     bool editable = false;
-    QString add1;
-    QString add2;
-    QString add3;
-    QString add4;
-    QString add5;
+    // add1 to add5 of the row shown, carried into a new document made from a template.
+    QStringList sections;
 };

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documentstore.h"
 
 #include <QHeaderView>
 #include <QSqlDatabase>
@@ -87,14 +88,7 @@ bool DocumentsTable::copyDocumentDetails(int oldId, int newId)
 {
     if (newId <= 0)
         return false;
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-            "INSERT INTO PsDocumentDetails (psId,disciplineName,disciplineRate)  SELECT "
-            "                      :psId1,disciplineName,disciplineRate  FROM PsDocumentDetails "
-            "WHERE psId = :psId2;"));
-    query.bindValue(QStringLiteral(":psId1"), newId);
-    query.bindValue(QStringLiteral(":psId2"), oldId);
-    return Database::exec(query);
+    return DocumentStore::copyDisciplines(oldId, newId);
 }
 
 bool DocumentsTable::canPrint(int type, int id)

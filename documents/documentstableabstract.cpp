@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -139,6 +140,26 @@ QList<int> DocumentsTableAbstract::selectedVisibleRows() const
             rows << index.row();
     }
     return rows;
+}
+
+void DocumentsTableAbstract::selectDocuments(const QList<int> &ids)
+{
+    if (!m_model || !selectionModel())
+        return;
+    const QSet<int> wanted(ids.cbegin(), ids.cend());
+    QItemSelection selection;
+    int first = -1;
+    const int lastColumn = m_model->columnCount() - 1;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (isRowHidden(row) || !wanted.contains(docIdAtRow(row)))
+            continue;
+        selection.select(m_model->index(row, 0), m_model->index(row, lastColumn));
+        if (first < 0)
+            first = row;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (first >= 0)
+        scrollTo(m_model->index(first, 1));
 }
 
 void DocumentsTableAbstract::selectionChanged(const QItemSelection &selected,

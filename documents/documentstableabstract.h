@@ -36,6 +36,9 @@ public:
     QAction *actionPrint() const { return m_actionPrint; }
     QAction *actionSelectAll() const { return m_actionSelectAll; }
 
+    // Selects the rows of these documents and scrolls to the first of them.
+    void selectDocuments(const QList<int> &ids);
+
     // Enables the menu's actions for a click at pos, as the menu would show them.
     void prepareContextMenu(const QPoint &pos);
 

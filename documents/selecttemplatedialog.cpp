@@ -3,6 +3,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documentstore.h"
 #include "settings/widgetgeometry.h"
 
 #include <QListWidgetItem>
@@ -36,11 +37,9 @@ SelectTemplateDialog::~SelectTemplateDialog()
 void SelectTemplateDialog::fillListWidget()
 {
     ui->listWidget->clear();
-    std::unique_ptr<QSqlQuery> query(Database::execQuery(
-            QStringLiteral("SELECT psId, fio1 FROM PsDocuments WHERE isTemplate=1;")));
-    while (query->next()) {
-        auto *item = new QListWidgetItem(query->value(1).toString(), ui->listWidget);
-        item->setData(Qt::UserRole, query->value(0).toInt());
+    for (const auto &entry : DocumentStore::templates()) {
+        auto *item = new QListWidgetItem(entry.second, ui->listWidget);
+        item->setData(Qt::UserRole, entry.first);
     }
 }
 
@@ -143,17 +142,8 @@ int SelectTemplateDialog::copyTemplate(int id)
     int newId = 0;
     if (Database::exec(copy) && copy.numRowsAffected() == 1)
         newId = copy.lastInsertId().toInt();
-    if (newId > 0) {
-        QSqlQuery details;
-        details.prepare(QStringLiteral(
-                "INSERT INTO PsDocumentDetails (psId,disciplineName,disciplineRate)  SELECT      "
-                "                 :psId1,disciplineName,disciplineRate  FROM PsDocumentDetails "
-                "WHERE psId = :psId2;"));
-        details.bindValue(QStringLiteral(":psId1"), newId);
-        details.bindValue(QStringLiteral(":psId2"), id);
-        if (!Database::exec(details))
-            newId = 0;
-    }
+    if (newId > 0 && !DocumentStore::copyDisciplines(id, newId))
+        newId = 0;
     if (inTransaction) {
         if (newId > 0 && db.commit())
             return newId;

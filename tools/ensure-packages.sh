@@ -4,6 +4,8 @@ set -e
 PACKAGES="cmake make g++ qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev \
 qttools5-dev-tools qttranslations5-l10n libhunspell-dev hunspell-ru fonts-liberation \
 xvfb xauth poppler-utils"
+# Zip archives: the spreadsheet import reads XLSX workbooks with it.
+PACKAGES="$PACKAGES libquazip5-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -247,7 +247,9 @@ void TestMainWindow::menusAndToolbar()
              (QStringList{"-", "actionSettings", "actionExit"}));
     QCOMPARE(menuContents(menu("menu_4")), QStringList{"actionFilter"});
     QCOMPARE(menuContents(menu("menu_2")),
-             (QStringList{"actionSaveDb",
+             (QStringList{"actionImport",
+                          "-",
+                          "actionSaveDb",
                           "actionLoadDb",
                           "-",
                           "actionEditor",

@@ -1,0 +1,158 @@
+#include "documentstore.h"
+
+#include "app/debuglog.h"
+#include "database/database.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QVariant>
+#include <memory>
+
+namespace {
+
+const QString dateFormat = QStringLiteral("yyyy-MM-dd");
+const QString stampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+
+// Empty texts are stored as empty texts, never as NULL, whoever built the record.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+QString columnText(const QSqlQuery &query, const char *column)
+{
+    return query.value(QString::fromLatin1(column)).toString();
+}
+
+// Prepares a kept statement on its first use.
+bool prepareOnce(QSqlQuery &query, const QString &sql)
+{
+    if (query.lastQuery() == sql)
+        return true;
+    if (query.prepare(sql))
+        return true;
+    ZR_LOG() << "SQL ERROR" << sql << query.lastError().text();
+    return false;
+}
+
+} // namespace
+
+bool DocumentStore::read(int id, DocumentRecord *record)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT * FROM PsDocuments WHERE psId=:psId;"));
+    query.bindValue(QStringLiteral(":psId"), id);
+    if (!Database::exec(query) || !query.next())
+        return false;
+    record->fio1 = columnText(query, "fio1");
+    record->fio2 = columnText(query, "fio2");
+    record->fio3 = columnText(query, "fio3");
+    record->birthDate = QDate::fromString(columnText(query, "birthDate"), dateFormat);
+    record->number = columnText(query, "number");
+    record->regNumber = columnText(query, "regNumber");
+    record->issueDate = QDate::fromString(columnText(query, "issueDate"), dateFormat);
+    record->decision = columnText(query, "decision");
+    record->editDate = columnText(query, "editDate");
+    record->sections = QStringList{columnText(query, "add1"),
+                                   columnText(query, "add2"),
+                                   columnText(query, "add3"),
+                                   columnText(query, "add4"),
+                                   columnText(query, "add5")};
+    record->disciplines = readDisciplines(id);
+    return true;
+}
+
+QVector<DocumentRecord::Discipline> DocumentStore::readDisciplines(int id)
+{
+    QVector<DocumentRecord::Discipline> disciplines;
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT disciplineName, disciplineRate FROM PsDocumentDetails "
+                                 "WHERE psId = :psId ORDER BY psDetId;"));
+    query.bindValue(QStringLiteral(":psId"), id);
+    if (!Database::exec(query))
+        return disciplines;
+    while (query.next())
+        disciplines.append({query.value(0).toString(), query.value(1).toString()});
+    return disciplines;
+}
+
+void DocumentStore::bindFields(QSqlQuery &query, const DocumentRecord &record)
+{
+    query.bindValue(QStringLiteral(":fio1"), text(record.fio1));
+    query.bindValue(QStringLiteral(":fio2"), text(record.fio2));
+    query.bindValue(QStringLiteral(":fio3"), text(record.fio3));
+    query.bindValue(QStringLiteral(":birthDate"), text(record.birthDate.toString(dateFormat)));
+    query.bindValue(QStringLiteral(":number"), text(record.number));
+    query.bindValue(QStringLiteral(":regNumber"), text(record.regNumber));
+    query.bindValue(QStringLiteral(":issueDate"), text(record.issueDate.toString(dateFormat)));
+    query.bindValue(QStringLiteral(":editDate"),
+                    QDateTime::currentDateTime().toString(stampFormat));
+    query.bindValue(QStringLiteral(":decision"), text(record.decision));
+}
+
+QVector<QPair<int, QString>> DocumentStore::templates()
+{
+    QVector<QPair<int, QString>> list;
+    std::unique_ptr<QSqlQuery> query(Database::execQuery(
+            QStringLiteral("SELECT psId, fio1 FROM PsDocuments WHERE isTemplate=1;")));
+    while (query->next())
+        list.append({query->value(0).toInt(), query->value(1).toString()});
+    return list;
+}
+
+int DocumentStore::insert(const DocumentRecord &record, bool isTemplate)
+{
+    if (!prepareOnce(m_insert,
+                     QStringLiteral("INSERT INTO PsDocuments (fio1, fio2, fio3, birthDate, number, "
+                                    "regNumber, issueDate, editDate, decision, isTemplate) VALUES "
+                                    "(:fio1, :fio2, :fio3, :birthDate, :number, :regNumber, "
+                                    ":issueDate, :editDate, :decision, :isTemplate);")))
+        return -1;
+    bindFields(m_insert, record);
+    m_insert.bindValue(QStringLiteral(":isTemplate"), isTemplate ? 1 : 0);
+    if (!Database::exec(m_insert))
+        return -1;
+    bool ok = false;
+    const int id = m_insert.lastInsertId().toInt(&ok);
+    if (!ok || id < 1) {
+        ZR_LOG() << "no id for the new document" << m_insert.lastInsertId();
+        return -1;
+    }
+    return id;
+}
+
+bool DocumentStore::writeSections(int id, const QStringList &sections)
+{
+    if (!prepareOnce(m_sections,
+                     QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
+                                    "add4=:add4, add5=:add5  WHERE psId = :psId;")))
+        return false;
+    m_sections.bindValue(QStringLiteral(":psId"), id);
+    for (int i = 0; i < 5; ++i)
+        m_sections.bindValue(QStringLiteral(":add%1").arg(i + 1), text(sections.value(i)));
+    return Database::exec(m_sections);
+}
+
+bool DocumentStore::addDiscipline(int id, const DocumentRecord::Discipline &discipline)
+{
+    if (!prepareOnce(m_discipline,
+                     QStringLiteral("INSERT INTO PsDocumentDetails (psId, disciplineName, "
+                                    "disciplineRate) VALUES (:psId, :name, :rate);")))
+        return false;
+    m_discipline.bindValue(QStringLiteral(":psId"), id);
+    m_discipline.bindValue(QStringLiteral(":name"), text(discipline.name));
+    m_discipline.bindValue(QStringLiteral(":rate"), text(discipline.rate));
+    return Database::exec(m_discipline);
+}
+
+bool DocumentStore::copyDisciplines(int fromId, int toId)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral(
+            "INSERT INTO PsDocumentDetails (psId,disciplineName,disciplineRate)  SELECT      "
+            "                 :psId1,disciplineName,disciplineRate  FROM PsDocumentDetails "
+            "WHERE psId = :psId2;"));
+    query.bindValue(QStringLiteral(":psId1"), toId);
+    query.bindValue(QStringLiteral(":psId2"), fromId);
+    return Database::exec(query);
+}

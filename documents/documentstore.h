@@ -1,0 +1,33 @@
+#pragma once
+
+#include "documents/documentrecord.h"
+
+#include <QPair>
+#include <QSqlQuery>
+
+// Reads and writes documents of the register with their appendix. An object keeps its
+// prepared statements, so that a run of many writes (an import) prepares each once.
+// Failures are logged by the database service and reported through the return values.
+class DocumentStore
+{
+public:
+    // The row and its appendix rows; false when there is no such row.
+    static bool read(int id, DocumentRecord *record);
+    static QVector<DocumentRecord::Discipline> readDisciplines(int id);
+    // Binds :fio1, :fio2, :fio3, :birthDate, :number, :regNumber, :issueDate, :decision and
+    // :editDate (this moment) of an insert or update of PsDocuments.
+    static void bindFields(QSqlQuery &query, const DocumentRecord &record);
+    // The document templates as (psId, name), in the order the register keeps them.
+    static QVector<QPair<int, QString>> templates();
+    static bool copyDisciplines(int fromId, int toId);
+
+    // Inserts the row without its sections and appendix; the new id, or -1.
+    int insert(const DocumentRecord &record, bool isTemplate);
+    bool writeSections(int id, const QStringList &sections);
+    bool addDiscipline(int id, const DocumentRecord::Discipline &discipline);
+
+private:
+    QSqlQuery m_insert;
+    QSqlQuery m_sections;
+    QSqlQuery m_discipline;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+struct ImportTable;
+
+// What each column of an imported table fills in a document: a field of the register, the
+// grade of a discipline named by the column's header, or nothing.
+class ImportMapping
+{
+public:
+    enum Field {
+        Ignore,
+        Surname,
+        Name,
+        Patronymic,
+        FullName, // surname, first name and patronymic in one cell
+        BirthDate,
+        Number,
+        RegNumber,
+        IssueDate,
+        Section1, // the five appendix sections, add1 to add5
+        Section2,
+        Section3,
+        Section4,
+        Section5,
+        Discipline
+    };
+
+    static QList<Field> fields();
+    static QString title(Field field);
+
+    // The first row names the columns when one of its cells is a header we know, or when it
+    // holds text where the next row holds dates or grades.
+    static bool firstRowIsHeader(const ImportTable &table);
+    // Column by column: the choice remembered for its header, else the field its header
+    // names, else a discipline when its cells are grades. Without headers only the full name
+    // and the birth date are guessed, from the cells.
+    static ImportMapping guess(const ImportTable &table, bool header);
+    // Keeps the choice made for each header (in the per-user settings) for the next file.
+    void remember(const ImportTable &table) const;
+
+    Field field(int column) const { return columns.value(column, Ignore); }
+    // The columns set to the field, in order.
+    QList<int> columnsOf(Field field) const;
+
+    QVector<Field> columns;
+    bool header = true;
+
+private:
+    // The field a header (reduced by ImportNormalizer::key) names; false for other headers.
+    static bool knownHeader(const QString &key, Field *field);
+};

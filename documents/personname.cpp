@@ -1,0 +1,17 @@
+#include "personname.h"
+
+#include <QStringList>
+
+PersonName PersonName::split(const QString &fullName)
+{
+    PersonName person;
+    QStringList words = fullName.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() >= 3) {
+        person.patronymic = words.takeLast();
+        person.name = words.takeLast();
+    } else if (words.size() == 2) {
+        person.name = words.takeLast();
+    }
+    person.surname = words.join(QLatin1Char(' '));
+    return person;
+}

@@ -1,0 +1,416 @@
+#include "../editfixture.h"
+#include "documents/import/documentimporter.h"
+#include "documents/import/importcommand.h"
+#include "documents/import/importnormalizer.h"
+#include "documents/import/importplan.h"
+#include "documents/import/importsource.h"
+#include "testhome.h"
+
+#include <QProcess>
+#include <QSqlRecord>
+#include <QTextCodec>
+
+namespace {
+
+// A table as the CSV reader gives it: ";" between cells, lines numbered from 1.
+ImportTable table(const QString &text)
+{
+    ImportTable result;
+    QString error;
+    if (!CsvReader::parse(text, QLatin1Char(';'), &result, &error))
+        qWarning() << error;
+    return result;
+}
+
+QStringList fieldTitles(const ImportMapping &mapping)
+{
+    QStringList titles;
+    for (ImportMapping::Field field : mapping.columns)
+        titles << ImportMapping::title(field);
+    return titles;
+}
+
+// Every row of the register, for comparing what another process left behind.
+QStringList registerRows()
+{
+    QStringList rows;
+    for (const QString &table : {"PsDocuments", "PsDocumentDetails"}) {
+        QSqlQuery query(QString("SELECT * FROM %1").arg(table));
+        while (query.next()) {
+            QStringList values;
+            for (int i = 0; i < query.record().count(); ++i)
+                values << query.value(i).toString();
+            rows << values.join('|');
+        }
+    }
+    return rows;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+const ImportMapping::Field S = ImportMapping::Surname;
+const ImportMapping::Field F = ImportMapping::FullName;
+const ImportMapping::Field D = ImportMapping::Discipline;
+const ImportMapping::Field I = ImportMapping::Ignore;
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<ImportMapping::Field>)
+
+class TestImportPlan : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fixture.start(); }
+    void cleanup() { m_fixture.stop(); }
+
+    void grades_data();
+    void grades();
+    void dates_data();
+    void dates();
+    void guessFromHeaders_data();
+    void guessFromHeaders();
+    void rememberedMapping();
+    void lineProblems_data();
+    void lineProblems();
+    void templateValuesUnderImportedColumns();
+    void allOrNothing_data();
+    void allOrNothing();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    EditFixture m_fixture;
+};
+
+void TestImportPlan::grades_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("grade");
+
+    QTest::newRow("digit with blanks") << " 4 " << true << "4";
+    QTest::newRow("two is a grade of the program") << "2" << true << "2";
+    QTest::newRow("excellent in capitals") << "ОТЛИЧНО" << true << "5";
+    QTest::newRow("good") << "хорошо" << true << "4";
+    QTest::newRow("satisfactory") << "Удовлетворительно" << true << "3";
+    QTest::newRow("unsatisfactory") << "неудовлетворительно" << true << "2";
+    QTest::newRow("pass with ё") << "зачёт" << true << "Освоено";
+    QTest::newRow("pass with е") << "Зачет" << true << "Освоено";
+    QTest::newRow("passed") << "зачтено" << true << "Освоено";
+    QTest::newRow("mastered in lower case") << "освоено" << true << "Освоено";
+    QTest::newRow("printed form") << "4 (Хорошо)" << true << "4";
+    QTest::newRow("printed form that contradicts itself") << "5 (Хорошо)" << false << "";
+    QTest::newRow("empty cell: no grade") << "  " << true << "";
+    QTest::newRow("abbreviation") << "хор" << false << "";
+    QTest::newRow("out of scale") << "6" << false << "";
+    QTest::newRow("plus sign") << "5+" << false << "";
+}
+
+void TestImportPlan::grades()
+{
+    QFETCH(QString, cell);
+    bool ok = !QTest::currentDataTag();
+    QTEST(ImportNormalizer::grade(cell, &ok), "grade");
+    QTEST(ok, "ok");
+}
+
+void TestImportPlan::dates_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<bool>("daySerials");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QDate>("date");
+
+    QTest::newRow("dd.MM.yyyy") << "03.04.2014" << false << true << QDate(2014, 4, 3);
+    QTest::newRow("d.M.yy in this century") << "3.4.14" << false << true << QDate(2014, 4, 3);
+    QTest::newRow("d.M.yy of the last century") << "3.4.99" << false << true << QDate(1999, 4, 3);
+    QTest::newRow("yyyy-MM-dd") << "2014-04-03" << false << true << QDate(2014, 4, 3);
+    QTest::newRow("with a time of day")
+            << "03.04.2014 0:00:00" << false << true << QDate(2014, 4, 3);
+    QTest::newRow("ISO with a time") << "2014-04-03T00:00:00" << false << true << QDate(2014, 4, 3);
+    QTest::newRow("day that does not exist") << "31.02.2014" << false << false << QDate();
+    QTest::newRow("day number of a workbook") << "41730" << true << true << QDate(2014, 4, 1);
+    QTest::newRow("day number in a text table") << "41730" << false << false << QDate();
+    QTest::newRow("American order") << "04/03/2014" << false << false << QDate();
+    QTest::newRow("words") << "вчера" << false << false << QDate();
+    QTest::newRow("empty cell: no date") << "" << false << true << QDate();
+}
+
+void TestImportPlan::dates()
+{
+    QFETCH(QString, cell);
+    QFETCH(bool, daySerials);
+    bool ok = false;
+    QTEST(ImportNormalizer::date(cell, daySerials, &ok), "date");
+    QTEST(ok, "ok");
+}
+
+void TestImportPlan::guessFromHeaders_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QList<ImportMapping::Field>>("fields");
+
+    QTest::newRow("counter and separate names")
+            << "№;Фамилия;Имя;Отчество;Дата рождения\n1;Иванов;Иван;Иванович;01.02.2014" << true
+            << QList<ImportMapping::Field>{I,
+                                           S,
+                                           ImportMapping::Name,
+                                           ImportMapping::Patronymic,
+                                           ImportMapping::BirthDate};
+    QTest::newRow("school system export")
+            << "ФИО обучающегося;Дата рожд.;№ свидетельства;Рег. №;Дата выдачи\n"
+               "Иванов Иван;01.02.2014;1;2;25.05.2024"
+            << true
+            << QList<ImportMapping::Field>{F,
+                                           ImportMapping::BirthDate,
+                                           ImportMapping::Number,
+                                           ImportMapping::RegNumber,
+                                           ImportMapping::IssueDate};
+    QTest::newRow("headers with notes, capitals and punctuation")
+            << "ФАМИЛИЯ, ИМЯ, ОТЧЕСТВО;Дата рождения (дд.мм.гггг);Ф.И.О.\nИванов;1.2.14;x" << true
+            << QList<ImportMapping::Field>{F, ImportMapping::BirthDate, F};
+    QTest::newRow("grade columns are disciplines, remarks are not")
+            << "Фамилия;Русский язык;Примечание;Музыка\nИванов;5;переведён;зачёт\nПетров;4;;"
+            << true << QList<ImportMapping::Field>{S, D, I, D};
+    QTest::newRow("appendix sections by their titles")
+            << "Фамилия;Курсы внеурочной деятельности;Личностные результаты\nИванов;Шахматы;x"
+            << true
+            << QList<ImportMapping::Field>{S, ImportMapping::Section1, ImportMapping::Section5};
+    QTest::newRow("no header: the full name and the date from the cells")
+            << "Иванов Иван Иванович;01.02.2014;5\nПетрова Анна;03.04.2014;4" << false
+            << QList<ImportMapping::Field>{F, ImportMapping::BirthDate, I};
+    QTest::newRow("unknown headers above grades")
+            << "Ученик 4А;Чтение\nИванов Иван;5" << true << QList<ImportMapping::Field>{I, D};
+}
+
+void TestImportPlan::guessFromHeaders()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<ImportMapping::Field>, fields);
+    const ImportTable sheet = table(text);
+    QTEST(ImportMapping::firstRowIsHeader(sheet), "header");
+    QFETCH(bool, header);
+    QCOMPARE(fieldTitles(ImportMapping::guess(sheet, header)),
+             fieldTitles(ImportMapping{fields.toVector(), header}));
+}
+
+void TestImportPlan::rememberedMapping()
+{
+    const ImportTable first = table("ФИО;Примечание;Русский язык\nИванов Иван;кружок;5");
+    ImportMapping chosen = ImportMapping::guess(first, true);
+    QCOMPARE(fieldTitles(chosen), fieldTitles(ImportMapping{{F, I, D}, true}));
+    chosen.columns = {F, ImportMapping::Section1, I};
+    chosen.remember(first);
+
+    // Another file with the same headers in another order, and "ФИО" written differently.
+    const ImportTable next = table("русский ЯЗЫК;Примечание;ф.и.о.\n4;секция;Петров Пётр");
+    QVERIFY(ImportMapping::firstRowIsHeader(next));
+    QCOMPARE(fieldTitles(ImportMapping::guess(next, true)),
+             fieldTitles(ImportMapping{{I, ImportMapping::Section1, F}, true}));
+}
+
+void TestImportPlan::lineProblems_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<int>("accepted");
+
+    QTest::newRow("clean table") << "Фамилия;Номер свидетельства;Чтение\nИванов;7;5\nПетров;8;4"
+                                 << QStringList() << 2;
+    QTest::newRow("missing surname, bad date, unknown grade, each on its line")
+            << "Фамилия;Дата рождения;Чтение\n;01.02.2014;5\nПетров;31.02.2014;4\n"
+               "Сидоров;01.02.2014;хор\nОрлов;;5"
+            << QStringList{"Строка 2: не указана фамилия",
+                           "Строка 3: не удалось прочитать дату рождения «31.02.2014»",
+                           "Строка 4: неизвестная оценка «хор» по дисциплине «Чтение»"}
+            << 1;
+    QTest::newRow("number issued before; a template's number does not count")
+            << "Фамилия;Номер свидетельства\nИванов;1001\nПетров;5000"
+            << QStringList{"Строка 2: свидетельство с номером 1001 уже есть в реестре"} << 1;
+    QTest::newRow("number twice in the file marks both lines")
+            << "Фамилия;Номер свидетельства\nИванов;7\nПетров;8\nСидоров; 7 "
+            << QStringList{"Строка 2: номер 7 указан и в строке 4",
+                           "Строка 4: номер 7 указан и в строке 2"}
+            << 1;
+    QTest::newRow("no surname column stops everything")
+            << "Имя;Чтение\nИван;5"
+            << QStringList{"Не выбран столбец с фамилией или с ФИО в одном столбце."} << 1;
+    QTest::newRow("one discipline in two columns stops everything")
+            << "Фамилия;Чтение;ЧТЕНИЕ\nИванов;5;4"
+            << QStringList{"Дисциплина «Чтение» выбрана в нескольких столбцах: B, C."} << 1;
+}
+
+void TestImportPlan::lineProblems()
+{
+    QFETCH(QString, text);
+    EditFixture::insertRow({"Кузнецов", "", "", "", "1001"});
+    EditFixture::Row templateRow{"Шаблон 4А", "", "", "", "5000"};
+    templateRow.isTemplate = 1;
+    EditFixture::insertRow(templateRow);
+
+    const ImportTable sheet = table(text);
+    const ImportPlan plan = ImportPlan::build(sheet, ImportMapping::guess(sheet, true), 0);
+    QTEST(plan.problemTexts(), "problems");
+    QTEST(int(plan.entries.size()), "accepted");
+    QCOMPARE(plan.canImport(false), plan.problemTexts().isEmpty());
+}
+
+void TestImportPlan::templateValuesUnderImportedColumns()
+{
+    EditFixture::Row templateRow{"4А",
+                                 "",
+                                 "",
+                                 "2000-01-01",
+                                 "Т-1",
+                                 "Р-1",
+                                 "2024-05-25",
+                                 "",
+                                 "Решение совета",
+                                 {"Курсы", "Программы", "Олимпиады", "Мета", "Личные"}};
+    templateRow.isTemplate = 1;
+    const int templateId = EditFixture::insertRow(templateRow);
+    EditFixture::insertDetail(templateId, "Русский язык", "");
+    EditFixture::insertDetail(templateId, "Математика", "Освоено");
+    EditFixture::insertDetail(templateId, "Музыка", "Освоено");
+
+    const ImportTable sheet = table("ФИО;Номер свидетельства;Дата рождения;математика;Чтение;Курсы "
+                                    "внеурочной деятельности\n"
+                                    "Иванов Иван Иванович;;03.04.2014;5;4;Шахматы\n"
+                                    "Петрова Анна;1002;;;;");
+    const ImportPlan plan = ImportPlan::build(sheet, ImportMapping::guess(sheet, true), templateId);
+    QCOMPARE(plan.problemTexts(), QStringList());
+    QList<int> ids;
+    QString error;
+    QVERIFY2(DocumentImporter::write(plan.entries, &ids, &error), qPrintable(error));
+    QCOMPARE(ids.size(), 2);
+
+    const QString columns = "SELECT fio1 || '|' || fio2 || '|' || fio3 || '|' || birthDate || '|' "
+                            "|| number || '|' || regNumber || '|' || issueDate || '|' || decision "
+                            "|| '|' || add1 || '|' || add5 || '|' || IFNULL(isTemplate, '') FROM "
+                            "PsDocuments WHERE psId = %1";
+    QCOMPARE(EditFixture::scalar(columns.arg(ids.at(0))),
+             "Иванов|Иван|Иванович|2014-04-03|Т-1|Р-1|2024-05-25|Решение совета|Шахматы|Личные|0");
+    QCOMPARE(EditFixture::scalar(columns.arg(ids.at(1))),
+             "Петрова|Анна||2000-01-01|1002|Р-1|2024-05-25|Решение совета|Курсы|Личные|0");
+    // The template's disciplines keep their places; a grade from the table replaces theirs.
+    QCOMPARE(EditFixture::appendix(ids.at(0)),
+             QStringList({"Русский язык:", "Математика:5", "Музыка:Освоено", "Чтение:4"}));
+    QCOMPARE(EditFixture::appendix(ids.at(1)),
+             QStringList({"Русский язык:", "Математика:Освоено", "Музыка:Освоено"}));
+    QCOMPARE(EditFixture::appendix(templateId),
+             QStringList({"Русский язык:", "Математика:Освоено", "Музыка:Освоено"}));
+}
+
+void TestImportPlan::allOrNothing_data()
+{
+    QTest::addColumn<QString>("trigger");
+
+    QTest::newRow("third pupil's document refused")
+            << "CREATE TRIGGER fail BEFORE INSERT ON PsDocuments WHEN NEW.fio1 = 'Сидоров' "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    QTest::newRow("third pupil's sections refused")
+            << "CREATE TRIGGER fail BEFORE UPDATE OF add1 ON PsDocuments WHEN OLD.fio1 = 'Сидоров' "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    QTest::newRow("third pupil's last appendix row refused")
+            << "CREATE TRIGGER fail BEFORE INSERT ON PsDocumentDetails WHEN NEW.disciplineRate "
+               "= '3' BEGIN SELECT RAISE(ABORT, 'refused'); END";
+}
+
+void TestImportPlan::allOrNothing()
+{
+    QFETCH(QString, trigger);
+    EditFixture::insertRow({"Кузнецов", "", "", "", "1001"});
+    QVERIFY(EditFixture::exec(trigger));
+    const QByteArray before = fileBytes(Database::databasePath());
+
+    const ImportTable sheet = table("Фамилия;Чтение;Письмо\nИванов;5;5\nПетров;4;4\nСидоров;4;3");
+    const ImportPlan plan = ImportPlan::build(sheet, ImportMapping::guess(sheet, true), 0);
+    QVERIFY(plan.canImport(false));
+    QList<int> ids{42};
+    QString error;
+    QVERIFY(!DocumentImporter::write(plan.entries, &ids, &error));
+    QVERIFY(ids.isEmpty());
+    QVERIFY2(error.contains("Строку 4"), qPrintable(error));
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 1);
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocumentDetails"), 0);
+    QVERIFY(fileBytes(Database::databasePath()) == before);
+}
+
+void TestImportPlan::commandLine_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("appendices");
+
+    const QByteArray cp1251
+            = QTextCodec::codecForName("Windows-1251")
+                      ->fromUnicode(
+                              "№;ФИО;Дата рождения;Номер свидетельства;Русский язык;Математика\r\n"
+                              "1;\"Римская-Корсакова  Анна; мл.\";01.09.2014;3001;5;хорошо\r\n"
+                              "2;Орлов Олег Олегович;2.10.14;3002;4;зачёт\r\n"
+                              "3;Ким Юна;2014-11-03;3003;удовлетворительно;3\r\n");
+    QTest::newRow("Windows-1251 table with a quoted name")
+            << cp1251 << QStringList() << 0 << "создано 3 документа"
+            << QStringList{"Римская-Корсакова Анна; мл.|2014-09-01|Русский язык:5,Математика:4",
+                           "Орлов Олег Олегович|2014-10-02|Русский язык:4,Математика:Освоено",
+                           "Ким Юна |2014-11-03|Русский язык:3,Математика:3"};
+    QTest::newRow("one bad date: nothing imported, the line named")
+            << QString("Фамилия;Дата рождения\nИванов;01.02.2014\nПетров;30.02.2014\n").toUtf8()
+            << QStringList() << 1 << "Строка 3: не удалось прочитать дату рождения «30.02.2014»"
+            << QStringList();
+    QTest::newRow("template that is not there")
+            << QString("Фамилия\nИванов\n").toUtf8() << QStringList{"--template", "999"} << 1
+            << "Шаблон документа 999 не найден." << QStringList();
+    QTest::newRow("sheet that is not a number")
+            << QString("Фамилия\nИванов\n").toUtf8() << QStringList{"--sheet", "первый"} << 1
+            << "Неверный номер листа" << QStringList();
+}
+
+void TestImportPlan::commandLine()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QStringList, appendices);
+
+    QTemporaryDir dir;
+    QFile file(dir.filePath("класс.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const QStringList before = registerRows();
+
+    QProcess process;
+    process.start(ZRPS_BINARY, QStringList{"--import", file.fileName()} + options);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), status);
+    const QString text = QString::fromUtf8(status == 0 ? process.readAllStandardOutput()
+                                                       : process.readAllStandardError());
+    QVERIFY2(text.contains(output), qPrintable(text));
+    // The command opens the register as the program does (its views are made anew), so the
+    // rows are compared rather than the file's bytes.
+    if (status != 0)
+        QCOMPARE(registerRows(), before);
+
+    QStringList stored;
+    QSqlQuery query("SELECT psId, fio1 || ' ' || fio2 || ' ' || fio3, birthDate FROM PsDocuments "
+                    "ORDER BY psId");
+    while (query.next())
+        stored << query.value(1).toString() + "|" + query.value(2).toString() + "|"
+                          + EditFixture::appendix(query.value(0).toInt()).join(',');
+    QCOMPARE(stored, appendices);
+}
+
+ZR_TEST_MAIN(TestImportPlan)
+#include "tst_importplan.moc"
