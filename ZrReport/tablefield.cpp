@@ -433,6 +433,9 @@ void TableField::drawCellText(
         QTextOption option(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
         option.setWrapMode(flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::NoWrap);
         cache.text.setTextOption(option);
+        // Laid out with the cell's font now: its size decides where the text goes, and
+        // unprepared it would be measured in the application's font.
+        cache.text.prepare(painter->combinedTransform(), painter->font());
         const QFontMetricsF metrics(painter->font(), painter->device());
         const bool wrapping = flags & Qt::TextWordWrap;
         cache.wider = false;
