@@ -11,6 +11,7 @@
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
 #include "printing/printdialog.h"
+#include "printing/printercalibrationdialog.h"
 #include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
@@ -326,4 +327,12 @@ void MainWindow::on_actionTip_triggered()
 {
     auto dialog = new TipsDialog(this);
     dialog->show();
+}
+
+void MainWindow::on_actionPrinterCalibration_triggered()
+{
+    if (m_calibrationDialog)
+        return;
+    m_calibrationDialog = new PrinterCalibrationDialog(this);
+    m_calibrationDialog->show();
 }

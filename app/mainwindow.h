@@ -8,6 +8,7 @@ class Banner;
 class DocumentEditDialog;
 class DocumentsTable;
 class FilterDockWidget;
+class PrinterCalibrationDialog;
 class QLabel;
 class QVBoxLayout;
 class SelectTemplateDialog;
@@ -58,6 +59,7 @@ public slots:
     void on_actionPreferences_triggered();
     void on_actionForumUrl_triggered();
     void on_actionTip_triggered();
+    void on_actionPrinterCalibration_triggered();
 
 private:
     DocumentEditDialog *openEditDialog();
@@ -71,4 +73,5 @@ private:
     QVBoxLayout *m_centralLayout = nullptr;
     QPointer<SelectTemplateDialog> m_selectTemplateDialog;
     QPointer<DocumentEditDialog> m_editDialog;
+    QPointer<PrinterCalibrationDialog> m_calibrationDialog;
 };
