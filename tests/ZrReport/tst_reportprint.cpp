@@ -72,6 +72,18 @@ private:
         };
     }
 
+    // "ШШ" with its box's top-left corner at `at` (mm).
+    static void addMark(ReportPage &page, QPointF at)
+    {
+        auto text = new TextField;
+        text->page = &page;
+        text->x = at.x();
+        text->y = at.y();
+        text->alignFlags = Qt::AlignLeft | Qt::AlignTop;
+        text->text = QStringLiteral("ШШ");
+        page.fields.append(text);
+    }
+
     static void waitForAnswers(ModalAnswerer &answerer)
     {
         QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, 10000);
@@ -240,13 +252,7 @@ private slots:
         QFETCH(QPointF, field);
         ReportPage page;
         page.defaultFont = QFont(serifFamily(), 14);
-        auto text = new TextField;
-        text->page = &page;
-        text->x = field.x();
-        text->y = field.y();
-        text->alignFlags = Qt::AlignLeft | Qt::AlignTop;
-        text->text = QStringLiteral("ШШ");
-        page.fields.append(text);
+        addMark(page, field);
         const double ppm = 600 / 25.399931;
         auto render = [&](const PrintCorrection &correction) {
             QImage image(int(215 * ppm), int(60 * ppm), QImage::Format_ARGB32_Premultiplied);
@@ -301,13 +307,7 @@ private slots:
         page.setPagesCount(3);
         const double paperHeight = page.paperSizeMM().height();
         for (int i = 0; i < 3; ++i) {
-            auto text = new TextField;
-            text->page = &page;
-            text->x = 40;
-            text->y = 30 + i * paperHeight;
-            text->alignFlags = Qt::AlignLeft | Qt::AlignTop;
-            text->text = QStringLiteral("ШШ");
-            page.fields.append(text);
+            addMark(page, QPointF(40, 30 + i * paperHeight));
         }
         QList<int> asked;
         PrintCorrection::setLookup([&asked](const QString &, int side) {
