@@ -89,7 +89,15 @@ void PrinterCalibrationDialog::setUpSide(Side &side)
                                  + 2 * side.table->frameWidth());
     for (int column : {1, 2})
         side.table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    connect(side.table, &QTableWidget::itemChanged, this, [&side] { side.measured = true; });
+    // Measurements typed and all erased again count as none.
+    connect(side.table, &QTableWidget::itemChanged, this, [&side] {
+        side.measured = false;
+        for (int row = 0; row < side.table->rowCount(); ++row) {
+            for (int column : {1, 2})
+                side.measured = side.measured
+                                || !side.table->item(row, column)->text().trimmed().isEmpty();
+        }
+    });
     for (QDoubleSpinBox *offset : {side.offsetX, side.offsetY}) {
         offset->setRange(-PrintCorrection::maxOffset, PrintCorrection::maxOffset);
         offset->setDecimals(1);

@@ -11,6 +11,7 @@
 #include "ZrReport/textfield.h"
 
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
@@ -297,6 +298,8 @@ void TestPrinterCalibration::fillSide(PrinterCalibrationDialog *dialog,
 
 void TestPrinterCalibration::dialog_data()
 {
+    // Typed into side 1's boxes after its measurements were erased again.
+    QTest::addColumn<Correction>("typed");
     QTest::addColumn<QStringList>("side1"); // "x;y" per mark, from the top left one
     QTest::addColumn<QStringList>("side2");
     QTest::addColumn<bool>("vanishes"); // the printer is gone before saving
@@ -305,31 +308,37 @@ void TestPrinterCalibration::dialog_data()
     QTest::addColumn<Correction>("stored2");
 
     QTest::newRow("both sides measured and saved")
-            << printed(1, {1, 2}) << printed(1.01, {}) << false << "сохранена"
+            << Correction{} << printed(1, {1, 2}) << printed(1.01, {}) << false << "сохранена"
             << Correction{-1, -2, 100} << Correction{0, 0, 99.01};
     QTest::newRow("decimal commas, side 2 left alone")
-            << QStringList{"20,5;19,5"} << QStringList{} << false << "сохранена"
+            << Correction{} << QStringList{"20,5;19,5"} << QStringList{} << false << "сохранена"
             << Correction{-0.5, 0.5, 100} << Correction{0, 0, 100};
-    QTest::newRow("a letter in a measurement") << QStringList{"2O;20"} << QStringList{} << false
-                                               << "«2O» — не число" << Correction{} << Correction{};
+    QTest::newRow("a letter in a measurement")
+            << Correction{} << QStringList{"2O;20"} << QStringList{} << false << "«2O» — не число"
+            << Correction{} << Correction{};
     QTest::newRow("only one of the two distances")
-            << QStringList{"20;"} << QStringList{} << false << "оба расстояния" << Correction{}
-            << Correction{};
+            << Correction{} << QStringList{"20;"} << QStringList{} << false << "оба расстояния"
+            << Correction{} << Correction{};
     QTest::newRow("beyond the edge of the sheet")
-            << QStringList{"20;20", "250;20"} << QStringList{} << false << "за краем листа"
-            << Correction{} << Correction{};
+            << Correction{} << QStringList{"20;20", "250;20"} << QStringList{} << false
+            << "за краем листа" << Correction{} << Correction{};
     QTest::newRow("beyond the limits of a correction")
-            << printed(1, {16, 0}) << QStringList{} << false << "дальше от своих мест"
-            << Correction{} << Correction{};
+            << Correction{} << printed(1, {16, 0}) << QStringList{} << false
+            << "дальше от своих мест" << Correction{} << Correction{};
     QTest::newRow("a mistake on side 2 saves side 1 neither")
-            << printed(1, {1, 2}) << QStringList{"x;1"} << false << "Сторона 2" << Correction{}
-            << Correction{};
-    QTest::newRow("the printer vanished") << printed(1, {1, 2}) << QStringList{} << true
-                                          << "больше не найден" << Correction{} << Correction{};
+            << Correction{} << printed(1, {1, 2}) << QStringList{"x;1"} << false << "Сторона 2"
+            << Correction{} << Correction{};
+    QTest::newRow("a correction typed in, measurements typed and erased")
+            << Correction{1.5, -0.5, 100.5} << QStringList{"21;22"} << QStringList{} << false
+            << "сохранена" << Correction{1.5, -0.5, 100.5} << Correction{0, 0, 100};
+    QTest::newRow("the printer vanished")
+            << Correction{} << printed(1, {1, 2}) << QStringList{} << true << "больше не найден"
+            << Correction{} << Correction{};
 }
 
 void TestPrinterCalibration::dialog()
 {
+    QFETCH(Correction, typed);
     QFETCH(QStringList, side1);
     QFETCH(QStringList, side2);
     QFETCH(bool, vanishes);
@@ -342,6 +351,13 @@ void TestPrinterCalibration::dialog()
     dialog->show();
     QCOMPARE(dialog->currentPrinter(), QStringLiteral("Kyocera"));
     fillSide(dialog, 1, side1);
+    if (!typed.isEmpty()) {
+        fillSide(dialog, 1, QVector<QString>(side1.size(), QStringLiteral(";")).toList());
+        const char *boxes[]
+                = {"doubleSpinBoxOffsetX1", "doubleSpinBoxOffsetY1", "doubleSpinBoxScale1"};
+        for (int i = 0; i < 3; ++i)
+            dialog->findChild<QDoubleSpinBox *>(boxes[i])->setValue(typed.at(i));
+    }
     fillSide(dialog, 2, side2);
     if (vanishes)
         printers.removeAll(QStringLiteral("Kyocera"));
