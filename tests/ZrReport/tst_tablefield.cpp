@@ -244,6 +244,20 @@ private slots:
         }
     }
 
+    // The first draw lays the cells' texts out; a redraw reuses them and must put the ink
+    // in the same places.
+    void firstDrawAndRedrawAgree()
+    {
+        Sheet sheet(5);
+        sheet.table->columnsAlign = {quint8(Qt::AlignLeft | Qt::AlignVCenter),
+                                     quint8(Qt::AlignHCenter | Qt::AlignVCenter)};
+        sheet.draw();
+        const QImage first = sheet.image;
+        sheet.image.fill(Qt::white);
+        sheet.draw();
+        QCOMPARE(sheet.image, first);
+    }
+
     void textRunningPastItsCellIsCut_data()
     {
         QTest::addColumn<bool>("wordWrap");
