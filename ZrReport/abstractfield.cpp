@@ -18,6 +18,8 @@ constexpr double maxLength = 1e6;
 constexpr double maxDrawnLength = 1e5;
 // The largest font a blank can need; larger sizes only cost time (points).
 constexpr double maxPointSize = 1000;
+// Far below any real fraction of a pixel, far above the error of converting to and from mm.
+constexpr double pixelRoundingSlack = 1e-6;
 
 int jsonInt(const QJsonValue &value, int fallback = 0)
 {
@@ -122,7 +124,9 @@ QFont AbstractField::scaledFont(double scale) const
     if (!std::isfinite(points) || points <= 0)
         points = 1;
     points = qMin(points, maxPointSize);
-    f.setPixelSize(qMax(1, wholePixels(points * scale * 25.399931 / 72.0)));
+    // The fraction is dropped, but not a whole pixel lost to rounding: 12 pt at 300 dpi
+    // computes as 49.999999 and is 50 pixels.
+    f.setPixelSize(qMax(1, wholePixels(points * scale * 25.399931 / 72.0 + pixelRoundingSlack)));
     return f;
 }
 

@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
@@ -408,9 +409,17 @@ void ReportPage::setupPrinter(QPrinter *printer) const
                             QPageLayout::Millimeter);
 }
 
-void ReportPage::renderOn(
-        QPainter *painter, int w, int h, double scale, int pageIndex, bool withBackground)
+void ReportPage::renderOn(QPainter *painter,
+                          int w,
+                          int h,
+                          double scale,
+                          int pageIndex,
+                          bool withBackground,
+                          const PrintCorrection &correction)
 {
+    // Without a correction the painter is not touched at all: the output stays the same.
+    if (!correction.isNone())
+        painter->setTransform(correction.transform(scale), true);
     const QRect sheet(0, 0, w, h);
     if (pageIndex == 0 && withBackground && !backgroundImage.isNull())
         painter->drawPixmap(sheet, backgroundImage, backgroundImage.rect());
@@ -423,7 +432,10 @@ void ReportPage::renderOn(
         field->draw(painter, scale, offset);
 }
 
-bool ReportPage::renderPage(QPainter *painter, int pageIndex, bool withBackground)
+bool ReportPage::renderPage(QPainter *painter,
+                            int pageIndex,
+                            bool withBackground,
+                            const PrintCorrection &correction)
 {
     if (!painter || !painter->isActive() || !painter->device() || pageIndex < 0
         || pageIndex >= mPagesCount)
@@ -434,7 +446,13 @@ bool ReportPage::renderPage(QPainter *painter, int pageIndex, bool withBackgroun
     painter->save();
     painter->setWindow(0, 0, w, h);
     painter->setViewport(0, 0, w, h);
-    renderOn(painter, w, h, device->logicalDpiX() / 25.399931, pageIndex, withBackground);
+    renderOn(painter,
+             w,
+             h,
+             device->logicalDpiX() / 25.399931,
+             pageIndex,
+             withBackground,
+             correction);
     painter->restore();
     return true;
 }
@@ -522,10 +540,23 @@ void ReportPage::print(QPrinter *printer)
         ZR_REPORT_WARNING(QStringLiteral("cannot paint on the printer"));
         return;
     }
+    // The preview paints through a picture engine, a sheet going to a printer never does:
+    // only the sheet gets the correction of the printer the user chose in the preview.
+    const PrintCorrection correction
+            = painter.paintEngine()->type() == QPaintEngine::Picture
+                      ? PrintCorrection()
+                      : PrintCorrection::forPrinter(target->printerName(),
+                                                    PrintCorrection::sideOfPage(pageIndex));
     painter.save();
     painter.setWindow(0, 0, w, h);
     painter.setViewport(0, 0, w, h);
-    renderOn(&painter, w, h, target->logicalDpiX() / 25.399931, pageIndex, printBackgroundImage);
+    renderOn(&painter,
+             w,
+             h,
+             target->logicalDpiX() / 25.399931,
+             pageIndex,
+             printBackgroundImage,
+             correction);
     painter.restore();
     painter.end();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printcorrection.h"
 #include "zrreportlib_export.h"
 
 #include <QFont>
@@ -69,10 +70,14 @@ public:
     // Headless rendering, no dialog and no question. setupPrinter gives a printer the
     // template's paper, orientation, full-page mode and margins. renderPage draws page
     // pageIndex (from 0) onto a painter whose device is one sheet, at the device's own
-    // resolution, with the side's background when withBackground is set; it returns
+    // resolution, with the side's background when withBackground is set, moved and
+    // scaled by the correction of the printer and sheet side it goes to; it returns
     // false for an index outside the report. Substitution follows replaceExpressions().
     void setupPrinter(QPrinter *printer) const;
-    bool renderPage(QPainter *painter, int pageIndex, bool withBackground);
+    bool renderPage(QPainter *painter,
+                    int pageIndex,
+                    bool withBackground,
+                    const PrintCorrection &correction = PrintCorrection());
     // Lays every field out; true when some table's rows do not fit its blocks.
     bool tablesOverflow();
     // The paper of pageSize() in the current orientation, in millimetres.
@@ -103,8 +108,13 @@ signals:
     void dataUpdated();
 
 private:
-    void
-    renderOn(QPainter *painter, int w, int h, double scale, int pageIndex, bool withBackground);
+    void renderOn(QPainter *painter,
+                  int w,
+                  int h,
+                  double scale,
+                  int pageIndex,
+                  bool withBackground,
+                  const PrintCorrection &correction);
     bool askOverflow();
     void applyPrinterSettings();
     bool loadBackground(const QString &fileName, QPixmap *target);

@@ -433,14 +433,9 @@ void TableField::drawCellText(
         QTextOption option(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
         option.setWrapMode(flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::NoWrap);
         cache.text.setTextOption(option);
-        const QFontMetricsF metrics(painter->font(), painter->device());
-        const bool wrapping = flags & Qt::TextWordWrap;
-        cache.wider = false;
-        for (const QString &line : text.split(QLatin1Char('\n'))) {
-            const QStringList parts = wrapping ? line.split(QLatin1Char(' ')) : QStringList{line};
-            for (const QString &part : parts)
-                cache.wider = cache.wider || metrics.horizontalAdvance(part) > rect.width() + 0.5;
-        }
+        // Laid out with the cell's font now: its size decides where the text goes, and
+        // unprepared it would be measured in the application's font.
+        cache.text.prepare(painter->combinedTransform(), painter->font());
     }
     const QSizeF size = cache.text.size();
     double top = rect.top();
@@ -449,8 +444,7 @@ void TableField::drawCellText(
     else if (flags & Qt::AlignVCenter)
         top = rect.top() + (rect.height() - size.height()) / 2;
     // Like a plain drawText: what does not fit the cell is cut at its edges.
-    const bool clip = cache.wider || size.width() > rect.width() + 0.5
-                      || size.height() > rect.height() + 0.5;
+    const bool clip = size.width() > rect.width() + 0.5 || size.height() > rect.height() + 0.5;
     if (clip) {
         painter->save();
         painter->setClipRect(rect, Qt::IntersectClip);

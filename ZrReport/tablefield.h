@@ -81,7 +81,6 @@ private:
         QString source;
         int flags = -1;
         double width = -1;
-        bool wider = false; // some line or word runs past the width
         QStaticText text;
     };
     void drawCellText(

@@ -12,6 +12,7 @@
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
 #include "printing/printdialog.h"
+#include "printing/printercalibrationdialog.h"
 #include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
@@ -339,4 +340,12 @@ void MainWindow::on_actionImport_triggered()
         m_documentsTable->selectDocuments(ids);
     });
     wizard->show();
+}
+
+void MainWindow::on_actionPrinterCalibration_triggered()
+{
+    if (m_calibrationDialog)
+        return;
+    m_calibrationDialog = new PrinterCalibrationDialog(this);
+    m_calibrationDialog->show();
 }

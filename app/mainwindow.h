@@ -8,6 +8,7 @@ class Banner;
 class DocumentEditDialog;
 class DocumentsTable;
 class FilterDockWidget;
+class PrinterCalibrationDialog;
 class QLabel;
 class QVBoxLayout;
 class SelectTemplateDialog;
@@ -59,6 +60,7 @@ public slots:
     void on_actionForumUrl_triggered();
     void on_actionTip_triggered();
     void on_actionImport_triggered();
+    void on_actionPrinterCalibration_triggered();
 
 private:
     DocumentEditDialog *openEditDialog();
@@ -72,4 +74,5 @@ private:
     QVBoxLayout *m_centralLayout = nullptr;
     QPointer<SelectTemplateDialog> m_selectTemplateDialog;
     QPointer<DocumentEditDialog> m_editDialog;
+    QPointer<PrinterCalibrationDialog> m_calibrationDialog;
 };

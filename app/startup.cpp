@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "database/database.h"
 #include "printing/defaulttemplates.h"
+#include "printing/printercalibration.h"
 #include "printing/reportlist.h"
 #include "settings/spellchecker.h"
 
@@ -63,6 +64,7 @@ int runApplication(int argc, char **argv)
     Database::migrateLegacySettings(Database::dataPath() + "/"
                                     + QString::fromLatin1(AppInfo::applicationName) + ".ini");
     SpellChecker::initialize();
+    PrinterCalibration::install();
 
     auto window = std::make_unique<MainWindow>();
     QTimer::singleShot(4000, splash, &QSplashScreen::close);

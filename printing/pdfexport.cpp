@@ -2,6 +2,7 @@
 
 #include "database/database.h"
 #include "printing/engine.h"
+#include "printing/printercalibration.h"
 #include "printing/reportlist.h"
 
 #include "ZrReport/reportpage.h"
@@ -17,6 +18,7 @@
 #include <QSqlQuery>
 #include <QTemporaryFile>
 #include <QTextStream>
+#include <cmath>
 
 namespace {
 
@@ -24,6 +26,9 @@ const QString optionExport = QStringLiteral("export-pdf");
 const QString optionForm = QStringLiteral("form");
 const QString optionDoc = QStringLiteral("doc");
 const QString optionBackground = QStringLiteral("background");
+const QString optionOffset = QStringLiteral("offset");
+const QString optionScale = QStringLiteral("scale");
+const QString optionPrinter = QStringLiteral("printer");
 
 enum Exit { Done = 0, BadRequest = 1, NotWritten = 2 };
 
@@ -64,6 +69,43 @@ bool moveIntoPlace(const QString &from, const QString &to)
     return true;
 }
 
+// A number as a command line writes it: the decimal point is a full stop, as the comma
+// separates the two offsets.
+bool parseNumber(const QString &text, double *value)
+{
+    bool ok = false;
+    *value = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(*value);
+}
+
+// Only the form of the numbers: their limits are checked with every request.
+bool parseCorrection(const QCommandLineParser &parser,
+                     PrintCorrection *correction,
+                     QTextStream &err)
+{
+    if (parser.isSet(optionOffset)) {
+        const QString text = parser.value(optionOffset);
+        const QStringList parts = text.split(QLatin1Char(','));
+        if (parts.size() != 2 || !parseNumber(parts.at(0), &correction->offsetX)
+            || !parseNumber(parts.at(1), &correction->offsetY)) {
+            err << QStringLiteral("Неверное значение --offset \"%1\": нужны два числа в "
+                                  "миллиметрах через запятую, например 2,3 или 1.5,-0.5.\n")
+                            .arg(text);
+            return false;
+        }
+    }
+    if (parser.isSet(optionScale)) {
+        const QString text = parser.value(optionScale);
+        if (!parseNumber(text, &correction->scale)) {
+            err << QStringLiteral("Неверное значение --scale \"%1\": нужно число процентов, "
+                                  "например 100.5.\n")
+                            .arg(text);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 HeadlessCommand PdfExport::command()
@@ -72,10 +114,14 @@ HeadlessCommand PdfExport::command()
             {{optionExport, QString(), QStringLiteral("file")},
              {optionForm, QString(), QStringLiteral("form")},
              {optionDoc, QString(), QStringLiteral("ids")},
-             {optionBackground, QString()}},
+             {optionBackground, QString()},
+             {optionOffset, QString(), QStringLiteral("dx,dy")},
+             {optionScale, QString(), QStringLiteral("percent")},
+             {optionPrinter, QString(), QStringLiteral("name")}},
             QStringLiteral(
                     "  ZrPs --export-pdf ФАЙЛ.pdf --form БЛАНК --doc НОМЕР[,НОМЕР...] "
                     "[--background]\n"
+                    "       [--offset DX,DY] [--scale ПРОЦЕНТ] | [--printer ПРИНТЕР]\n"
                     "\n"
                     "Выгрузка в PDF без окна и без вопросов: каждый документ печатается на бланке\n"
                     "всеми страницами шаблона, по порядку, в один файл PDF с размером и "
@@ -87,6 +133,14 @@ HeadlessCommand PdfExport::command()
                     "                      (id253, id254, id3339, id3382)\n"
                     "  --doc НОМЕРА        номера документов в реестре (psId) через запятую\n"
                     "  --background        печатать фон бланка (сторона 1 и сторона 2)\n"
+                    "  --offset DX,DY      сдвинуть всё напечатанное на DX мм вправо и DY мм "
+                    "вниз\n"
+                    "                      (от -15 до 15, дробная часть через точку: 1.5,-0.5),\n"
+                    "                      как это делает калибровка принтера\n"
+                    "  --scale ПРОЦЕНТ     масштаб в процентах от левого верхнего угла листа,\n"
+                    "                      от 95 до 105\n"
+                    "  --printer ПРИНТЕР   сохранённая калибровка принтера: поправка стороны 1\n"
+                    "                      к нечётным страницам, стороны 2 - к чётным\n"
                     "\n"
                     "Код возврата: 0 - файл записан; 1 - неверный запрос, нет бланка, шаблона,\n"
                     "базы данных или документа; 2 - файл PDF не удалось записать.\n"
@@ -109,6 +163,17 @@ int PdfExport::runCommand(const QCommandLineParser &parser, QTextStream &err)
     request.form = parser.value(optionForm);
     request.documents = parser.value(optionDoc);
     request.background = parser.isSet(optionBackground);
+    if (parser.isSet(optionPrinter) && (parser.isSet(optionOffset) || parser.isSet(optionScale))) {
+        err << QStringLiteral("Параметр --printer нельзя сочетать с --offset и --scale.\n");
+        return BadRequest;
+    }
+    request.printer = parser.value(optionPrinter);
+    if (parser.isSet(optionPrinter) && request.printer.isEmpty()) {
+        err << QStringLiteral("Не указано имя принтера (--printer).\n");
+        return BadRequest;
+    }
+    if (!parseCorrection(parser, &request.correction, err))
+        return BadRequest;
     return exportPdf(request, err);
 }
 
@@ -125,6 +190,21 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
     QString badId;
     if (!parseIds(request.documents, &ids, &badId)) {
         err << QStringLiteral("Неверный номер документа \"%1\".\n").arg(badId);
+        return BadRequest;
+    }
+    if (!request.correction.isWithinLimits()) {
+        err << QStringLiteral("Поправка вне допустимых пределов (сдвиг %1, %2 мм, масштаб %3 "
+                              "%): сдвиг допускается от -%4 до %4 мм, масштаб от %5 до %6 %.\n")
+                        .arg(request.correction.offsetX)
+                        .arg(request.correction.offsetY)
+                        .arg(request.correction.scale)
+                        .arg(PrintCorrection::maxOffset)
+                        .arg(PrintCorrection::minScale)
+                        .arg(PrintCorrection::maxScale);
+        return BadRequest;
+    }
+    if (!request.printer.isEmpty() && !PrinterCalibration::isCalibrated(request.printer)) {
+        err << QStringLiteral("Для принтера «%1» калибровка не сохранена.\n").arg(request.printer);
         return BadRequest;
     }
     if (request.output.trimmed().isEmpty()) {
@@ -208,7 +288,12 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
                 return NotWritten;
             }
             firstSheet = false;
-            page.renderPage(&painter, side, request.background);
+            const PrintCorrection correction
+                    = request.printer.isEmpty()
+                              ? request.correction
+                              : PrinterCalibration::correction(request.printer,
+                                                               PrintCorrection::sideOfPage(side));
+            page.renderPage(&painter, side, request.background, correction);
         }
         // Asked after drawing: only then are the tables laid out with this document's rows.
         if (page.tablesOverflow())

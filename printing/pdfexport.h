@@ -2,6 +2,8 @@
 
 #include "app/commandline.h"
 
+#include "ZrReport/printcorrection.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,11 @@ public:
         QString form;      // a type ("304") or an identifier ("id3382")
         QString documents; // "12" or "12,13,20"
         bool background = false;
+        // Applied to every page, as a calibration would (--offset, --scale).
+        PrintCorrection correction;
+        // When set, the stored calibration of this printer, each page getting that of
+        // the side of the sheet it prints on (--printer).
+        QString printer;
     };
 
     // `--export-pdf` for the program's command line.

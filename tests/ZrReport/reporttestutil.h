@@ -101,15 +101,19 @@ inline bool havePdfToPpm()
     return !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty();
 }
 
-// The top-left part (in mm) of a PDF's first page as poppler rasterises it, at ten
+// The top-left part (in mm) of a PDF's page (from 1) as poppler rasterises it, at ten
 // pixels per millimetre.
-inline QImage rasterisePdf(const QString &pdf, QSizeF sizeMM = QSizeF(150, 100))
+inline QImage rasterisePdf(const QString &pdf, QSizeF sizeMM = QSizeF(150, 100), int page = 1)
 {
     const QString stem = pdf + QStringLiteral("-raster");
     QProcess::execute(QStringLiteral("pdftoppm"),
                       {QStringLiteral("-r"),
                        QStringLiteral("254"),
                        QStringLiteral("-png"),
+                       QStringLiteral("-f"),
+                       QString::number(page),
+                       QStringLiteral("-l"),
+                       QString::number(page),
                        QStringLiteral("-x"),
                        QStringLiteral("0"),
                        QStringLiteral("-y"),

@@ -1,4 +1,5 @@
 #include "modalanswerer.h"
+#include "printcorrection.h"
 #include "reportpage.h"
 #include "reporttestutil.h"
 #include "tablefield.h"
@@ -12,6 +13,7 @@
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 using namespace ReportTest;
 
@@ -68,6 +70,18 @@ private:
             *shown << (sides.isEmpty() ? QStringLiteral("-") : sides);
             dialog->close();
         };
+    }
+
+    // "ШШ" with its box's top-left corner at `at` (mm).
+    static void addMark(ReportPage &page, QPointF at)
+    {
+        auto text = new TextField;
+        text->page = &page;
+        text->x = at.x();
+        text->y = at.y();
+        text->alignFlags = Qt::AlignLeft | Qt::AlignTop;
+        text->text = QStringLiteral("ШШ");
+        page.fields.append(text);
     }
 
     static void waitForAnswers(ModalAnswerer &answerer)
@@ -215,6 +229,125 @@ private slots:
         QCOMPARE(image.pixel(5, 5), qRgb(0, 0, 255));
         QVERIFY(inkCount(image, QRect(0, 390, 300, 100)) > 0);
         QVERIFY(!page.tablesOverflow());
+    }
+
+    void correctionMovesTheInk_data()
+    {
+        QTest::addColumn<double>("dx");
+        QTest::addColumn<double>("dy");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QPointF>("field"); // mm
+        QTest::newRow("offset of 2 and 3 mm") << 2.0 << 3.0 << 100.0 << QPointF(40, 30);
+        QTest::newRow("101% moves a point at 190 mm by 1.9 mm")
+                << 0.0 << 0.0 << 101.0 << QPointF(190, 30);
+        QTest::newRow("back and left, smaller") << -1.5 << -0.5 << 99.0 << QPointF(100, 40);
+    }
+    // At 600 dpi, within 0.1 mm: each ink edge lands at its place times the scale plus
+    // the offset, the scale taken about the sheet's top-left corner.
+    void correctionMovesTheInk()
+    {
+        QFETCH(double, dx);
+        QFETCH(double, dy);
+        QFETCH(double, scale);
+        QFETCH(QPointF, field);
+        ReportPage page;
+        page.defaultFont = QFont(serifFamily(), 14);
+        addMark(page, field);
+        const double ppm = 600 / 25.399931;
+        auto render = [&](const PrintCorrection &correction) {
+            QImage image(int(215 * ppm), int(60 * ppm), QImage::Format_ARGB32_Premultiplied);
+            image.setDotsPerMeterX(23622);
+            image.setDotsPerMeterY(23622);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            page.renderPage(&painter, 0, false, correction);
+            painter.end();
+            const QRect ink = inkBounds(image);
+            return QRectF(QPointF(ink.left(), ink.top()) / ppm,
+                          QPointF(ink.right() + 1, ink.bottom() + 1) / ppm);
+        };
+        const QRectF plain = render(PrintCorrection());
+        const QRectF moved = render(PrintCorrection{dx, dy, scale});
+        const double f = scale / 100;
+        const QString report = QStringLiteral("%1,%2 %3x%4 mm moved to %5,%6 %7x%8 mm")
+                                       .arg(plain.x())
+                                       .arg(plain.y())
+                                       .arg(plain.width())
+                                       .arg(plain.height())
+                                       .arg(moved.x())
+                                       .arg(moved.y())
+                                       .arg(moved.width())
+                                       .arg(moved.height());
+        QVERIFY2(qAbs(moved.left() - (plain.left() * f + dx)) <= 0.1, qPrintable(report));
+        QVERIFY2(qAbs(moved.right() - (plain.right() * f + dx)) <= 0.1, qPrintable(report));
+        QVERIFY2(qAbs(moved.top() - (plain.top() * f + dy)) <= 0.1, qPrintable(report));
+        QVERIFY2(qAbs(moved.bottom() - (plain.bottom() * f + dy)) <= 0.1, qPrintable(report));
+    }
+
+    // The preview never asks for a correction; the printed sheet asks for the printer it
+    // goes to and for its side, and is moved by what it gets.
+    void correctionOnlyOnThePrintedSheet_data()
+    {
+        QTest::addColumn<int>("pageIndex");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<QPointF>("shift"); // mm
+        QTest::newRow("page 1 is side 1") << 0 << 1 << QPointF(2, 3);
+        QTest::newRow("page 2 is side 2, with its own values") << 1 << 2 << QPointF(-1, 4);
+        QTest::newRow("page 3 is side 1 of the next sheet") << 2 << 1 << QPointF(2, 3);
+    }
+    void correctionOnlyOnThePrintedSheet()
+    {
+        if (!havePdfToPpm())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        QFETCH(int, pageIndex);
+        QFETCH(int, side);
+        QFETCH(QPointF, shift);
+        ReportPage page;
+        page.defaultFont = QFont(serifFamily(), 14);
+        page.setPagesCount(3);
+        const double paperHeight = page.paperSizeMM().height();
+        for (int i = 0; i < 3; ++i) {
+            addMark(page, QPointF(40, 30 + i * paperHeight));
+        }
+        QList<int> asked;
+        PrintCorrection::setLookup([&asked](const QString &, int side) {
+            asked << side;
+            return side == 1 ? PrintCorrection{2, 3, 100} : PrintCorrection{-1, 4, 100};
+        });
+        QTemporaryDir dir;
+        auto pdf = [&](const QString &name) {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(dir.filePath(name));
+            page.setupPrinter(printer.get());
+            return printer;
+        };
+        page.currentPage = pageIndex;
+        const auto plainPrinter = pdf(QStringLiteral("plain.pdf"));
+        {
+            QPainter painter(plainPrinter.get());
+            page.renderPage(&painter, pageIndex, false);
+        }
+        const auto printer = pdf(QStringLiteral("printed.pdf"));
+        QPrintPreviewWidget preview(printer.get());
+        connect(&preview, &QPrintPreviewWidget::paintRequested, &page, &ReportPage::print);
+        preview.updatePreview();
+        QVERIFY2(asked.isEmpty(), "the preview asked for a correction");
+        preview.print();
+        PrintCorrection::setLookup(nullptr);
+        QCOMPARE(asked, QList<int>{side});
+
+        const QRect plain = inkBounds(rasterisePdf(plainPrinter->outputFileName()));
+        const QRect printed = inkBounds(rasterisePdf(printer->outputFileName()));
+        QVERIFY(!plain.isNull() && !printed.isNull());
+        // Ten pixels per millimetre; 0.15 mm allowed.
+        QVERIFY2(qAbs(printed.left() - plain.left() - shift.x() * 10) <= 1.5
+                         && qAbs(printed.top() - plain.top() - shift.y() * 10) <= 1.5,
+                 qPrintable(QStringLiteral("%1,%2 -> %3,%4")
+                                    .arg(plain.left())
+                                    .arg(plain.top())
+                                    .arg(printed.left())
+                                    .arg(printed.top())));
     }
 
     void pdfGivesTheSameGeometryAsAnImage()

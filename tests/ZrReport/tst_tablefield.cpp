@@ -244,6 +244,50 @@ private slots:
         }
     }
 
+    // The first draw lays the cells' texts out; a redraw reuses them and must put the ink
+    // in the same places.
+    void firstDrawAndRedrawAgree()
+    {
+        Sheet sheet(5);
+        sheet.table->columnsAlign = {quint8(Qt::AlignLeft | Qt::AlignVCenter),
+                                     quint8(Qt::AlignHCenter | Qt::AlignVCenter)};
+        sheet.draw();
+        const QImage first = sheet.image;
+        sheet.image.fill(Qt::white);
+        sheet.draw();
+        QCOMPARE(sheet.image, first);
+    }
+
+    void textRunningPastItsCellIsCut_data()
+    {
+        QTest::addColumn<bool>("wordWrap");
+        QTest::addColumn<double>("columnWidth");
+        QTest::addColumn<QString>("grade");
+        QTest::newRow("a line too long for its column, without wrapping")
+                << false << 30.0 << QStringLiteral("Отметка длиной в полторы колонки");
+        QTest::newRow("a word too long for its column, with wrapping")
+                << true << 15.0 << QStringLiteral("Двадцатипятисантиметровый");
+    }
+    void textRunningPastItsCellIsCut()
+    {
+        QFETCH(bool, wordWrap);
+        QFETCH(double, columnWidth);
+        QFETCH(QString, grade);
+        Sheet sheet(0);
+        sheet.setRows({{QStringLiteral("Чтение"), grade}});
+        sheet.table->wordWrap = wordWrap;
+        sheet.table->columnsWidth = {60, columnWidth};
+        sheet.draw();
+        // The text's box ends 0.3 mm inside the cell's right side at 20 + 60 + width mm;
+        // nothing is drawn from there on but the cell's outline.
+        const int edge = int((80 + columnWidth - 0.3) * 10);
+        const int side = int((80 + columnWidth) * 10);
+        const QRect ink = inkBounds(sheet.image, QRect(805, 305, edge - 805, 90));
+        QVERIFY2(ink.right() > edge - 15, qPrintable(QString::number(ink.right())));
+        QCOMPARE(inkCount(sheet.image, QRect(edge + 1, 305, side - edge - 2, 90)), 0);
+        QCOMPARE(inkCount(sheet.image, QRect(side + 2, 305, 300, 90)), 0);
+    }
+
     void designerShowsTheTemplates()
     {
         Sheet sheet(5);

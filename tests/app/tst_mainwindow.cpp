@@ -5,6 +5,7 @@
 #include "documents/filterdockwidget.h"
 #include "modalanswerer.h"
 #include "printing/engine.h"
+#include "printing/printercalibrationdialog.h"
 #include "testhome.h"
 
 #include <QAction>
@@ -104,6 +105,7 @@ private slots:
     void editorWarning_data();
     void editorWarning();
     void settingsSurviveRestart();
+    void printerCalibrationOpensOnce();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -253,6 +255,7 @@ void TestMainWindow::menusAndToolbar()
                           "actionLoadDb",
                           "-",
                           "actionEditor",
+                          "actionPrinterCalibration",
                           "-",
                           "actionPreferences"}));
     QCOMPARE(menuContents(menu("menu_3")),
@@ -530,6 +533,20 @@ void TestMainWindow::settingsSurviveRestart()
     QVERIFY(!settings->value("ZrPs/geometry").toByteArray().isEmpty());
     QVERIFY(!settings->value("ZrPs/windowState").toByteArray().isEmpty());
     QCOMPARE(settings->value("ZrPs/askBeforeExport").toBool(), true);
+}
+
+void TestMainWindow::printerCalibrationOpensOnce()
+{
+    m_window = makeWindow();
+    auto action = m_window->findChild<QAction *>("actionPrinterCalibration");
+    QVERIFY(action);
+    action->trigger();
+    action->trigger();
+    const QList<PrinterCalibrationDialog *> dialogs
+            = m_window->findChildren<PrinterCalibrationDialog *>();
+    QCOMPARE(dialogs.size(), 1);
+    QVERIFY(dialogs.first()->isVisible());
+    dialogs.first()->close();
 }
 
 ZR_TEST_MAIN(TestMainWindow)

@@ -1,7 +1,9 @@
+#include "../ZrReport/reporttestutil.h"
 #include "database/database.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
 #include "printing/pdfexport.h"
+#include "printing/printercalibration.h"
 #include "printingfixture.h"
 #include "testhome.h"
 
@@ -35,6 +37,8 @@ private slots:
     void commandLineWithoutDisplay();
     void commandLineHelpAndMistakes_data();
     void commandLineHelpAndMistakes();
+    void correctionMovesEverySide_data();
+    void correctionMovesEverySide();
 
 private:
     int exportPdf(const QString &form,
@@ -366,6 +370,24 @@ void TestPdfExport::commandLineHelpAndMistakes_data()
                                   << "--form";
     QTest::newRow("unknown option")
             << QStringList{"--export-pdf", "x.pdf", "--frm", "301"} << 1 << "frm";
+    QTest::newRow("help names the correction options")
+            << QStringList{"--help"} << 0 << "--printer ПРИНТЕР";
+    const QStringList request{"--export-pdf", "x.pdf", "--form", "304", "--doc", "1"};
+    QTest::newRow("offset with one number")
+            << request + QStringList{"--offset", "2"} << 1 << "Неверное значение --offset";
+    QTest::newRow("offset with a letter")
+            << request + QStringList{"--offset", "2,x"} << 1 << "Неверное значение --offset";
+    QTest::newRow("offset beyond 15 mm")
+            << request + QStringList{"--offset", "15.5,0"} << 1 << "вне допустимых пределов";
+    QTest::newRow("scale below 95 %")
+            << request + QStringList{"--scale", "94.9"} << 1 << "вне допустимых пределов";
+    QTest::newRow("scale not a number")
+            << request + QStringList{"--scale", "сто"} << 1 << "Неверное значение --scale";
+    QTest::newRow("printer never calibrated")
+            << request + QStringList{"--printer", "Нет такого"} << 1 << "калибровка не сохранена";
+    QTest::newRow("printer together with an offset")
+            << request + QStringList{"--printer", "Kyocera", "--offset", "1,1"} << 1
+            << "нельзя сочетать";
 }
 
 void TestPdfExport::commandLineHelpAndMistakes()
@@ -384,6 +406,92 @@ void TestPdfExport::commandLineHelpAndMistakes()
     const QString text = QString::fromUtf8(status == 0 ? process.readAllStandardOutput()
                                                        : process.readAllStandardError());
     QVERIFY2(text.contains(output), qPrintable(text));
+}
+
+void TestPdfExport::correctionMovesEverySide_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QVector<double>>("side1"); // offset X, offset Y, scale
+    QTest::addColumn<QVector<double>>("side2");
+
+    QTest::newRow("--offset 2,3 on both sides")
+            << QStringList{"--offset", "2,3"} << QVector<double>{2, 3, 100}
+            << QVector<double>{2, 3, 100};
+    QTest::newRow("--offset left and down, --scale 101 about the corner")
+            << QStringList{"--offset=-1.5,0.5", "--scale", "101"} << QVector<double>{-1.5, 0.5, 101}
+            << QVector<double>{-1.5, 0.5, 101};
+    QTest::newRow("--printer: side 1 to page 1, side 2 to page 2")
+            << QStringList{"--printer", "Kyocera FS-1040"} << QVector<double>{1, -1, 100}
+            << QVector<double>{-2, 2, 100};
+}
+
+// Exported through the program, the appendix's name field (page 1) and the head's name
+// (page 2) land where the correction of their side puts them, within 0.15 mm.
+void TestPdfExport::correctionMovesEverySide()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QVector<double>, side1);
+    QFETCH(QVector<double>, side2);
+    if (!ReportTest::havePdfToPpm())
+        QSKIP("pdftoppm is not installed");
+    QVERIFY(PrinterCalibration::save(
+            QStringLiteral("Kyocera FS-1040"), {1, -1, 100}, {-2, 2, 100}));
+    Database::destroy(); // the program opens the register itself
+    auto exportWith = [this](const QStringList &extra, const QString &file) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", m_fixture.dataHome());
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(ZRPS_BINARY,
+                      QStringList{"--export-pdf",
+                                  m_out->filePath(file),
+                                  "--form",
+                                  "304",
+                                  "--doc",
+                                  QString::number(m_doc)}
+                              + extra);
+        return process.waitForFinished(60000) && process.exitCode() == 0;
+    };
+    QVERIFY(exportWith({}, "plain.pdf"));
+    QVERIFY(exportWith(options, "moved.pdf"));
+
+    // Each field's box on its side (mm), looked at where it is and where it goes.
+    const QRectF fields[2] = {QRectF(20, 50.5, 170, 7.5), QRectF(106, 237.5, 84, 7.5)};
+    const QVector<double> corrections[2] = {side1, side2};
+    for (int side = 0; side < 2; ++side) {
+        const double f = corrections[side].at(2) / 100;
+        const QPointF offset(corrections[side].at(0), corrections[side].at(1));
+        const QRectF field = fields[side];
+        const QRectF target(field.topLeft() * f + offset, field.bottomRight() * f + offset);
+        auto pixels = [](const QRectF &mm) {
+            return QRectF(mm.topLeft() * 10, mm.bottomRight() * 10).toRect().adjusted(-2, -2, 2, 2);
+        };
+        const QRect plain = ReportTest::inkBounds(
+                ReportTest::rasterisePdf(m_out->filePath("plain.pdf"), QSizeF(210, 297), side + 1),
+                pixels(field));
+        const QRect moved = ReportTest::inkBounds(
+                ReportTest::rasterisePdf(m_out->filePath("moved.pdf"), QSizeF(210, 297), side + 1),
+                pixels(target));
+        QVERIFY(!plain.isNull() && !moved.isNull());
+        const QPointF wantedTopLeft = QPointF(plain.left(), plain.top()) / 10 * f + offset;
+        const QPointF wantedBottomRight
+                = QPointF(plain.right() + 1, plain.bottom() + 1) / 10 * f + offset;
+        const QString report = QStringLiteral("side %1: ink %2,%3..%4,%5 mm, wanted %6,%7..%8,%9")
+                                       .arg(side + 1)
+                                       .arg(moved.left() / 10.0)
+                                       .arg(moved.top() / 10.0)
+                                       .arg((moved.right() + 1) / 10.0)
+                                       .arg((moved.bottom() + 1) / 10.0)
+                                       .arg(wantedTopLeft.x())
+                                       .arg(wantedTopLeft.y())
+                                       .arg(wantedBottomRight.x())
+                                       .arg(wantedBottomRight.y());
+        QVERIFY2(qAbs(moved.left() / 10.0 - wantedTopLeft.x()) <= 0.15
+                         && qAbs(moved.top() / 10.0 - wantedTopLeft.y()) <= 0.15
+                         && qAbs((moved.right() + 1) / 10.0 - wantedBottomRight.x()) <= 0.15
+                         && qAbs((moved.bottom() + 1) / 10.0 - wantedBottomRight.y()) <= 0.15,
+                 qPrintable(report));
+    }
 }
 
 ZR_TEST_MAIN(TestPdfExport)
