@@ -103,6 +103,18 @@ QString wrongFormatBackupName(const QString &dataPath)
     return name;
 }
 
+// Tables that later versions added, created in a register made before them once it has
+// passed its check; nothing else of it is touched. Never run on a file not yet known to be
+// a register.
+void addNewTables()
+{
+    for (const QString &statement : SqlScript::statements(":/upgrade.sql")) {
+        QSqlQuery query;
+        if (!query.exec(statement))
+            ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
+    }
+}
+
 // Copies through a temporary file beside the target and renames it into place
 // only when the copy is complete, so a failure never destroys the old target.
 bool copyAtomically(const QString &source, const QString &target, QString *error)
@@ -264,6 +276,7 @@ bool Database::open()
         closeDefaultConnection();
     }
     openDefaultConnection(path);
+    addNewTables();
     applyViews();
     return true;
 }
@@ -430,6 +443,8 @@ bool Database::restore(const QString &source)
     else
         ZR_LOG() << "Database::restore" << db.lastError().text();
     applyPatch();
+    if (copied)
+        addNewTables();
     applyViews();
     return copied;
 }
