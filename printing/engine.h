@@ -35,6 +35,8 @@ public slots:
 
 private:
     bool templateExists(const QString &path);
+    // Writes what the preview sent to a printer into the print journal.
+    void recordPrint(int type, int sqlDocId, const QString &printer, int pages, int ofPages);
     void replaceCurrentPage(ReportPage *page);
 
     QPointer<ReportPage> m_page;

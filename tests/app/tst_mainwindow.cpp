@@ -257,6 +257,10 @@ void TestMainWindow::menusAndToolbar()
                           "actionEditor",
                           "actionPrinterCalibration",
                           "-",
+                          "actionCheckDocuments",
+                          "actionPrintJournal",
+                          "actionRegisterBook",
+                          "-",
                           "actionPreferences"}));
     QCOMPARE(menuContents(menu("menu_3")),
              (QStringList{"actionAbout", "actionCheckUpdates", "-", "actionTip"}));
@@ -288,8 +292,8 @@ void TestMainWindow::toolbarFollowsSelection_data()
                                                            "actionCopy",
                                                            "actionPrint",
                                                            "actionRemove"};
-    QTest::newRow("two rows add only remove")
-            << QList<int>{0, 2} << QStringList{"actionCreateDoc", "actionRemove"};
+    QTest::newRow("two rows add print and remove")
+            << QList<int>{0, 2} << QStringList{"actionCreateDoc", "actionPrint", "actionRemove"};
 }
 
 void TestMainWindow::toolbarFollowsSelection()
