@@ -12,6 +12,7 @@
 #include "ZrReport/reportpage.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
@@ -36,6 +37,18 @@ QString printerLabel(const QPrinter *printer)
     if (printer->outputFormat() == QPrinter::PdfFormat)
         return QStringLiteral("PDF: ") + QFileInfo(printer->outputFileName()).fileName();
     return printer->printerName();
+}
+
+// Printed into a file, each pass of a two-sided batch gets a file of its own: the second
+// would otherwise replace the first.
+QString passFileName(const QString &file, bool back)
+{
+    const QFileInfo info(file);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
+    return info.dir().filePath(QStringLiteral("%1 (сторона %2).%3")
+                                       .arg(info.completeBaseName())
+                                       .arg(back ? 2 : 1)
+                                       .arg(suffix));
 }
 
 } // namespace
@@ -124,6 +137,8 @@ int BatchPrint::print(QPrinter *printer, Stacking stacking, int from)
     m_failed = false;
     const QList<Step> all = steps(stacking);
     int next = qBound(0, from, all.size());
+    const QString file = printer->outputFileName();
+    const bool passFiles = printer->outputFormat() == QPrinter::PdfFormat && twoSided();
     while (next < all.size() && !m_cancelled) {
         // A pass: the run of steps on the same side of the sheets.
         const bool back = all.at(next).back();
@@ -135,28 +150,32 @@ int BatchPrint::print(QPrinter *printer, Stacking stacking, int from)
             ++passEnd;
         if (back && turnStack && !turnStack(documentName(all.at(next).document)))
             break;
+        if (passFiles)
+            printer->setOutputFileName(passFileName(file, back));
         int done = 0;
-        const bool handedOver = printPass(
-                printer, all.mid(passStart, passEnd - passStart), next - passStart, &done);
+        const bool handedOver = printPass(printer, all, passStart, passEnd, next, &done);
         next += done;
         if (!handedOver) {
             m_failed = true;
             break;
         }
     }
+    if (passFiles)
+        printer->setOutputFileName(file);
     return next;
 }
 
-bool BatchPrint::printPass(QPrinter *printer, const QList<Step> &pass, int from, int *done)
+bool BatchPrint::printPass(
+        QPrinter *printer, const QList<Step> &all, int passStart, int passEnd, int from, int *done)
 {
     *done = 0;
-    if (m_cancelled || from >= pass.size())
+    if (m_cancelled || from >= passEnd)
         return true;
     // Where each document stands in its pass, for "Документ 17 из 54".
     QList<int> passDocuments;
-    for (const Step &step : pass) {
-        if (!passDocuments.contains(step.document))
-            passDocuments << step.document;
+    for (int i = passStart; i < passEnd; ++i) {
+        if (!passDocuments.contains(all.at(i).document))
+            passDocuments << all.at(i).document;
     }
 
     m_page->setupPrinter(printer);
@@ -170,11 +189,10 @@ bool BatchPrint::printPass(QPrinter *printer, const QList<Step> &pass, int from,
         return false;
     }
     QList<Step> printed;
-    const int steps = pass.size();
-    for (int i = from; i < steps && !m_cancelled; ++i) {
-        const Step &step = pass.at(i);
+    for (int i = from; i < passEnd && !m_cancelled; ++i) {
+        const Step &step = all.at(i);
         emit progress(i,
-                      steps,
+                      all.size(),
                       passDocuments.indexOf(step.document) + 1,
                       passDocuments.size(),
                       step.back());

@@ -58,6 +58,7 @@ public:
 
     // Prints the steps from `from` on to the printer (set up here for the form's paper) and
     // returns the index of the first step not printed: steps(stacking).size() when done.
+    // Into a PDF file a two-sided batch writes "<name> (сторона 1).pdf" and "(сторона 2)".
     int print(QPrinter *printer, Stacking stacking, int from);
     // Stops after the page being drawn; what was drawn is still handed over.
     void cancel() { m_cancelled = true; }
@@ -68,7 +69,8 @@ public:
     static void setStacking(const QString &printer, Stacking stacking);
 
 signals:
-    // Before the step is drawn; `position` counts the document within its pass from 1.
+    // Before a step of the whole batch is drawn; `position` counts the document within its
+    // pass from 1.
     void progress(int step, int steps, int position, int ofDocuments, bool back);
 
 private:
@@ -79,8 +81,14 @@ private:
         int journalId = 0;  // the journal row of the blank the document is printed on
         QList<int> printed; // the template's pages printed on that blank
     };
-    // Prints the steps of one pass from `from` on as one job; false when it failed.
-    bool printPass(QPrinter *printer, const QList<Step> &pass, int from, int *done);
+    // Prints the steps of the pass [passStart, passEnd) from `from` on as one job; false when
+    // the job failed.
+    bool printPass(QPrinter *printer,
+                   const QList<Step> &all,
+                   int passStart,
+                   int passEnd,
+                   int from,
+                   int *done);
     void record(const QList<Step> &printed, const QString &printer);
 
     int m_type;

@@ -126,6 +126,7 @@ bool BatchPrintDialog::askToTurn(const QString &firstDocument)
                     QMessageBox::Ok | QMessageBox::Cancel,
                     this);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("Продолжить"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok;
 }
@@ -159,18 +160,20 @@ void BatchPrintDialog::on_pushButtonPrint_clicked()
         ui->labelResult->setText(QStringLiteral("Выберите принтер."));
         return;
     }
+    showPrinter();
     BatchPrint::setStacking(m_printer->printerName(), stacking());
     const QList<BatchPrint::Step> steps = m_batch->steps(stacking());
     setRunning(true);
     const int next = m_batch->print(m_printer.get(), stacking(), startStep());
     setRunning(false);
+    ui->progressBar->setMaximum(steps.size());
     ui->progressBar->setValue(next);
     if (next >= steps.size()) {
         ui->labelProgress->setText(QStringLiteral("Готово"));
         ui->labelResult->setText(
-                QStringLiteral("Все документы отправлены на принтер. Если бланк застрял или "
-                               "испорчен, выберите документ и сторону и нажмите «Печать» ещё "
-                               "раз; испорченный бланк отметьте в журнале печати."));
+                QStringLiteral("Все документы отправлены на принтер. Застрявший бланк можно "
+                               "напечатать снова: выберите документ и сторону выше и нажмите "
+                               "«Печать»; испорченный бланк отметьте в журнале печати."));
         return;
     }
     const BatchPrint::Step &stopped = steps.at(next);
@@ -192,6 +195,15 @@ void BatchPrintDialog::on_pushButtonCancel_clicked()
 void BatchPrintDialog::on_pushButtonClose_clicked()
 {
     close();
+}
+
+void BatchPrintDialog::reject()
+{
+    if (m_running) {
+        m_batch->cancel();
+        return;
+    }
+    QDialog::reject();
 }
 
 void BatchPrintDialog::closeEvent(QCloseEvent *event)

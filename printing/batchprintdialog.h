@@ -30,6 +30,10 @@ public:
     void setStart(int document, int side);
     int startStep() const;
 
+public slots:
+    // Escape while printing stops the batch instead of taking the window away under it.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
