@@ -25,7 +25,9 @@ PrintJournalWindow::PrintJournalWindow(QWidget *parent)
         ui->comboBoxForm->addItem(entry->name, int(entry->type));
     QHeaderView *header = ui->tableWidgetEntries->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The forms' names are long: a part of them, the whole one in the tooltip.
     header->setSectionResizeMode(3, QHeaderView::Interactive);
+    header->resizeSection(3, 220);
     header->setStretchLastSection(true);
 
     connect(ui->checkBoxPeriod, &QCheckBox::toggled, this, [this](bool on) {
