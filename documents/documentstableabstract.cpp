@@ -1,6 +1,7 @@
 #include "documentstableabstract.h"
 
 #include "app/debuglog.h"
+#include "documents/itemoperations.h"
 #include "printing/printdialog.h"
 
 #include <QAction>
@@ -100,6 +101,14 @@ void DocumentsTableAbstract::onModelReset()
         verticalHeader()->reset();
         updateGeometries();
         viewport()->update();
+    }
+    const QString error = readError(m_model);
+    if (!error.isEmpty()) {
+        ZR_LOG() << "register not read whole" << m_model->rowCount() << error;
+        emit readFailed(QStringLiteral("Реестр прочитан не полностью, показаны не все документы "
+                                       "(%1 строк). Ошибка: %2")
+                                .arg(m_model->rowCount())
+                                .arg(error));
     }
     afterReload();
     // The reset cleared the selection without telling anyone.

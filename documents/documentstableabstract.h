@@ -45,6 +45,8 @@ signals:
     void unselect();
     void reselected();
     void selectedCountChanged(int count);
+    // The register could not be read whole; what is shown may lack documents.
+    void readFailed(const QString &text);
 
 public slots:
     void updateData();
