@@ -377,6 +377,14 @@ void AdditionalEditDialog::moveCurrentRow(int offset)
     const int target = row + offset;
     if (row < 0 || target < 0 || target >= model->rowCount() || !rowsUnchangedOrOverwrite())
         return;
+    // Overwriting may exchange only rows that are still there.
+    const QMap<int, QString> stored = storedRows();
+    if (!stored.contains(model->index(row, DetailIdColumn).data().toInt())
+        || !stored.contains(model->index(target, DetailIdColumn).data().toInt())) {
+        tell(QStringLiteral("Дисциплина удалена в другом месте, порядок не изменён."));
+        updateData();
+        return;
+    }
     m_ownWrite = true;
     const bool swapped = swapRows(model, row, target, NameColumn);
     m_ownWrite = false;

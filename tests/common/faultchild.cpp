@@ -90,9 +90,16 @@ void FaultChild::holdUntilKilled()
     _exit(0);
 }
 
-std::unique_ptr<QProcess> FaultChild::hold(const QString &name, const QStringList &args)
+void FaultChild::KillChild::operator()(QProcess *child) const
 {
-    auto child = std::make_unique<QProcess>();
+    child->kill();
+    child->waitForFinished();
+    delete child;
+}
+
+FaultChild::Child FaultChild::hold(const QString &name, const QStringList &args)
+{
+    Child child(new QProcess);
     child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child->start(QCoreApplication::applicationFilePath(), childArguments(name, args, 0));
     QByteArray said;

@@ -20,10 +20,16 @@ void add(const QString &name, Command command);
 // own application object, and returns its exit status; -1 in the test process itself.
 int dispatch(int argc, char **argv);
 
+// A child process that is killed (and waited for) when this goes.
+struct KillChild
+{
+    void operator()(QProcess *child) const;
+};
+using Child = std::unique_ptr<QProcess, KillChild>;
+
 // Starts a child command that holds something: returns once it printed "ready".
 // Built in: "hold-exclusive <database>" keeps BEGIN EXCLUSIVE open on the file.
-// Killed with the returned object (or when the test process ends).
-std::unique_ptr<QProcess> hold(const QString &name, const QStringList &args);
+Child hold(const QString &name, const QStringList &args);
 
 struct Result
 {
