@@ -136,8 +136,11 @@ Database::RegisterState stateOfError(const QSqlError &error)
 Database::RegisterState checkRegister(const QSqlDatabase &db, bool quick, QString *detail)
 {
     for (const QString &statement : SqlScript::statements(":/checkDbStructure.sql", true)) {
+        // Prepared, not run: a missing table, view or column fails here already, and the
+        // view of the appendix rows would number every row of the register first. The
+        // rows themselves are the integrity check's.
         QSqlQuery query(db);
-        if (!query.exec(statement)) {
+        if (!query.prepare(statement)) {
             *detail = query.lastError().text();
             ZR_LOG() << "checkDbStructure(" + db.databaseName() + ") table wrong format"
                      << statement << *detail;
