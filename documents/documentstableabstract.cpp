@@ -245,11 +245,19 @@ void DocumentsTableAbstract::onCopyRecordAction()
         else
             db.rollback();
     }
-    if (!copied)
+    if (!copied) {
         ZR_LOG() << "copy of document" << id << "failed" << db.lastError().text();
+        tellFailure(QStringLiteral("Не удалось создать копию документа. Реестр не изменён."));
+    }
     updateData();
     if (copied)
         emit documentClicked(newId);
+}
+
+void DocumentsTableAbstract::tellFailure(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ошибка"), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void DocumentsTableAbstract::onDeleteAction()
@@ -274,7 +282,8 @@ void DocumentsTableAbstract::onDeleteAction()
     QList<int> ids;
     for (int row : rows)
         ids << docIdAtRow(row);
-    deleteDocuments(ids);
+    if (!deleteDocuments(ids))
+        tellFailure(QStringLiteral("Не удалось удалить документы. Реестр не изменён."));
     updateData();
     clearSelection();
     emit unselect();

@@ -85,6 +85,7 @@ protected:
 
 private:
     void onModelReset();
+    void tellFailure(const QString &text);
 
     QPointer<QSqlTableModel> m_model;
     int m_currentDocId = 0;

@@ -242,7 +242,7 @@ void PreferencesDialog::loadOptions()
     }
 }
 
-void PreferencesDialog::saveOptions()
+bool PreferencesDialog::saveOptions()
 {
     QSettings *data = Database::dataSettings();
     data->setValue(QStringLiteral("Proxy/enabled"), ui->checkBoxUseProxy->isChecked());
@@ -255,11 +255,19 @@ void PreferencesDialog::saveOptions()
     QSettings *user = Database::userSettings();
     user->setValue(QStringLiteral("SpellChecker/enabled"), ui->checkBoxSpellChecking->isChecked());
     user->sync();
+    return data->status() == QSettings::NoError && user->status() == QSettings::NoError;
 }
 
 void PreferencesDialog::on_pushButtonSave_clicked()
 {
-    saveOptions();
+    if (!saveOptions()) {
+        ZR_LOG() << "settings not written" << Database::dataSettings()->fileName()
+                 << Database::userSettings()->fileName();
+        tellUser(QStringLiteral("Настройки не сохранены: не удалось записать файл настроек "
+                                "(нет места на диске или запись запрещена). Окно оставлено "
+                                "открытым, попробуйте сохранить ещё раз."));
+        return;
+    }
     applyProxy();
     emit updateOptions();
     hide();

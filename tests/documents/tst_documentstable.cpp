@@ -423,7 +423,10 @@ void TestDocumentsTable::copyOfVanishedDocumentWritesNothing()
     QSqlQuery(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(gone));
     insertDetails(gone, 3);
     QSignalSpy clicked(table.get(), &DocumentsTableAbstract::documentClicked);
+    ModalAnswerer answerer;
+    answerer.expectButton("Ошибка", "Не удалось создать копию", QDialogButtonBox::Ok);
     table->onCopyRecordAction();
+    QCOMPARE(answerer.pending(), 0);
 
     QCOMPARE(clicked.count(), 0);
     QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), 1);
@@ -528,10 +531,14 @@ void TestDocumentsTable::failureLeavesRegisterIntact()
                             ->match(table->model()->index(0, 0), Qt::DisplayRole, id)
                             .first()
                             .row()});
+        ModalAnswerer answerer;
+        answerer.expectButton("Ошибка", "Не удалось создать копию", QDialogButtonBox::Ok);
         table->onCopyRecordAction();
+        QCOMPARE(answerer.pending(), 0);
     } else {
         ModalAnswerer answerer;
         answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
+        answerer.expectButton("Ошибка", "Не удалось удалить документы", QDialogButtonBox::Ok);
         table->onDeleteAction();
         QCOMPARE(answerer.pending(), 0);
     }
