@@ -166,16 +166,6 @@ Database::RegisterState checkRegister(const QSqlDatabase &db, bool quick, QStrin
     return Database::RegisterState::Damaged;
 }
 
-// Whether two paths name one file (the second may not exist yet).
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.exists() && second.exists())
-        return first.canonicalFilePath() == second.canonicalFilePath();
-    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
-}
-
 // A name beside `target` that no file has, for a file to be renamed over it later.
 QString temporaryNameBeside(const QString &target)
 {
@@ -348,6 +338,15 @@ QSettings *Database::userSettings()
 QSettings *Database::dataSettings()
 {
     return resolvePaths().dataSettings.get();
+}
+
+bool Database::samePath(const QString &a, const QString &b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
 QString Database::wrongFormatQuestion()
@@ -632,7 +631,7 @@ bool Database::backup(const QString &destination, QString *error)
 {
     QString reason;
     bool done = false;
-    if (sameFile(destination, databasePath())) {
+    if (samePath(destination, databasePath())) {
         // Renamed over the open register, the copy would take its place and every
         // later change would go to a file that is no longer there.
         reason = QStringLiteral("Резервную копию нельзя сохранить в файл самого реестра.");
@@ -676,7 +675,7 @@ bool Database::restore(const QString &source, QString *error, QString *keptAs)
         ZR_LOG() << "Database::restore(" + source + ") file does not exist!!!";
         return fail(notABackupText(source));
     }
-    if (sameFile(source, databasePath()))
+    if (samePath(source, databasePath()))
         return fail(QStringLiteral("Выбран файл самого реестра."));
     const Inspection found = inspect(source);
     if (found.state != RegisterState::Ok) {
@@ -759,7 +758,7 @@ QString Database::newestBackup()
                 return a.lastModified() > b.lastModified();
             });
     for (const QFileInfo &candidate : qAsConst(candidates)) {
-        if (sameFile(candidate.absoluteFilePath(), databasePath()))
+        if (samePath(candidate.absoluteFilePath(), databasePath()))
             continue;
         if (inspect(candidate.absoluteFilePath()).state == RegisterState::Ok)
             return candidate.absoluteFilePath();

@@ -77,6 +77,9 @@ public:
     static void checkVersionChange();
     static void migrateLegacySettings(const QString &legacyIniPath);
 
+    // Whether two paths name the same file or folder (the second may not exist yet).
+    static bool samePath(const QString &a, const QString &b);
+
     static QString wrongFormatQuestion();
     static QString busyText();
     static QString notABackupText(const QString &path);

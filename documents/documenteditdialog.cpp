@@ -212,31 +212,19 @@ bool DocumentEditDialog::saveDocument()
     return true;
 }
 
-namespace {
-
-void bindCommonValues(QSqlQuery &query,
-                      const QString &fio1,
-                      const QString &fio2,
-                      const QString &fio3,
-                      const QDate &birthDate,
-                      const QString &number,
-                      const QString &regNumber,
-                      const QDate &issueDate,
-                      const QString &decision)
+void DocumentEditDialog::bindShownValues(QSqlQuery &query) const
 {
-    query.bindValue(QStringLiteral(":fio1"), fio1);
-    query.bindValue(QStringLiteral(":fio2"), fio2);
-    query.bindValue(QStringLiteral(":fio3"), fio3);
-    query.bindValue(QStringLiteral(":birthDate"), birthDate.toString(dateFormat));
-    query.bindValue(QStringLiteral(":number"), number);
-    query.bindValue(QStringLiteral(":regNumber"), regNumber);
-    query.bindValue(QStringLiteral(":issueDate"), issueDate.toString(dateFormat));
+    query.bindValue(QStringLiteral(":fio1"), ui->lineEditFio_1->text());
+    query.bindValue(QStringLiteral(":fio2"), ui->lineEditFio_2->text());
+    query.bindValue(QStringLiteral(":fio3"), ui->lineEditFio_3->text());
+    query.bindValue(QStringLiteral(":birthDate"), ui->dateEditBirth->date().toString(dateFormat));
+    query.bindValue(QStringLiteral(":number"), ui->lineEditNumber->text());
+    query.bindValue(QStringLiteral(":regNumber"), ui->lineEditRegNumber->text());
+    query.bindValue(QStringLiteral(":issueDate"), ui->dateEditIssue->date().toString(dateFormat));
     query.bindValue(QStringLiteral(":editDate"),
                     QDateTime::currentDateTime().toString(stampFormat));
-    query.bindValue(QStringLiteral(":decision"), decision);
+    query.bindValue(QStringLiteral(":decision"), ui->plainTextEditDecision->toPlainText());
 }
-
-} // namespace
 
 DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwrite)
 {
@@ -253,15 +241,7 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
     query.bindValue(QStringLiteral(":psId"), docId);
     if (!overwrite)
         query.bindValue(QStringLiteral(":loadedEditDate"), loadedEditDate);
-    bindCommonValues(query,
-                     ui->lineEditFio_1->text(),
-                     ui->lineEditFio_2->text(),
-                     ui->lineEditFio_3->text(),
-                     ui->dateEditBirth->date(),
-                     ui->lineEditNumber->text(),
-                     ui->lineEditRegNumber->text(),
-                     ui->dateEditIssue->date(),
-                     ui->plainTextEditDecision->toPlainText());
+    bindShownValues(query);
     if (!Database::exec(query))
         return UpdateResult::Failed;
     if (query.numRowsAffected() > 0)
@@ -296,15 +276,7 @@ bool DocumentEditDialog::insertDocument()
             "INSERT INTO PsDocuments (fio1, fio2, fio3, birthDate, number, regNumber, issueDate, "
             "editDate, decision, isTemplate) VALUES (:fio1, :fio2, :fio3, :birthDate, :number, "
             ":regNumber, :issueDate, :editDate, :decision, :isTemplate);"));
-    bindCommonValues(query,
-                     ui->lineEditFio_1->text(),
-                     ui->lineEditFio_2->text(),
-                     ui->lineEditFio_3->text(),
-                     ui->dateEditBirth->date(),
-                     ui->lineEditNumber->text(),
-                     ui->lineEditRegNumber->text(),
-                     ui->dateEditIssue->date(),
-                     ui->plainTextEditDecision->toPlainText());
+    bindShownValues(query);
     query.bindValue(QStringLiteral(":isTemplate"), isTemplate ? 1 : 0);
     if (!Database::exec(query))
         return fail();

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+class QSqlQuery;
+
 namespace Ui {
 class DocumentEditDialog;
 }
@@ -53,6 +55,8 @@ private:
     enum class UpdateResult { Stored, Failed, ChangedElsewhere };
     // Without `overwrite` the row is written only while its change date is the loaded one.
     UpdateResult updateDocument(bool overwrite);
+    // The values on screen and the time of saving, for the insert and the update.
+    void bindShownValues(QSqlQuery &query) const;
     void splitPastedName(const QString &text);
     void openPrintDialog();
 

@@ -54,15 +54,6 @@ QByteArray scrambleBytes(QByteArray bytes, const QByteArray &key)
     return bytes;
 }
 
-bool sameDirectory(const QString &a, const QString &b)
-{
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.exists() && second.exists())
-        return first.canonicalFilePath() == second.canonicalFilePath();
-    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
-}
-
 // Writes the copy beside the target and renames it into place only when it is
 // complete, so an existing target is never lost to a failed copy; then checks
 // that what arrived has the source's size and can be read.
@@ -306,7 +297,7 @@ QString PreferencesDialog::chosenDataFolder() const
 
 bool PreferencesDialog::validateDataFolder(const QString &path)
 {
-    if (sameDirectory(path, m_currentDataFolder)) {
+    if (Database::samePath(path, m_currentDataFolder)) {
         tellUser(QStringLiteral("Настройки уже хранятся в указанном каталоге"));
         return false;
     }

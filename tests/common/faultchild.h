@@ -52,10 +52,5 @@ Result run(const QString &name, const QStringList &args, qint64 fileSizeLimit = 
         const int childStatus = FaultChild::dispatch(argc, argv);                                  \
         if (childStatus >= 0)                                                                      \
             return childStatus;                                                                    \
-        TestHome home;                                                                             \
-        QApplication app(argc, argv);                                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        TestClass tc;                                                                              \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+        ZR_TEST_RUN(TestClass)                                                                     \
     }
