@@ -72,6 +72,8 @@ public slots:
 
 private:
     DocumentEditDialog *openEditDialog();
+    // Checks the backup, asks, replaces the register and says how it went.
+    void restoreFrom(const QString &path);
 
     Ui::MainWindow *ui;
     Banner *m_banner = nullptr;

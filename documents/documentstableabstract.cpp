@@ -1,6 +1,7 @@
 #include "documentstableabstract.h"
 
 #include "app/debuglog.h"
+#include "documents/itemoperations.h"
 #include "printing/printdialog.h"
 
 #include <QAction>
@@ -105,6 +106,14 @@ void DocumentsTableAbstract::onModelReset()
         verticalHeader()->reset();
         updateGeometries();
         viewport()->update();
+    }
+    const QString error = readError(m_model);
+    if (!error.isEmpty()) {
+        ZR_LOG() << "register not read whole" << m_model->rowCount() << error;
+        emit readFailed(QStringLiteral("Реестр прочитан не полностью, показаны не все документы "
+                                       "(%1 строк). Ошибка: %2")
+                                .arg(m_model->rowCount())
+                                .arg(error));
     }
     afterReload();
     // The reset cleared the selection without telling anyone.
@@ -263,11 +272,19 @@ void DocumentsTableAbstract::onCopyRecordAction()
         else
             db.rollback();
     }
-    if (!copied)
+    if (!copied) {
         ZR_LOG() << "copy of document" << id << "failed" << db.lastError().text();
+        tellFailure(QStringLiteral("Не удалось создать копию документа. Реестр не изменён."));
+    }
     updateData();
     if (copied)
         emit documentClicked(newId);
+}
+
+void DocumentsTableAbstract::tellFailure(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ошибка"), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void DocumentsTableAbstract::onDeleteAction()
@@ -292,7 +309,8 @@ void DocumentsTableAbstract::onDeleteAction()
     QList<int> ids;
     for (int row : rows)
         ids << docIdAtRow(row);
-    deleteDocuments(ids);
+    if (!deleteDocuments(ids))
+        tellFailure(QStringLiteral("Не удалось удалить документы. Реестр не изменён."));
     updateData();
     clearSelection();
     emit unselect();

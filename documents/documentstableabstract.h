@@ -56,6 +56,8 @@ signals:
     void unselect();
     void reselected();
     void selectedCountChanged(int count);
+    // The register could not be read whole; what is shown may lack documents.
+    void readFailed(const QString &text);
 
 public slots:
     void updateData();
@@ -95,6 +97,7 @@ protected:
 
 private:
     void onModelReset();
+    void tellFailure(const QString &text);
 
     QPointer<QSqlTableModel> m_model;
     int m_currentDocId = 0;

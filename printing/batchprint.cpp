@@ -64,17 +64,9 @@ BatchPrint::~BatchPrint() = default;
 
 bool BatchPrint::load(QString *error)
 {
-    const QString path = Engine::templatePath(m_type);
-    if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("Шаблон отчёта %1 не найден.").arg(path);
+    std::unique_ptr<ReportPage> page = Engine::readTemplate(m_type, error);
+    if (!page)
         return false;
-    }
-    auto page = std::make_unique<ReportPage>();
-    if (!page->loadFromFile(path) || page->pagesCount() < 1) {
-        *error = QStringLiteral("Шаблон отчёта %1 имеет неверный формат.").arg(path);
-        return false;
-    }
-    page->setReplaceExpressions(true);
     m_documents.clear();
     for (int id : qAsConst(m_ids)) {
         DocumentRecord record;

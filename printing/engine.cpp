@@ -52,7 +52,8 @@ QPixmap Engine::templatePixmap(int type)
     if (!isTemplateFile(path))
         return QPixmap();
     ReportPage page;
-    page.loadFromFile(path);
+    if (!page.loadFromFile(path))
+        ZR_LOG() << "template not read" << path << page.loadError();
     return page.pixmap();
 }
 
@@ -64,6 +65,26 @@ void Engine::fillReport(int type, ReportPage *page, int sqlDocId, bool useDocume
         return;
     }
     entry->fill(page, sqlDocId, useDocument);
+}
+
+std::unique_ptr<ReportPage> Engine::readTemplate(int type, QString *error)
+{
+    const QString path = templatePath(type);
+    if (!isTemplateFile(path)) {
+        *error = QStringLiteral("Шаблон отчёта %1 не найден.").arg(path);
+        return nullptr;
+    }
+    auto page = std::make_unique<ReportPage>();
+    if (!page->loadFromFile(path)) {
+        *error = QStringLiteral("Шаблон отчёта %1 не открыт: %2.").arg(path, page->loadError());
+        return nullptr;
+    }
+    if (page->pagesCount() < 1) {
+        *error = QStringLiteral("В шаблоне отчёта %1 нет страниц.").arg(path);
+        return nullptr;
+    }
+    page->setReplaceExpressions(true);
+    return page;
 }
 
 bool Engine::templateExists(const QString &path)
@@ -99,7 +120,11 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
     const QString path = templatePath(type);
     if (!templateExists(path))
         return;
-    page->loadFromFile(path);
+    if (!page->loadFromFile(path)) {
+        emit error(QStringLiteral("Шаблон отчёта %1 не открыт: %2.").arg(path, page->loadError()),
+                   QStringLiteral("Ошибка"));
+        return;
+    }
     fillReport(type, page, sqlDocId, true);
     QList<int> printed;
     QString printer;

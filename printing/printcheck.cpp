@@ -13,7 +13,6 @@
 #include "ZrReport/textfield.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -216,21 +215,9 @@ PrintCheck::~PrintCheck() = default;
 
 bool PrintCheck::load(QString *error)
 {
-    const QString path = Engine::templatePath(m_type);
-    if (path.isEmpty()) {
-        *error = QStringLiteral("Неизвестный бланк %1.").arg(m_type);
+    std::unique_ptr<ReportPage> page = Engine::readTemplate(m_type, error);
+    if (!page)
         return false;
-    }
-    if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("Шаблон отчёта %1 не найден.").arg(path);
-        return false;
-    }
-    auto page = std::make_unique<ReportPage>();
-    if (!page->loadFromFile(path) || page->pagesCount() < 1) {
-        *error = QStringLiteral("Шаблон отчёта %1 имеет неверный формат.").arg(path);
-        return false;
-    }
-    page->setReplaceExpressions(true);
 
     m_fieldVariables.clear();
     m_usedVariables.clear();

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <memory>
 
@@ -110,6 +111,7 @@ private slots:
     void printRequest_data();
     void printRequest();
     void reloadAfterModelIsDropped();
+    void registerReadInPartIsTold();
 
 private:
     std::unique_ptr<DocumentsTable> makeTable();
@@ -428,7 +430,10 @@ void TestDocumentsTable::copyOfVanishedDocumentWritesNothing()
     QSqlQuery(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(gone));
     insertDetails(gone, 3);
     QSignalSpy clicked(table.get(), &DocumentsTableAbstract::documentClicked);
+    ModalAnswerer answerer;
+    answerer.expectButton("Ошибка", "Не удалось создать копию", QDialogButtonBox::Ok);
     table->onCopyRecordAction();
+    QCOMPARE(answerer.pending(), 0);
 
     QCOMPARE(clicked.count(), 0);
     QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), 1);
@@ -533,10 +538,14 @@ void TestDocumentsTable::failureLeavesRegisterIntact()
                             ->match(table->model()->index(0, 0), Qt::DisplayRole, id)
                             .first()
                             .row()});
+        ModalAnswerer answerer;
+        answerer.expectButton("Ошибка", "Не удалось создать копию", QDialogButtonBox::Ok);
         table->onCopyRecordAction();
+        QCOMPARE(answerer.pending(), 0);
     } else {
         ModalAnswerer answerer;
         answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
+        answerer.expectButton("Ошибка", "Не удалось удалить документы", QDialogButtonBox::Ok);
         table->onDeleteAction();
         QCOMPARE(answerer.pending(), 0);
     }
@@ -635,6 +644,35 @@ void TestDocumentsTable::reloadAfterModelIsDropped()
     QSignalSpy count(table.get(), &DocumentsTableAbstract::selectedCountChanged);
     selectRows(table.get(), {0, 1});
     QVERIFY(count.count() > 0);
+}
+
+void TestDocumentsTable::registerReadInPartIsTold()
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    db.transaction();
+    for (int i = 0; i < 1500; ++i)
+        insertDocument(
+                {QString("Ученик %1 ").arg(i) + QString(200, QChar(0x0436)), "", "", "2024-05-30"});
+    db.commit();
+    auto table = makeTable();
+    QSignalSpy failed(table.get(), &DocumentsTableAbstract::readFailed);
+    QCOMPARE(table->model()->rowCount(), 1500);
+
+    // A page in the middle of the documents is overwritten on disk.
+    db.close();
+    QFile file(Database::databasePath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 page = file.size() / 4096 / 2;
+    QVERIFY(file.seek(page * 4096 + 12));
+    QVERIFY(file.write(QByteArray(4096 - 12, char(0x5a))) == 4096 - 12);
+    file.close();
+    QVERIFY(db.open());
+
+    table->updateData();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(table->model()->rowCount() < 1500);
+    QVERIFY2(failed.first().first().toString().contains("показаны не все документы"),
+             qPrintable(failed.first().first().toString()));
 }
 
 ZR_TEST_MAIN(TestDocumentsTable)
