@@ -1,6 +1,7 @@
 // Exporting 100 appendices (form 304, 20 disciplines each) into one PDF, the cost per
 // document, and one page drawn at the printer's resolution next to reading the template:
 // the drawing must not read the template or decode its pictures again.
+#include "benchregister.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "printing/defaulttemplates.h"
@@ -16,47 +17,8 @@
 #include <QJsonDocument>
 #include <QPainter>
 #include <QPrinter>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 namespace {
-
-QStringList fillRegister(int documents, int disciplines)
-{
-    Database::setVariable("Data/Boss_1", QStringLiteral("Сидорова Анна Ивановна"));
-    Database::setVariable("Data/OrgName_1", QStringLiteral("МБОУ \"СОШ № 1\""));
-    QSqlDatabase::database().transaction();
-    QStringList ids;
-    for (int d = 0; d < documents; ++d) {
-        QSqlQuery doc;
-        doc.prepare("INSERT INTO PsDocuments (isTemplate, fio1, fio2, fio3, birthDate, number, "
-                    "regNumber, issueDate, add1, add2, add3, add4, add5) "
-                    "VALUES (0, ?, ?, ?, '2003-01-07', ?, ?, '2013-05-25', ?, ?, ?, ?, ?)");
-        doc.addBindValue(QStringLiteral("Петров%1").arg(d));
-        doc.addBindValue(QStringLiteral("Пётр"));
-        doc.addBindValue(QStringLiteral("Петрович"));
-        doc.addBindValue(QString::number(770000 + d));
-        doc.addBindValue(QString::number(d));
-        for (int s = 0; s < 5; ++s)
-            doc.addBindValue(QStringLiteral("Раздел %1 документа %2: несколько слов о нём.")
-                                     .arg(s + 1)
-                                     .arg(d));
-        doc.exec();
-        const int id = doc.lastInsertId().toInt();
-        ids << QString::number(id);
-        QSqlQuery detail;
-        detail.prepare("INSERT INTO PsDocumentDetails (psId, disciplineName, disciplineRate) "
-                       "VALUES (?, ?, ?)");
-        for (int i = 0; i < disciplines; ++i) {
-            detail.addBindValue(id);
-            detail.addBindValue(QStringLiteral("Учебный предмет %1").arg(i + 1));
-            detail.addBindValue(QString::number(2 + i % 4));
-            detail.exec();
-        }
-    }
-    QSqlDatabase::database().commit();
-    return ids;
-}
 
 int exportDocuments(const QString &output, const QStringList &ids)
 {
@@ -82,7 +44,9 @@ int main(int argc, char **argv)
         return 1;
     Database::migrateLegacySettings(Database::dataPath() + "/ZrPs.ini");
     DefaultTemplates::install();
-    const QStringList ids = fillRegister(100, 20);
+    QStringList ids;
+    for (int id : BenchRegister::fillAppendices(100, 20))
+        ids << QString::number(id);
     const QString pdf = home.path() + QStringLiteral("/out.pdf");
 
     const double one = BenchReport::medianMs(5, [&] { exportDocuments(pdf, ids.mid(0, 1)); });
