@@ -9,6 +9,7 @@
 #include "documents/filterdockwidget.h"
 #include "documents/import/importwizard.h"
 #include "documents/selecttemplatedialog.h"
+#include "guide/userguidewindow.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
 #include "printing/printdialog.h"
@@ -17,6 +18,7 @@
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
 #include "settings/tipsdialog.h"
+#include "settings/widgetgeometry.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -25,6 +27,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QUrl>
@@ -41,6 +44,8 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowTitle(appTitle());
+    // The form's 1000 x 700 may not fit a small screen at a large scale factor.
+    restoreGeometryOnScreen(this, QByteArray());
 
     m_banner = new Banner(this);
     m_documentsTable = new DocumentsTable(this);
@@ -87,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent)
             &FilterDockWidgetAbstract::filtersChanged,
             m_documentsTable,
             &DocumentsTable::onFiltersChanged);
+    connectRegisterHelp();
 
     show();
     QCoreApplication::processEvents();
@@ -340,6 +346,42 @@ void MainWindow::on_actionImport_triggered()
         m_documentsTable->selectDocuments(ids);
     });
     wizard->show();
+}
+
+void MainWindow::connectRegisterHelp()
+{
+    connect(m_documentsTable, &DocumentsTable::countChanged, this, &MainWindow::showCount);
+    showCount(m_documentsTable->totalCount(), m_documentsTable->shownCount());
+    // Ticked, the date filter starts with the whole register, never with an empty list.
+    connect(m_filterDock, &FilterDockWidget::dateFilterSwitchedOn, this, [this] {
+        const QPair<QDate, QDate> range = m_documentsTable->issueDateRange();
+        if (range.first.isValid())
+            m_filterDock->setDateRange(range.first, range.second);
+    });
+    auto newTemplate = new QAction(QStringLiteral("Создать шаблон документа..."), this);
+    connect(newTemplate, &QAction::triggered, this, &MainWindow::onNewTemplate);
+    m_documentsTable->setEmptyRegisterActions({newTemplate, ui->actionImport, ui->actionUserGuide});
+    auto resetFilters = new QAction(QStringLiteral("Сбросить фильтры"), this);
+    connect(resetFilters, &QAction::triggered, m_filterDock, &FilterDockWidget::clearForms);
+    m_documentsTable->setNoMatchActions({resetFilters});
+}
+
+void MainWindow::showCount(int total, int shown)
+{
+    const QLocale russian(QLocale::Russian);
+    m_statusLabel->setText(QStringLiteral("Документов: %1, показано: %2")
+                                   .arg(russian.toString(total), russian.toString(shown)));
+}
+
+void MainWindow::on_actionUserGuide_triggered()
+{
+    if (m_userGuide) {
+        m_userGuide->raise();
+        m_userGuide->activateWindow();
+        return;
+    }
+    m_userGuide = new UserGuideWindow(this);
+    m_userGuide->show();
 }
 
 void MainWindow::on_actionPrinterCalibration_triggered()

@@ -12,6 +12,7 @@ class PrinterCalibrationDialog;
 class QLabel;
 class QVBoxLayout;
 class SelectTemplateDialog;
+class UserGuideWindow;
 
 namespace Ui {
 class MainWindow;
@@ -61,9 +62,13 @@ public slots:
     void on_actionTip_triggered();
     void on_actionImport_triggered();
     void on_actionPrinterCalibration_triggered();
+    void on_actionUserGuide_triggered();
 
 private:
     DocumentEditDialog *openEditDialog();
+    // The count in the status bar, the date filter's first range, the empty register's hints.
+    void connectRegisterHelp();
+    void showCount(int total, int shown);
 
     Ui::MainWindow *ui;
     Banner *m_banner = nullptr;
@@ -75,4 +80,5 @@ private:
     QPointer<SelectTemplateDialog> m_selectTemplateDialog;
     QPointer<DocumentEditDialog> m_editDialog;
     QPointer<PrinterCalibrationDialog> m_calibrationDialog;
+    QPointer<UserGuideWindow> m_userGuide;
 };
