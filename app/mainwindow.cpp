@@ -351,7 +351,9 @@ void MainWindow::on_actionImport_triggered()
 void MainWindow::connectRegisterHelp()
 {
     connect(m_documentsTable, &DocumentsTable::countChanged, this, &MainWindow::showCount);
-    showCount(m_documentsTable->totalCount(), m_documentsTable->shownCount());
+    // A large register is still being read; its count follows once it is whole.
+    if (m_documentsTable->isComplete())
+        showCount(m_documentsTable->totalCount(), m_documentsTable->shownCount());
     // Ticked, the date filter starts with the whole register, never with an empty list.
     connect(m_filterDock, &FilterDockWidget::dateFilterSwitchedOn, this, [this] {
         const QPair<QDate, QDate> range = m_documentsTable->issueDateRange();

@@ -167,6 +167,7 @@ QPair<QDate, QDate> DocumentsTable::issueDateRange()
 {
     if (!sqlModel())
         return {};
+    fetchAll();
     if (!m_columnsRead)
         readFilterColumns();
     QDate first;
@@ -214,26 +215,41 @@ void DocumentsTable::showEmptyState()
     m_emptyState->show();
 }
 
+DocumentsTable::Criteria DocumentsTable::criteria() const
+{
+    Criteria result;
+    for (const auto &filter : qAsConst(m_filters)) {
+        if (filter.first == QLatin1String("fio"))
+            result.name = folded(filter.second.toString());
+        else if (filter.first == QLatin1String("dateFrom"))
+            result.from = filter.second.toDate();
+        else if (filter.first == QLatin1String("dateTo"))
+            result.to = filter.second.toDate();
+    }
+    return result;
+}
+
+bool DocumentsTable::needsAllRows() const
+{
+    const Criteria filter = criteria();
+    return filter.byName() || filter.byDate();
+}
+
 void DocumentsTable::applyFilter()
 {
     QSqlTableModel *model = sqlModel();
     if (!model)
         return;
-    QString fio;
-    QDate from;
-    QDate to;
-    for (const auto &filter : qAsConst(m_filters)) {
-        if (filter.first == QLatin1String("fio"))
-            fio = folded(filter.second.toString());
-        else if (filter.first == QLatin1String("dateFrom"))
-            from = filter.second.toDate();
-        else if (filter.first == QLatin1String("dateTo"))
-            to = filter.second.toDate();
-    }
-    const bool byName = !fio.isEmpty();
+    const Criteria filter = criteria();
+    const bool byName = filter.byName();
     // A number typed into the name filter finds the certificate and registration numbers too.
-    const bool byNumber = allDigits(fio);
-    const bool byDate = from.isValid() && to.isValid();
+    const bool byNumber = allDigits(filter.name);
+    const bool byDate = filter.byDate();
+    if ((byName || byDate) && !isComplete()) {
+        // Reading the rest of the register filters it anew (afterReload).
+        fetchAll();
+        return;
+    }
     if ((byName || byDate) && !m_columnsRead)
         readFilterColumns();
 
@@ -245,12 +261,12 @@ void DocumentsTable::applyFilter()
     int shown = 0;
     for (int row = 0; row < rows; ++row) {
         bool keep = true;
-        if (byName && !m_foldedNames.at(row).contains(fio)
-            && !(byNumber && m_numberDigits.at(row).contains(fio)))
+        if (byName && !m_foldedNames.at(row).contains(filter.name)
+            && !(byNumber && m_numberDigits.at(row).contains(filter.name)))
             keep = false;
         else if (byDate) {
             const QDate date = m_issueDates.at(row);
-            keep = date.isValid() && date >= from && date <= to;
+            keep = date.isValid() && date >= filter.from && date <= filter.to;
         }
         if (isRowHidden(row) == keep)
             setRowHidden(row, !keep);
@@ -260,7 +276,8 @@ void DocumentsTable::applyFilter()
     setUpdatesEnabled(true);
     m_shown = shown;
     showEmptyState();
-    emit countChanged(rows, shown);
+    if (isComplete())
+        emit countChanged(rows, shown);
 }
 
 void DocumentsTable::afterReload()

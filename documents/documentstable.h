@@ -28,7 +28,7 @@ public:
     EmptyStateWidget *emptyState() const { return m_emptyState; }
 
 signals:
-    // After every load of the register and every change of the filter.
+    // After every change of the filter and once every load of the register is complete.
     void countChanged(int total, int shown);
 
 public slots:
@@ -41,8 +41,19 @@ protected:
     bool canPrint(int type, int id) override;
     void initTable() override;
     void afterReload() override;
+    bool needsAllRows() const override;
 
 private:
+    // The filter's name text, folded, and its dates; invalid dates mean no date filter.
+    struct Criteria
+    {
+        QString name;
+        QDate from;
+        QDate to;
+        bool byName() const { return !name.isEmpty(); }
+        bool byDate() const { return from.isValid() && to.isValid(); }
+    };
+    Criteria criteria() const;
     void applyFilter();
     void readFilterColumns();
     void showEmptyState();

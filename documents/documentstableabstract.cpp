@@ -4,6 +4,7 @@
 #include "printing/printdialog.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlTableModel>
+#include <QTimer>
 
 DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     : QTableView(parent)
@@ -49,6 +51,10 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
             &QWidget::customContextMenuRequested,
             this,
             &DocumentsTableAbstract::provideContexMenu);
+
+    m_fetchTimer = new QTimer(this);
+    m_fetchTimer->setInterval(0);
+    connect(m_fetchTimer, &QTimer::timeout, this, &DocumentsTableAbstract::fetchSome);
 }
 
 DocumentsTableAbstract::~DocumentsTableAbstract() = default;
@@ -64,13 +70,17 @@ void DocumentsTableAbstract::initTable()
                                 &QAbstractItemModel::modelReset,
                                 this,
                                 &DocumentsTableAbstract::onModelReset);
-    // The model is sorted as the header shows before the first select, so
-    // that enabling sorting below does not read the register a second time.
+    // The model is sorted as the header shows before the first select, and sorting is
+    // switched on while the view has no model: switched on later it would sort, that is
+    // read the register, a second time.
     m_model->setSort(horizontalHeader()->sortIndicatorSection(),
                      horizontalHeader()->sortIndicatorOrder());
     m_model->setEditStrategy(QSqlTableModel::OnFieldChange);
-    if (model() != m_model)
+    if (model() != m_model) {
+        setModel(nullptr);
+        setSortingEnabled(true);
         setModel(m_model);
+    }
     m_model->select();
     connect(selectionModel(),
             &QItemSelectionModel::currentRowChanged,
@@ -80,7 +90,6 @@ void DocumentsTableAbstract::initTable()
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSortingEnabled(true);
     resizeColumnsToContents();
 }
 
@@ -89,25 +98,60 @@ void DocumentsTableAbstract::onModelReset()
     if (!m_model)
         return;
     m_currentDocId = 0;
-    if (m_model->canFetchMore()) {
-        // Announced batch by batch, 256 rows at a time, the view would lay
-        // itself out hundreds of times; the register is ours alone, so the
-        // batches go unannounced and the header learns the new count once.
-        {
-            const QSignalBlocker blocker(m_model.data());
-            while (m_model->canFetchMore())
-                m_model->fetchMore();
-        }
-        verticalHeader()->reset();
-        updateGeometries();
-        viewport()->update();
-    }
+    m_fetchTimer->stop();
+    if (needsAllRows())
+        fetchBlocked([] { return true; });
+    else if (m_model->canFetchMore())
+        m_fetchTimer->start();
     afterReload();
     // The reset cleared the selection without telling anyone.
     emit unselect();
 }
 
 void DocumentsTableAbstract::afterReload() {}
+
+bool DocumentsTableAbstract::isComplete() const
+{
+    return !m_model || !m_model->canFetchMore();
+}
+
+void DocumentsTableAbstract::fetchAll()
+{
+    m_fetchTimer->stop();
+    if (isComplete())
+        return;
+    fetchBlocked([] { return true; });
+    afterReload();
+}
+
+void DocumentsTableAbstract::fetchSome()
+{
+    // A slice at a time, so that the window answers while the register is read.
+    QElapsedTimer slice;
+    slice.start();
+    fetchBlocked([&slice] { return slice.elapsed() < 20; });
+    if (isComplete()) {
+        m_fetchTimer->stop();
+        afterReload();
+    }
+}
+
+void DocumentsTableAbstract::fetchBlocked(const std::function<bool()> &goOn)
+{
+    if (!m_model || !m_model->canFetchMore())
+        return;
+    // Announced batch by batch, 256 rows at a time, the view would lay itself out
+    // hundreds of times; the register is ours alone, so the batches go unannounced and
+    // the header learns the new count once. Rows are only ever added at the end.
+    {
+        const QSignalBlocker blocker(m_model.data());
+        while (m_model->canFetchMore() && goOn())
+            m_model->fetchMore();
+    }
+    verticalHeader()->reset();
+    updateGeometries();
+    viewport()->update();
+}
 
 void DocumentsTableAbstract::updateData()
 {
@@ -146,6 +190,7 @@ void DocumentsTableAbstract::selectDocuments(const QList<int> &ids)
 {
     if (!m_model || !selectionModel())
         return;
+    fetchAll();
     const QSet<int> wanted(ids.cbegin(), ids.cend());
     QItemSelection selection;
     int first = -1;
@@ -204,6 +249,7 @@ void DocumentsTableAbstract::selectAll()
 {
     if (!m_model || !selectionModel())
         return;
+    fetchAll();
     // QTableView would select the rows the filter hides as well, and a delete
     // that follows would remove documents the user cannot see.
     QItemSelection selection;

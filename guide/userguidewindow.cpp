@@ -108,6 +108,10 @@ UserGuideWindow::UserGuideWindow(QWidget *parent)
     m_browser->setObjectName(QStringLiteral("browser"));
     m_browser->setSearchPaths({QStringLiteral(":/guide")});
     m_browser->setOpenExternalLinks(false);
+    // Read at length, so larger than the program's small dialog font.
+    QFont text = m_browser->font();
+    text.setPointSizeF(qMax(10.0, text.pointSizeF() * 1.25));
+    m_browser->setFont(text);
     auto splitter = new QSplitter(this);
     splitter->addWidget(m_contents);
     splitter->addWidget(m_browser);

@@ -1,5 +1,6 @@
 #include "database/database.h"
 #include "documents/documentstable.h"
+#include "documents/emptystatewidget.h"
 #include "modalanswerer.h"
 #include "testhome.h"
 
@@ -89,6 +90,7 @@ private slots:
     void filter();
     void filterKeysInAnyOrder();
     void filterReachesRowsBeyondFirstFetch();
+    void largeRegisterIsReadOnInTheBackground();
     void filterSurvivesReload();
     void resetShowsEveryRow();
     void contextMenu_data();
@@ -254,15 +256,35 @@ void TestDocumentsTable::filterReachesRowsBeyondFirstFetch()
         insertDocument({i % 10 == 0 ? "Петров" : "Иванов", QString::number(i), "", "2024-05-30"});
     QSqlDatabase::database().commit();
     auto table = makeTable();
-    QCOMPARE(table->model()->rowCount(), 1000);
-
+    // Filtered before the rest of the register has come in.
     table->onFiltersChanged(filters("петров"));
+    QCOMPARE(table->model()->rowCount(), 1000);
     QCOMPARE(visibleNames(table.get()).size(), 100);
     // Scrolling must not bring unfiltered rows in.
     table->scrollToBottom();
     QCoreApplication::processEvents();
     QCOMPARE(table->model()->rowCount(), 1000);
     QCOMPARE(visibleNames(table.get()).size(), 100);
+}
+
+void TestDocumentsTable::largeRegisterIsReadOnInTheBackground()
+{
+    QSqlDatabase::database().transaction();
+    for (int i = 0; i < 3000; ++i)
+        insertDocument({"Иванов", QString::number(i), "", "2024-05-30"});
+    QSqlDatabase::database().commit();
+    auto table = makeTable();
+    QSignalSpy counted(table.get(), &DocumentsTable::countChanged);
+    // Shown with its first rows; the count waits for the whole register.
+    QVERIFY(table->model()->rowCount() < 3000);
+    QVERIFY(!table->isComplete());
+    QVERIFY(counted.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(table->isComplete(), 10000);
+    QCOMPARE(table->model()->rowCount(), 3000);
+    QCOMPARE(visibleNames(table.get()).size(), 3000);
+    QCOMPARE(counted.size(), 1);
+    QCOMPARE(counted.first(), (QVariantList{3000, 3000}));
+    QVERIFY(!table->emptyState()->isVisible());
 }
 
 void TestDocumentsTable::filterSurvivesReload()

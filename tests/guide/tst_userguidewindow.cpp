@@ -36,9 +36,10 @@ QRect headingPlace(QTextBrowser *browser, const QString &title)
     return heading.isNull() ? QRect() : browser->cursorRect(heading);
 }
 
-bool atTop(const QRect &place)
+// Below the heading's own top margin, well before anything else would show.
+bool atTop(QTextBrowser *browser, const QRect &place)
 {
-    return place.isValid() && place.top() >= 0 && place.top() < 40;
+    return place.isValid() && place.top() >= 0 && place.top() < browser->viewport()->height() / 5;
 }
 
 } // namespace
@@ -95,7 +96,7 @@ void TestUserGuideWindow::opensOnContents()
         QCOMPARE(contents->item(i)->text(), title);
     }
     QCOMPARE(contents->currentRow(), 0);
-    QVERIFY(atTop(headingPlace(m_window->browser(), "Первый запуск")));
+    QVERIFY(atTop(m_window->browser(), headingPlace(m_window->browser(), "Первый запуск")));
     QCOMPARE(m_window->windowTitle(), QString("Руководство пользователя"));
 }
 
@@ -135,7 +136,7 @@ void TestUserGuideWindow::contentsLeadToSections()
         if (row == contents->count() - 1)
             QVERIFY(m_window->browser()->viewport()->rect().contains(place.center()));
         else
-            QVERIFY2(atTop(place), qPrintable(item->text()));
+            QVERIFY2(atTop(m_window->browser(), place), qPrintable(item->text()));
     }
 }
 
