@@ -10,6 +10,7 @@
 #include "printing/reportlist.h"
 #include "settings/optionsdialog.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,13 +66,6 @@ const Discipline addedDiscipline{QStringLiteral("Музыка"), QStringLiteral(
 
 // The whole run, questions included, stays well inside this; past it the test fails.
 constexpr int watchdogMs = 90000;
-
-// keyClicks() only knows Latin letters; Cyrillic goes in as key events with text.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 template<typename T> T *child(QWidget *parent, const char *name)
 {

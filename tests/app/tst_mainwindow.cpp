@@ -10,6 +10,7 @@
 #include "printing/engine.h"
 #include "printing/printercalibrationdialog.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -94,13 +95,6 @@ ModalAnswerer::Action chooseFile(const QString &path)
 ModalAnswerer::Action cancelDialog()
 {
     return [](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); };
-}
-
-// keyClicks() only knows Latin letters; Cyrillic goes in as key events with text.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "database/database.h"
 #include "guide/userguidewindow.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QDir>
 #include <QLabel>
@@ -12,13 +13,6 @@
 #include <memory>
 
 namespace {
-
-// keyClicks() only knows Latin letters; Cyrillic goes in as key events with text.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 QString sourceFolder()
 {
