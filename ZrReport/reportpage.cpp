@@ -22,10 +22,6 @@
 #include <thread>
 
 namespace {
-// A value may refer to other variables; this many substitutions are far more than any
-// template needs, and a value that refers to itself stops here instead of looping.
-constexpr int maxVariableSubstitutions = 1000;
-constexpr int maxSubstitutedLength = 1000000;
 // A background larger than this is no scan of a blank (pixels); refusing it keeps a
 // broken or hostile file from allocating gigabytes.
 constexpr qint64 maxBackgroundPixels = 10000LL * 10000LL;
@@ -167,27 +163,28 @@ void ReportPage::setReportVariable(const QString &name, const QVariant &value)
 QString ReportPage::replaceFromVariables(const QString &text, bool escapeHtml)
 {
     static const QString open = QStringLiteral("$V{");
-    QString work = text;
-    for (int done = 0;; ++done) {
-        const int start = work.indexOf(open);
-        if (start < 0)
-            return work.replace(QLatin1String("\\n"), QLatin1String("\n"));
-        const int close = work.indexOf(QLatin1Char('}'));
-        if (close < start + open.size())
-            return work;
-        if (done >= maxVariableSubstitutions || work.size() > maxSubstitutedLength) {
-            ZR_REPORT_WARNING(QStringLiteral("variables refer to each other without end, "
-                                             "expansion stopped"));
-            return work;
+    // Only the template's own text is read for expressions. A value goes in as it is
+    // and the scan goes on after it: a surname "$V{Number}" prints as written, and a
+    // "}" in a first name does not end the expression that follows.
+    QString result;
+    int from = 0;
+    for (;;) {
+        const int start = text.indexOf(open, from);
+        const int close = start < 0 ? -1 : text.indexOf(QLatin1Char('}'), start + open.size());
+        if (close < 0) {
+            result += text.midRef(from);
+            // An expression left open keeps the text as written.
+            return start < 0 ? result.replace(QLatin1String("\\n"), QLatin1String("\n")) : result;
         }
+        result += text.midRef(from, start - from);
         const QString name
-                = normalizedKey(work.mid(start + open.size(), close - start - open.size()));
+                = normalizedKey(text.mid(start + open.size(), close - start - open.size()));
         auto it = variables.find(name);
         if (it == variables.end())
             it = variables.insert(name, QVariant(QString()));
-        work.remove(start, close - start + 1);
         const QString value = it.value().toString();
-        work.insert(start, escapeHtml ? value.toHtmlEscaped() : value);
+        result += escapeHtml ? value.toHtmlEscaped() : value;
+        from = close + 1;
     }
 }
 
@@ -363,15 +360,59 @@ void ReportPage::writeJson(QJsonObject &json) const
     }
 }
 
+QString ReportPage::limitsExceeded(const QJsonObject &json)
+{
+    const QJsonArray texts = json.value(QStringLiteral("textFields")).toArray();
+    const QJsonArray tables = json.value(QStringLiteral("tableFields")).toArray();
+    const int fieldCount = texts.size() + tables.size();
+    if (fieldCount > maxFields)
+        return QStringLiteral("в шаблоне %1 полей, допустимо не больше %2")
+                .arg(fieldCount)
+                .arg(maxFields);
+    int index = 0;
+    for (const QJsonArray &fieldsOfKind : {texts, tables}) {
+        for (const QJsonValue &field : fieldsOfKind) {
+            ++index;
+            qint64 characters = 0;
+            const QJsonObject object = field.toObject();
+            for (const QJsonValue &value : object) {
+                characters += value.toString().size();
+                for (const QJsonValue &item : value.toArray())
+                    characters += item.toString().size();
+            }
+            if (characters > maxFieldText)
+                return QStringLiteral("в поле %1 шаблона %2 знаков текста, допустимо не больше %3")
+                        .arg(index)
+                        .arg(characters)
+                        .arg(maxFieldText);
+        }
+    }
+    return QString();
+}
+
 bool ReportPage::loadFromFile(const QString &fileName)
 {
+    m_loadError.clear();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         ZR_REPORT_WARNING(QStringLiteral("Couldn't open save file."));
+        m_loadError = file.errorString();
         return false;
     }
-    readJson(QJsonDocument::fromJson(file.readAll()).object());
-    return true;
+    if (file.size() > maxFileBytes) {
+        m_loadError = QStringLiteral("файл шаблона занимает %1 МБ, допустимо не больше %2 МБ")
+                              .arg(file.size() / (1024 * 1024))
+                              .arg(maxFileBytes / (1024 * 1024));
+    } else {
+        const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+        m_loadError = limitsExceeded(json);
+        if (m_loadError.isEmpty()) {
+            readJson(json);
+            return true;
+        }
+    }
+    ZR_REPORT_WARNING(QStringLiteral("template %1 refused: %2").arg(fileName, m_loadError));
+    return false;
 }
 
 bool ReportPage::saveToFile(const QString &fileName)

@@ -57,8 +57,13 @@ public:
 
     void readJson(const QJsonObject &json);
     void writeJson(QJsonObject &json) const;
+    // False, with the reason in loadError(), for a file that cannot be read or is beyond
+    // the limits below; the page is then unchanged.
     bool loadFromFile(const QString &fileName);
     bool saveToFile(const QString &fileName);
+    QString loadError() const { return m_loadError; }
+    // What of a template is beyond the limits, in words for the user; empty when nothing.
+    static QString limitsExceeded(const QJsonObject &json);
 
     // The interactive sequence: background question, one modal preview per page,
     // sheet prompts between pages, overflow question on page 0.
@@ -103,6 +108,11 @@ public:
 
     // More pages than any blank has; a file asking for more is cut down to this.
     static constexpr int maxPages = 999;
+    // Far beyond any blank form: a file past them would take minutes and gigabytes to
+    // draw, so it is refused.
+    static constexpr qint64 maxFileBytes = 64LL * 1024 * 1024;
+    static constexpr int maxFields = 2000;
+    static constexpr int maxFieldText = 1024 * 1024; // characters of all texts of one field
 
 signals:
     void dataUpdated();
@@ -127,4 +137,5 @@ private:
         QJsonValue text;
     };
     EncodedImage m_encoded[2];
+    QString m_loadError;
 };

@@ -348,9 +348,11 @@ bool ReportWindow::openFile(const QString &path)
         readSettings();
         return true;
     }
+    const QString reason = m_reportPage->loadError();
     QMessageBox box(QMessageBox::Warning,
                     QStringLiteral("Ошибка"),
-                    QStringLiteral("Неверный формат файла!"),
+                    QStringLiteral("Неверный формат файла!")
+                            + (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason),
                     QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();

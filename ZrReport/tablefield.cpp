@@ -14,9 +14,6 @@ constexpr double epsilon = 0.000001;
 // A new column of the table dialog is this wide; a file that lists fewer widths than
 // columns gets it for the missing ones (mm).
 constexpr double defaultColumnWidth = 40;
-// Data values may themselves look like expressions; this many substitutions are plenty
-// for any real template and keep a self-referring value from looping.
-constexpr int maxDataSubstitutions = 1000;
 
 int jsonInt(const QJsonValue &value)
 {
@@ -152,19 +149,22 @@ QString TableField::replaceDataExpressions(const QString &text, int row) const
     if (!dataMode)
         return text;
     const QString open = QLatin1String("$D{") + mModelName + QLatin1Char('.');
-    QString work = text;
-    for (int done = 0;; ++done) {
-        const int start = work.indexOf(open);
-        if (start < 0)
-            return page ? page->replaceFromVariables(work) : work;
-        const int close = work.indexOf(QLatin1Char('}'));
-        // Also a brace inside the model name is no closing brace of this expression.
-        if (close < start + open.size() || done >= maxDataSubstitutions)
-            return work;
+    const auto variablesIn = [this](const QString &part) {
+        return page ? page->replaceFromVariables(part) : part;
+    };
+    // Data go in as they are: the template's pieces between the data expressions are
+    // the only text read for variables, so a discipline named "$V{Number}" prints so.
+    QString result;
+    int from = 0;
+    for (;;) {
+        const int start = text.indexOf(open, from);
+        const int close = start < 0 ? -1 : text.indexOf(QLatin1Char('}'), start + open.size());
+        if (close < 0)
+            return result + variablesIn(text.mid(from));
         const int titleStart = start + open.size();
-        const QString title = work.mid(titleStart, close - titleStart);
-        work.remove(start, close - start + 1);
-        work.insert(start, dataValue(title, row));
+        result += variablesIn(text.mid(from, start - from));
+        result += dataValue(text.mid(titleStart, close - titleStart), row);
+        from = close + 1;
     }
 }
 

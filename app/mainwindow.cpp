@@ -66,6 +66,13 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_documentsTable, &DocumentsTableAbstract::unselect, this, [this] {
         onUpdateIcons(0);
     });
+    // Queued: the message box must not run inside the model's reset.
+    connect(
+            m_documentsTable,
+            &DocumentsTableAbstract::readFailed,
+            m_engine,
+            [this](const QString &text) { emit m_engine->error(text, QStringLiteral("Ошибка")); },
+            Qt::QueuedConnection);
 
     m_filterDock = new FilterDockWidget(this);
     m_filterDock->setFixedWidth(m_filterDock->width());
@@ -258,11 +265,12 @@ void MainWindow::on_actionSaveDb_triggered()
                                                       QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
-    if (Database::backup(path))
+    QString error;
+    if (Database::backup(path, &error))
         emit m_engine->error(QStringLiteral("Резервная копия успешно создана."),
                              QStringLiteral("Информация"));
     else
-        emit m_engine->error(QStringLiteral("Не удалось сохранить резервную копию."),
+        emit m_engine->error(QStringLiteral("Не удалось сохранить резервную копию.\n") + error,
                              QStringLiteral("Ошибка"));
 }
 
@@ -274,15 +282,44 @@ void MainWindow::on_actionLoadDb_triggered()
                                                       QStringLiteral("Database files (*.db)"),
                                                       nullptr,
                                                       QFileDialog::DontUseNativeDialog);
-    if (!path.isEmpty()) {
-        if (Database::restore(path))
-            emit m_engine->error(QStringLiteral("Резервная копия успешно загружена."),
-                                 QStringLiteral("Информация"));
-        else
-            emit m_engine->error(QStringLiteral("Не удалось загрузить резервную копию."),
-                                 QStringLiteral("Ошибка"));
-    }
+    if (!path.isEmpty())
+        restoreFrom(path);
     m_documentsTable->updateData();
+}
+
+void MainWindow::restoreFrom(const QString &path)
+{
+    // The chosen file is looked at, read-only, before anything is replaced.
+    const Database::Inspection found = Database::inspect(path);
+    if (found.state != Database::RegisterState::Ok) {
+        emit m_engine->error(Database::notABackupText(path), QStringLiteral("Ошибка"));
+        return;
+    }
+    QMessageBox question(
+            QMessageBox::Question,
+            QStringLiteral("Внимание!"),
+            QStringLiteral("Восстановить реестр из резервной копии %1?\n\nДокументов в "
+                           "копии: %2\nПоследнее изменение: %3\n\nТекущий реестр будет "
+                           "заменён; он сохранится в папке данных под именем "
+                           "ZrPs_before-restore_<время>.db.")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(found.documents)
+                    .arg(Database::changeDateText(found.newestChange)),
+            QMessageBox::Yes | QMessageBox::No,
+            this);
+    question.setDefaultButton(QMessageBox::No);
+    if (question.exec() != QMessageBox::Yes)
+        return;
+    QString error;
+    QString kept;
+    if (Database::restore(path, &error, &kept))
+        emit m_engine->error(QStringLiteral("Резервная копия успешно загружена.\nПрежний реестр "
+                                            "сохранён в файле %1.")
+                                     .arg(QDir::toNativeSeparators(kept)),
+                             QStringLiteral("Информация"));
+    else
+        emit m_engine->error(QStringLiteral("Не удалось загрузить резервную копию.\n") + error,
+                             QStringLiteral("Ошибка"));
 }
 
 void MainWindow::on_actionRemove_triggered()

@@ -66,6 +66,8 @@ public slots:
 
 private:
     DocumentEditDialog *openEditDialog();
+    // Checks the backup, asks, replaces the register and says how it went.
+    void restoreFrom(const QString &path);
     // The count in the status bar, the date filter's first range, the empty register's hints.
     void connectRegisterHelp();
     void showCount(int total, int shown);

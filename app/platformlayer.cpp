@@ -1,12 +1,19 @@
 #include "platformlayer.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <link.h>
+#include <signal.h>
+#else
+#include <windows.h>
 #endif
 
 void PlatformLayer::prepareSettingsPaths()
@@ -75,5 +82,38 @@ QString PlatformLayer::fileVersion(const QString &filePath)
 #else
     Q_UNUSED(filePath)
     return QString();
+#endif
+}
+
+bool PlatformLayer::replaceFile(const QString &from, const QString &to, QString *error)
+{
+#ifndef Q_OS_WIN
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#else
+    if (MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
+                    reinterpret_cast<const wchar_t *>(to.utf16()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *error = QStringLiteral("MoveFileEx: %1").arg(GetLastError());
+    return false;
+#endif
+}
+
+bool PlatformLayer::processRunning(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+#ifndef Q_OS_WIN
+    return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
+#else
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
 #endif
 }

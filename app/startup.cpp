@@ -5,13 +5,16 @@
 #include "app/debuglog.h"
 #include "app/mainwindow.h"
 #include "database/database.h"
+#include "database/registerlock.h"
 #include "printing/defaulttemplates.h"
 #include "printing/printercalibration.h"
 #include "printing/reportlist.h"
 #include "settings/spellchecker.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPrinterInfo>
 #include <QSplashScreen>
 #include <QTextCodec>
@@ -38,6 +41,21 @@ int runApplication(int argc, char **argv)
                      QLibraryInfo::location(QLibraryInfo::TranslationsPath));
     app->installTranslator(translator.get());
 
+    // Before anything of the data folder or the log is touched: a second copy of the
+    // program leaves both to the first one.
+    RegisterLock lock(Database::dataPath());
+    if (!lock.acquire()) {
+        const QString text
+                = QStringLiteral("Реестр в папке %1 уже открыт другой копией программы "
+                                 "(%2).\nРаботать с реестром одновременно может только "
+                                 "одна программа.")
+                          .arg(QDir::toNativeSeparators(Database::dataPath()), lock.holder());
+        ZR_LOG() << text;
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Внимание!"), text, QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
+
     auto font = std::make_unique<QFont>();
     font->fromString(QStringLiteral("MS Shell Dlg 2,8.25,-1,5,50,0,0,0,0,0"));
     QApplication::setFont(*font);
@@ -59,7 +77,7 @@ int runApplication(int argc, char **argv)
     for (const QPrinterInfo &printer : QPrinterInfo::availablePrinters())
         printers << printer.printerName();
     ZR_LOG() << "availablePrinters:" << printers;
-    DefaultTemplates::install();
+    DefaultTemplates::installAtStartup();
 
     Database::migrateLegacySettings(Database::dataPath() + "/"
                                     + QString::fromLatin1(AppInfo::applicationName) + ".ini");

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QSettings;
+class QSqlDatabase;
 class QSqlQuery;
 class QSqlTableModel;
 
@@ -13,10 +14,22 @@ class QSqlTableModel;
 class Database
 {
 public:
-    // False only when the user refused to replace a database of the wrong format.
+    // What a look at a register file found.
+    enum class RegisterState { Ok, Missing, Busy, WrongFormat, Damaged };
+    struct Inspection
+    {
+        RegisterState state = RegisterState::Missing;
+        int documents = 0;    // issued documents, templates not counted
+        QString newestChange; // the latest change date as stored, empty when none
+        QString detail;       // the driver's or the check's words when the state is not Ok
+    };
+
+    // False when the user chose to leave: a database of the wrong format not to be
+    // replaced, a register in use by another program, a damaged register.
     static bool create();
-    // For commands run without windows: opens the register only when it is there and
-    // of the right format, and never asks anything; otherwise says why in `error`.
+    // For commands run without windows: opens the register only when it is there, of
+    // the right format, not in use and undamaged, and never asks anything; otherwise
+    // says why in `error`.
     static bool openExisting(QString *error);
     static Database *instance();
     static void destroy();
@@ -29,7 +42,13 @@ public:
     static QSettings *dataSettings();
 
     static bool checkDbStructure(const QString &path);
+    // Opens the file read-only on a connection of its own and checks that it is a
+    // register of this program (the structure check and PRAGMA quick_check); the file
+    // is not changed.
+    static Inspection inspect(const QString &path);
     static void applyPatch();
+    // Recreates the views, in one transaction, only when the stored definitions differ
+    // from the program's.
     static void applyViews();
 
     // The caller owns the returned query.
@@ -37,23 +56,43 @@ public:
     static bool exec(QSqlQuery &query);
 
     static QString getVariable(const QString &name);
-    static void setVariable(const QString &name, const QString &value);
+    // False when the value could not be stored (logged).
+    static bool setVariable(const QString &name, const QString &value);
 
     static QSqlTableModel *tableModel(const QString &table);
     static QStringList mostUsedValues(const QString &table, const QStringList &columns, int limit);
     static QStringList mostUsedValues(const QString &table, const QString &column, int limit);
 
-    static bool backup(const QString &destination);
-    static bool restore(const QString &source);
+    // A consistent copy of the register even while it is written (VACUUM INTO a temporary
+    // file beside the destination, then renamed over it). Never into the register itself.
+    static bool backup(const QString &destination, QString *error = nullptr);
+    // Replaces the register by a checked backup. The current register is kept in the data
+    // folder under a "ZrPs_before-restore_<time>.db" name (in `keptAs`); true only once
+    // the new register is open and has passed the check. On failure the register in use
+    // is the one there was.
+    static bool restore(const QString &source, QString *error = nullptr, QString *keptAs = nullptr);
+    // The newest file among the backups in the user's documents folder and the data folder
+    // that passes inspect(); empty when there is none.
+    static QString newestBackup();
     static void checkVersionChange();
     static void migrateLegacySettings(const QString &legacyIniPath);
 
+    // Whether two paths name the same file or folder (the second may not exist yet).
+    static bool samePath(const QString &a, const QString &b);
+
     static QString wrongFormatQuestion();
+    static QString busyText();
+    static QString notABackupText(const QString &path);
+    // "dd.MM.yyyy hh:mm" of a stored change date, or a word for none.
+    static QString changeDateText(const QString &stored);
 
 private:
     Database() = default;
     ~Database();
-    bool open();
+    bool open(bool interactive, QString *error);
+    // What the user chose about a damaged register: true to go on (restored or as it is).
+    bool resolveDamage(const QString &detail);
+    static void closeForReplace();
 
     QMap<QString, QSqlTableModel *> m_models;
     bool m_cancelled = false;

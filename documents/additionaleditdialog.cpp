@@ -6,18 +6,33 @@
 #include "database/database.h"
 #include "itemoperations.h"
 #include "lineedititemdelegate.h"
+#include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlTableModel>
+#include <QTimer>
 #include <memory>
 
 namespace {
 
 enum Column { DetailIdColumn = 0, DocumentIdColumn = 1, NameColumn = 2, GradeColumn = 3 };
+
+const QString sectionColumns[] = {QStringLiteral("add1"),
+                                  QStringLiteral("add2"),
+                                  QStringLiteral("add3"),
+                                  QStringLiteral("add4"),
+                                  QStringLiteral("add5")};
+
+QString rowText(const QVariant &name, const QVariant &grade)
+{
+    return name.toString() + QLatin1Char('\t') + grade.toString();
+}
 
 } // namespace
 
@@ -58,6 +73,11 @@ void AdditionalEditDialog::setupModel()
 {
     model = Database::tableModel(QStringLiteral("PsDocumentDetails"));
     model->setEditStrategy(QSqlTableModel::OnFieldChange);
+    // Every cell change of the view passes here before it is written.
+    connect(model.data(),
+            &QSqlTableModel::beforeUpdate,
+            this,
+            &AdditionalEditDialog::onBeforeRowUpdate);
     // Nothing of another document may show before loadAppendix sets the filter.
     model->setFilter(QStringLiteral("psId = %1").arg(psId));
     model->select();
@@ -105,16 +125,26 @@ void AdditionalEditDialog::loadAppendix(int id)
     psId = id;
     if (id < 1)
         return;
-    std::unique_ptr<QSqlQuery> query(Database::execQuery(
-            QStringLiteral("SELECT * FROM PsDocuments WHERE psId=%1;").arg(id)));
-    if (!query->next())
+    if (!loadSections())
         return;
-    ui->plainTextEditAdd_1->setPlainText(query->value(QStringLiteral("add1")).toString());
-    ui->plainTextEditAdd_2->setPlainText(query->value(QStringLiteral("add2")).toString());
-    ui->comboBoxAdd_3->setEditText(query->value(QStringLiteral("add3")).toString());
-    ui->comboBoxAdd_4->setEditText(query->value(QStringLiteral("add4")).toString());
-    ui->comboBoxAdd_5->setEditText(query->value(QStringLiteral("add5")).toString());
     updateData();
+}
+
+bool AdditionalEditDialog::loadSections()
+{
+    std::unique_ptr<QSqlQuery> query(Database::execQuery(
+            QStringLiteral("SELECT * FROM PsDocuments WHERE psId=%1;").arg(psId)));
+    if (!query->next())
+        return false;
+    m_loadedSections.clear();
+    for (const QString &column : sectionColumns)
+        m_loadedSections << query->value(column).toString();
+    ui->plainTextEditAdd_1->setPlainText(m_loadedSections.at(0));
+    ui->plainTextEditAdd_2->setPlainText(m_loadedSections.at(1));
+    ui->comboBoxAdd_3->setEditText(m_loadedSections.at(2));
+    ui->comboBoxAdd_4->setEditText(m_loadedSections.at(3));
+    ui->comboBoxAdd_5->setEditText(m_loadedSections.at(4));
+    return true;
 }
 
 void AdditionalEditDialog::updateData()
@@ -125,9 +155,106 @@ void AdditionalEditDialog::updateData()
     model->select();
     while (model->canFetchMore())
         model->fetchMore();
+    // A table cut short by a read error would look like an appendix with fewer rows.
+    const QString error = readError(model);
+    if (!error.isEmpty())
+        tell(QStringLiteral("Не удалось прочитать дисциплины приложения: %1").arg(error));
+    rememberShownRows();
     ui->tableView->resizeColumnsToContents();
     if (editable)
         openGradeEditors();
+}
+
+void AdditionalEditDialog::rememberShownRows()
+{
+    m_shownRows.clear();
+    if (!model)
+        return;
+    for (int row = 0; row < model->rowCount(); ++row)
+        m_shownRows.insert(model->index(row, DetailIdColumn).data().toInt(),
+                           rowText(model->index(row, NameColumn).data(),
+                                   model->index(row, GradeColumn).data()));
+}
+
+QMap<int, QString> AdditionalEditDialog::storedRows() const
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT psDetId, disciplineName, disciplineRate FROM "
+                                 "PsDocumentDetails WHERE psId = ?;"));
+    query.addBindValue(psId);
+    // Unreadable now: the write that follows reports its own failure.
+    if (!Database::exec(query))
+        return m_shownRows;
+    QMap<int, QString> rows;
+    while (query.next())
+        rows.insert(query.value(0).toInt(), rowText(query.value(1), query.value(2)));
+    return rows;
+}
+
+bool AdditionalEditDialog::rowsUnchangedOrOverwrite()
+{
+    if (storedRows() == m_shownRows)
+        return true;
+    switch (SaveConflict::ask(this, QStringLiteral("Приложение к документу изменено"))) {
+    case SaveConflict::Choice::Overwrite:
+        return true;
+    case SaveConflict::Choice::Reload:
+        updateData();
+        return false;
+    case SaveConflict::Choice::Cancel:
+        return false;
+    }
+    return false;
+}
+
+void AdditionalEditDialog::onBeforeRowUpdate(int row, QSqlRecord &record)
+{
+    Q_UNUSED(row)
+    if (m_ownWrite)
+        return;
+    if (storedRows() == m_shownRows) {
+        QTimer::singleShot(0, this, &AdditionalEditDialog::afterCellWrite);
+        return;
+    }
+    // Held back: the question cannot be asked in the middle of the model's write.
+    m_heldCell = record;
+    for (int field = 0; field < record.count(); ++field)
+        record.setGenerated(field, false);
+    QTimer::singleShot(0, this, &AdditionalEditDialog::resolveCellConflict);
+}
+
+void AdditionalEditDialog::afterCellWrite()
+{
+    if (model && model->isDirty())
+        tell(QStringLiteral("Изменение дисциплины не сохранено: %1")
+                     .arg(model->lastError().text()));
+    updateData();
+}
+
+void AdditionalEditDialog::resolveCellConflict()
+{
+    const QSqlRecord held = m_heldCell;
+    m_heldCell.clear();
+    if (SaveConflict::ask(this, QStringLiteral("Приложение к документу изменено"))
+        == SaveConflict::Choice::Overwrite) {
+        QStringList assignments;
+        QVariantList values;
+        for (int field = 0; field < held.count(); ++field) {
+            if (held.isGenerated(field) && field != DetailIdColumn) {
+                assignments << held.fieldName(field) + QStringLiteral(" = ?");
+                values << held.value(field);
+            }
+        }
+        QSqlQuery query;
+        query.prepare(QStringLiteral("UPDATE PsDocumentDetails SET %1 WHERE psDetId = ?;")
+                              .arg(assignments.join(QStringLiteral(", "))));
+        for (const QVariant &value : qAsConst(values))
+            query.addBindValue(value);
+        query.addBindValue(held.value(DetailIdColumn));
+        if (assignments.isEmpty() || !Database::exec(query) || query.numRowsAffected() < 1)
+            tell(QStringLiteral("Изменение дисциплины не сохранено."));
+    }
+    updateData();
 }
 
 void AdditionalEditDialog::setEditable(bool e)
@@ -166,7 +293,7 @@ void AdditionalEditDialog::onRowActivated(const QModelIndex &index)
 void AdditionalEditDialog::on_pushButtonAddDisp_clicked()
 {
     const QString name = ui->comboBoxDiscipline->currentText().simplified();
-    if (name.isEmpty() || !model)
+    if (name.isEmpty() || !model || !rowsUnchangedOrOverwrite())
         return;
     // One statement, so a discipline is never stored without its document or grade.
     QSqlQuery query;
@@ -215,8 +342,12 @@ void AdditionalEditDialog::on_pushButtonDelete_clicked()
         return;
     if (!ask(QStringLiteral("Вы уверены, что хотите удалить выделенную дисциплину?")))
         return;
-    if (!model->removeRow(current.row()))
-        ZR_LOG() << "discipline not deleted" << current.row();
+    if (!rowsUnchangedOrOverwrite())
+        return;
+    if (!model->removeRow(current.row())) {
+        ZR_LOG() << "discipline not deleted" << current.row() << model->lastError().text();
+        tell(QStringLiteral("Не удалось удалить дисциплину."));
+    }
     updateData();
     onRowActivated(QModelIndex());
     emit groupsUpdated();
@@ -224,7 +355,8 @@ void AdditionalEditDialog::on_pushButtonDelete_clicked()
 
 void AdditionalEditDialog::on_pushButtonDeleteAll_clicked()
 {
-    if (!ask(QStringLiteral("Вы уверены, что точно хотите удалить ВСЕ дисциплины?")))
+    if (!ask(QStringLiteral("Вы уверены, что точно хотите удалить ВСЕ дисциплины?"))
+        || !rowsUnchangedOrOverwrite())
         return;
     // One statement: removing row by row would loop for ever on a row that cannot go.
     QSqlQuery query;
@@ -243,9 +375,21 @@ void AdditionalEditDialog::moveCurrentRow(int offset)
         return;
     const int row = ui->tableView->currentIndex().row();
     const int target = row + offset;
-    if (row < 0 || target < 0 || target >= model->rowCount())
+    if (row < 0 || target < 0 || target >= model->rowCount() || !rowsUnchangedOrOverwrite())
         return;
-    if (!swapRows(model, row, target, NameColumn)) {
+    // Overwriting may exchange only rows that are still there.
+    const QMap<int, QString> stored = storedRows();
+    if (!stored.contains(model->index(row, DetailIdColumn).data().toInt())
+        || !stored.contains(model->index(target, DetailIdColumn).data().toInt())) {
+        tell(QStringLiteral("Дисциплина удалена в другом месте, порядок не изменён."));
+        updateData();
+        return;
+    }
+    m_ownWrite = true;
+    const bool swapped = swapRows(model, row, target, NameColumn);
+    m_ownWrite = false;
+    rememberShownRows();
+    if (!swapped) {
         tell(QStringLiteral("Не удалось переместить дисциплину, порядок не изменён."));
         updateData();
         onRowActivated(model->index(row, NameColumn));
@@ -273,22 +417,58 @@ void AdditionalEditDialog::on_pushButtonDown_clicked()
 
 void AdditionalEditDialog::on_pushButtonSave_2_clicked()
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
-                                 "add4=:add4, add5=:add5  WHERE psId=:psId;"));
-    query.bindValue(QStringLiteral(":psId"), psId);
-    query.bindValue(QStringLiteral(":add1"), ui->plainTextEditAdd_1->toPlainText());
-    query.bindValue(QStringLiteral(":add2"), ui->plainTextEditAdd_2->toPlainText());
-    query.bindValue(QStringLiteral(":add3"), ui->comboBoxAdd_3->currentText());
-    query.bindValue(QStringLiteral(":add4"), ui->comboBoxAdd_4->currentText());
-    query.bindValue(QStringLiteral(":add5"), ui->comboBoxAdd_5->currentText());
-    if (!Database::exec(query) || query.numRowsAffected() < 1) {
-        // Stay in the edit state so the typed sections are not lost.
-        tell(QStringLiteral("Разделы приложения не сохранены. Введённые данные остались в окне, "
-                            "попробуйте сохранить ещё раз."));
-        return;
+    saveSections();
+}
+
+bool AdditionalEditDialog::saveSections()
+{
+    const QStringList typed{ui->plainTextEditAdd_1->toPlainText(),
+                            ui->plainTextEditAdd_2->toPlainText(),
+                            ui->comboBoxAdd_3->currentText(),
+                            ui->comboBoxAdd_4->currentText(),
+                            ui->comboBoxAdd_5->currentText()};
+    for (bool overwrite = false;; overwrite = true) {
+        // Written only while the sections are as they were read, unless the user said so.
+        QString sql = QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
+                                     "add4=:add4, add5=:add5  WHERE psId=:psId");
+        if (!overwrite) {
+            for (const QString &column : sectionColumns)
+                sql += QStringLiteral(" AND IFNULL(%1, '') = IFNULL(:old%1, '')").arg(column);
+        }
+        QSqlQuery query;
+        query.prepare(sql + QLatin1Char(';'));
+        query.bindValue(QStringLiteral(":psId"), psId);
+        for (int i = 0; i < typed.size(); ++i) {
+            query.bindValue(QLatin1Char(':') + sectionColumns[i], typed.at(i));
+            if (!overwrite)
+                query.bindValue(QStringLiteral(":old") + sectionColumns[i],
+                                m_loadedSections.value(i));
+        }
+        const bool executed = Database::exec(query);
+        if (executed && query.numRowsAffected() > 0)
+            break;
+        std::unique_ptr<QSqlQuery> row(Database::execQuery(
+                QStringLiteral("SELECT psId FROM PsDocuments WHERE psId=%1;").arg(psId)));
+        if (!executed || overwrite || !row->next()) {
+            // Stay in the edit state so the typed sections are not lost.
+            tell(QStringLiteral("Разделы приложения не сохранены. Введённые данные остались в "
+                                "окне, попробуйте сохранить ещё раз."));
+            return false;
+        }
+        switch (SaveConflict::ask(this, QStringLiteral("Приложение к документу изменено"))) {
+        case SaveConflict::Choice::Overwrite:
+            continue;
+        case SaveConflict::Choice::Reload:
+            loadSections();
+            setEditable(false);
+            return false;
+        case SaveConflict::Choice::Cancel:
+            return false;
+        }
     }
+    m_loadedSections = typed;
     setEditable(false);
+    return true;
 }
 
 void AdditionalEditDialog::on_pushButtonEditForm_clicked()

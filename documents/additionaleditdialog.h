@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QMap>
 #include <QModelIndex>
 #include <QPointer>
+#include <QSqlRecord>
+#include <QStringList>
 
 namespace Ui {
 class AdditionalEditDialog;
@@ -20,6 +23,9 @@ public:
 
     void loadAppendix(int psId);
     void setEditable(bool e);
+    // The one way the five sections are stored; asks when they were changed elsewhere
+    // since they were loaded, tells when it failed. True when stored.
+    bool saveSections();
 
     int documentId() const { return psId; }
 
@@ -46,10 +52,26 @@ private:
     void moveCurrentRow(int offset);
     bool ask(const QString &text);
     void tell(const QString &text);
+    // The disciplines as stored now, by row id: "name<TAB>grade".
+    QMap<int, QString> storedRows() const;
+    // True when the disciplines are as this dialog last read them, or the user chose
+    // to overwrite changes made elsewhere; false (after a reload when asked) otherwise.
+    bool rowsUnchangedOrOverwrite();
+    void onBeforeRowUpdate(int row, QSqlRecord &record);
+    void afterCellWrite();
+    void resolveCellConflict();
+    bool loadSections();
+    void rememberShownRows();
 
     Ui::AdditionalEditDialog *ui;
     // Shared with the rest of the program and owned by the database service.
     QPointer<QSqlTableModel> model;
     int psId = 0;
     bool editable = false;
+    // What the dialog last read of the register, to notice changes made elsewhere.
+    QMap<int, QString> m_shownRows;
+    QStringList m_loadedSections;
+    // A cell change held back because the rows were changed elsewhere.
+    QSqlRecord m_heldCell;
+    bool m_ownWrite = false;
 };

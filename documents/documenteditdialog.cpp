@@ -7,6 +7,7 @@
 #include "documentstore.h"
 #include "personname.h"
 #include "printing/printdialog.h"
+#include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
@@ -120,7 +121,8 @@ bool DocumentEditDialog::fillFromRecord(int id)
     ui->dateEditIssue->setDate(record.issueDate);
     ui->lineEditNumber->setText(record.number);
     ui->lineEditRegNumber->setText(record.regNumber);
-    ui->lineEditDate->setText(record.editDate);
+    loadedEditDate = record.editDate;
+    ui->lineEditDate->setText(loadedEditDate);
     ui->plainTextEditDecision->setPlainText(record.decision);
     return true;
 }
@@ -144,8 +146,33 @@ void DocumentEditDialog::createFromTemplate(int templateId)
 
 void DocumentEditDialog::on_pushButtonSave_clicked()
 {
-    const bool saved = docId < 1 ? insertDocument() : updateDocument();
-    if (!saved) {
+    saveDocument();
+}
+
+bool DocumentEditDialog::saveDocument()
+{
+    UpdateResult result = UpdateResult::Failed;
+    if (docId < 1) {
+        result = insertDocument() ? UpdateResult::Stored : UpdateResult::Failed;
+    } else {
+        result = updateDocument(false);
+        if (result == UpdateResult::ChangedElsewhere) {
+            switch (SaveConflict::ask(this,
+                                      isTemplate ? QStringLiteral("Шаблон изменён")
+                                                 : QStringLiteral("Документ изменён"))) {
+            case SaveConflict::Choice::Reload:
+                loadDocument(docId);
+                setEditable(false);
+                return false;
+            case SaveConflict::Choice::Overwrite:
+                result = updateDocument(true);
+                break;
+            case SaveConflict::Choice::Cancel:
+                return false;
+            }
+        }
+    }
+    if (result != UpdateResult::Stored) {
         // Keep the typed values on screen so that nothing is lost and Save can be retried.
         QMessageBox box(QMessageBox::Warning,
                         QStringLiteral("Ошибка"),
@@ -156,11 +183,12 @@ void DocumentEditDialog::on_pushButtonSave_clicked()
                         QMessageBox::Ok,
                         this);
         box.exec();
-        return;
+        return false;
     }
     emit documentsUpdated();
     loadDocument(docId);
     setEditable(false);
+    return true;
 }
 
 DocumentRecord DocumentEditDialog::inputs() const
@@ -177,23 +205,36 @@ DocumentRecord DocumentEditDialog::inputs() const
     return record;
 }
 
-bool DocumentEditDialog::updateDocument()
+DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwrite)
 {
+    // The date check is part of the statement, so nobody can save in between.
     QSqlQuery query;
-    query.prepare(QStringLiteral(
-            "UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, birthDate=:birthDate, "
-            "number=:number, regNumber=:regNumber, issueDate=:issueDate, editDate=:editDate, "
-            "decision=:decision WHERE psId=:psId"));
+    query.prepare(QStringLiteral("UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, "
+                                 "birthDate=:birthDate, "
+                                 "number=:number, regNumber=:regNumber, issueDate=:issueDate, "
+                                 "editDate=:editDate, "
+                                 "decision=:decision WHERE psId=:psId")
+                  + (overwrite ? QString()
+                               : QStringLiteral(
+                                       " AND IFNULL(editDate, '') = IFNULL(:loadedEditDate, '')")));
     query.bindValue(QStringLiteral(":psId"), docId);
+    if (!overwrite)
+        query.bindValue(QStringLiteral(":loadedEditDate"), loadedEditDate);
     DocumentStore::bindFields(query, inputs());
     if (!Database::exec(query))
-        return false;
+        return UpdateResult::Failed;
+    if (query.numRowsAffected() > 0)
+        return UpdateResult::Stored;
     // The row may have been deleted from the register while this dialog was open.
-    if (query.numRowsAffected() < 1) {
+    std::unique_ptr<QSqlQuery> stored(Database::execQuery(
+            QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=%1;").arg(docId)));
+    if (!stored->next()) {
         ZR_LOG() << "document to update not found" << docId;
-        return false;
+        return UpdateResult::Failed;
     }
-    return true;
+    ZR_LOG() << "document changed elsewhere" << docId << loadedEditDate
+             << stored->value(0).toString();
+    return UpdateResult::ChangedElsewhere;
 }
 
 bool DocumentEditDialog::insertDocument()

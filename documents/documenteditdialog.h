@@ -23,6 +23,9 @@ public:
     void createFromTemplate(int templateId);
     void setTemplateMode(bool t);
     void setEditable(bool enabled);
+    // The one way the shown values are stored: inserts or updates, asks when the row was
+    // changed elsewhere since it was loaded, tells when it failed. True when stored.
+    bool saveDocument();
 
     int documentId() const { return docId; }
     int sourceTemplateId() const { return templateId; }
@@ -50,7 +53,9 @@ private:
     void clearInputs();
     // False when nothing was stored; docId is then left as it was.
     bool insertDocument();
-    bool updateDocument();
+    enum class UpdateResult { Stored, Failed, ChangedElsewhere };
+    // Without `overwrite` the row is written only while its change date is the loaded one.
+    UpdateResult updateDocument(bool overwrite);
     void splitPastedName(const QString &text);
     DocumentRecord inputs() const;
     void openPrintDialog();
@@ -60,6 +65,8 @@ private:
     int templateId = 0;
     bool isTemplate = false;
     bool editable = false;
+    // The change date of the row as it was loaded: whoever saved it meanwhile changed it.
+    QString loadedEditDate;
     // add1 to add5 of the row shown, carried into a new document made from a template.
     QStringList sections;
 };

@@ -1,6 +1,7 @@
 #include "documentstableabstract.h"
 
 #include "app/debuglog.h"
+#include "documents/itemoperations.h"
 #include "printing/printdialog.h"
 
 #include <QAction>
@@ -99,10 +100,12 @@ void DocumentsTableAbstract::onModelReset()
         return;
     m_currentDocId = 0;
     m_fetchTimer->stop();
+    m_readFailureTold = false;
     if (needsAllRows())
         fetchBlocked([] { return true; });
     else if (m_model->canFetchMore())
         m_fetchTimer->start();
+    checkRead();
     afterReload();
     // The reset cleared the selection without telling anyone.
     emit unselect();
@@ -151,6 +154,20 @@ void DocumentsTableAbstract::fetchBlocked(const std::function<bool()> &goOn)
     verticalHeader()->reset();
     updateGeometries();
     viewport()->update();
+    checkRead();
+}
+
+void DocumentsTableAbstract::checkRead()
+{
+    const QString error = readError(m_model);
+    if (error.isEmpty() || m_readFailureTold)
+        return;
+    m_readFailureTold = true;
+    ZR_LOG() << "register not read whole" << m_model->rowCount() << error;
+    emit readFailed(QStringLiteral("Реестр прочитан не полностью, показаны не все документы "
+                                   "(%1 строк). Ошибка: %2")
+                            .arg(m_model->rowCount())
+                            .arg(error));
 }
 
 void DocumentsTableAbstract::updateData()
@@ -303,11 +320,19 @@ void DocumentsTableAbstract::onCopyRecordAction()
         else
             db.rollback();
     }
-    if (!copied)
+    if (!copied) {
         ZR_LOG() << "copy of document" << id << "failed" << db.lastError().text();
+        tellFailure(QStringLiteral("Не удалось создать копию документа. Реестр не изменён."));
+    }
     updateData();
     if (copied)
         emit documentClicked(newId);
+}
+
+void DocumentsTableAbstract::tellFailure(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ошибка"), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void DocumentsTableAbstract::onDeleteAction()
@@ -332,7 +357,8 @@ void DocumentsTableAbstract::onDeleteAction()
     QList<int> ids;
     for (int row : rows)
         ids << docIdAtRow(row);
-    deleteDocuments(ids);
+    if (!deleteDocuments(ids))
+        tellFailure(QStringLiteral("Не удалось удалить документы. Реестр не изменён."));
     updateData();
     clearSelection();
     emit unselect();

@@ -55,6 +55,8 @@ signals:
     void unselect();
     void reselected();
     void selectedCountChanged(int count);
+    // The register could not be read whole; what is shown may lack documents.
+    void readFailed(const QString &text);
 
 public slots:
     void updateData();
@@ -98,6 +100,9 @@ private:
     void onModelReset();
     void fetchSome();
     void fetchBlocked(const std::function<bool()> &goOn);
+    // Tells once per load when the register could not be read whole.
+    void checkRead();
+    void tellFailure(const QString &text);
 
     QPointer<QSqlTableModel> m_model;
     int m_currentDocId = 0;
@@ -110,4 +115,5 @@ private:
     QAction *m_actionSelectAll = nullptr;
     QMetaObject::Connection m_resetConnection;
     QTimer *m_fetchTimer = nullptr;
+    bool m_readFailureTold = false;
 };

@@ -8,6 +8,8 @@
 #include <QCompleter>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
 #include <QSqlTableModel>
 #include <QVariantList>
 
@@ -74,4 +76,15 @@ bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn)
     }
     table->setEditStrategy(strategy);
     return stored;
+}
+
+QString readError(const QSqlQueryModel *model)
+{
+    if (!model)
+        return QString();
+    if (model->lastError().isValid())
+        return model->lastError().text();
+    // A read that breaks off half-way leaves its error on the query, not on the model.
+    const QSqlError fetch = model->query().lastError();
+    return fetch.isValid() ? fetch.text() : QString();
 }

@@ -4,6 +4,7 @@
 
 class QAbstractItemModel;
 class QComboBox;
+class QSqlQueryModel;
 
 // Offers the values already used in a column, most frequent first.
 void fillValueCombo(const QString &table, const QString &column, QComboBox *combo, int limit);
@@ -12,3 +13,6 @@ void fillValueCombo(const QString &table, const QString &column, QComboBox *comb
 // SQL table model both rows are written in one transaction, so a failure
 // leaves them as they were. False when nothing was exchanged.
 bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn);
+
+// Why a model's last select did not read all of its rows; empty when it did.
+QString readError(const QSqlQueryModel *model);

@@ -119,11 +119,10 @@ void SelectTemplateDialog::on_pushButtonDeleteTempl_clicked()
             Database::execQuery(QStringLiteral("DELETE FROM PsDocuments WHERE psId = %1").arg(id)));
     std::unique_ptr<QSqlQuery> details(Database::execQuery(
             QStringLiteral("DELETE FROM PsDocumentDetails WHERE psId = %1").arg(id)));
-    const bool deleted = row->isActive() && details->isActive();
+    bool deleted = row->isActive() && details->isActive();
     if (inTransaction) {
-        if (deleted)
-            db.commit();
-        else
+        deleted = deleted && db.commit();
+        if (!deleted)
             db.rollback();
     }
     if (!deleted) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSaveFile>
 #include <QSettings>
 
@@ -70,4 +71,36 @@ int DefaultTemplates::install(const QString &defaultDataPath, const QString &dat
         }
     }
     return written;
+}
+
+QStringList DefaultTemplates::missing(const QString &dataPath)
+{
+    QStringList files;
+    for (const ReportListEntry *entry : ReportList::entries()) {
+        const QString file
+                = dataPath + QStringLiteral("/reports/") + entry->id + QStringLiteral(".zrrpt");
+        if (!QFileInfo(file).isFile())
+            files << QDir::toNativeSeparators(file);
+    }
+    return files;
+}
+
+void DefaultTemplates::installAtStartup()
+{
+    install();
+    const QStringList files = missing(Database::dataPath());
+    if (files.isEmpty())
+        return;
+    ZR_LOG() << "templates missing after installing" << files;
+    QMessageBox box(
+            QMessageBox::Warning,
+            QStringLiteral("Внимание!"),
+            QStringLiteral("Не удалось установить шаблоны бланков:\n%1\n\nЭти бланки "
+                           "нельзя будет напечатать. Проверьте, есть ли место на диске и "
+                           "разрешена ли запись в папку данных, затем восстановите шаблоны: "
+                           "Инструменты - Настройки программы - Расположение файлов - "
+                           "«Восстановить шаблоны по умолчанию».")
+                    .arg(files.join(QLatin1Char('\n'))),
+            QMessageBox::Ok);
+    box.exec();
 }

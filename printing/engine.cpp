@@ -48,7 +48,8 @@ QPixmap Engine::templatePixmap(int type)
     if (!isTemplateFile(path))
         return QPixmap();
     ReportPage page;
-    page.loadFromFile(path);
+    if (!page.loadFromFile(path))
+        ZR_LOG() << "template not read" << path << page.loadError();
     return page.pixmap();
 }
 
@@ -95,7 +96,11 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
     const QString path = templatePath(type);
     if (!templateExists(path))
         return;
-    page->loadFromFile(path);
+    if (!page->loadFromFile(path)) {
+        emit error(QStringLiteral("Шаблон отчёта %1 не открыт: %2.").arg(path, page->loadError()),
+                   QStringLiteral("Ошибка"));
+        return;
+    }
     fillReport(type, page, sqlDocId, true);
     page->previewReport(true, printBackground ? 1 : -1);
     // The sequence is modal and over: the page stays current, its query does not.

@@ -1,5 +1,7 @@
 #include "pdfexport.h"
 
+#include "app/debuglog.h"
+#include "app/platformlayer.h"
 #include "database/database.h"
 #include "printing/engine.h"
 #include "printing/printercalibration.h"
@@ -8,6 +10,7 @@
 #include "ZrReport/reportpage.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +18,7 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryFile>
 #include <QTextStream>
@@ -54,14 +58,37 @@ bool documentExists(int id)
     return Database::exec(query) && query.next();
 }
 
-// The output is written beside its final place and moved there when complete, so a
-// failed export never leaves a half file or destroys an earlier one.
+// The output is written beside its final place under a name that carries the
+// exporting process, ".<name>.<pid>.XXXXXX", and renamed over the old file in one
+// step when complete: a failed or killed export never leaves a half file or loses an
+// earlier one.
+QString partialTemplate(const QFileInfo &output)
+{
+    return output.absolutePath() + QStringLiteral("/.") + output.fileName() + QLatin1Char('.')
+           + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".XXXXXX");
+}
+
+// What a killed export left beside the target; an export still running keeps its file.
+void removeStaleTemporaries(const QFileInfo &output)
+{
+    const QRegularExpression partial(QStringLiteral("^\\.%1\\.(\\d+)\\.\\w{6}$")
+                                             .arg(QRegularExpression::escape(output.fileName())));
+    const QDir folder = output.absoluteDir();
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = partial.match(name);
+        if (match.hasMatch() && !PlatformLayer::processRunning(match.captured(1).toLongLong())
+            && !QFile::remove(folder.filePath(name)))
+            ZR_LOG() << "cant remove" << folder.filePath(name);
+    }
+}
+
 bool moveIntoPlace(const QString &from, const QString &to)
 {
-    if (QFileInfo::exists(to) && !QFile::remove(to))
+    QString error;
+    if (!PlatformLayer::replaceFile(from, to, &error)) {
+        ZR_LOG() << "cant rename" << from << to << error;
         return false;
-    if (!QFile::rename(from, to))
-        return false;
+    }
     // The temporary file was private to us; the archive copy is an ordinary file.
     QFile::setPermissions(to,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
@@ -235,10 +262,20 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
                         .arg(templatePath, templateFile.errorString());
         return BadRequest;
     }
+    if (templateFile.size() > ReportPage::maxFileBytes) {
+        err << QStringLiteral("Шаблон отчёта %1 не открыт: файл больше %2 МБ.\n")
+                        .arg(templatePath)
+                        .arg(ReportPage::maxFileBytes / (1024 * 1024));
+        return BadRequest;
+    }
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(templateFile.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !json.isObject()) {
         err << QStringLiteral("Шаблон отчёта %1 имеет неверный формат.\n").arg(templatePath);
+        return BadRequest;
+    }
+    if (const QString tooLarge = ReportPage::limitsExceeded(json.object()); !tooLarge.isEmpty()) {
+        err << QStringLiteral("Шаблон отчёта %1 не открыт: %2.\n").arg(templatePath, tooLarge);
         return BadRequest;
     }
     // Read once: every document is drawn from the same page, its pictures decoded once.
@@ -257,8 +294,8 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
     }
 
     const QString target = output.absoluteFilePath();
-    QTemporaryFile partial(output.absolutePath() + QStringLiteral("/.") + output.fileName()
-                           + QStringLiteral(".XXXXXX"));
+    removeStaleTemporaries(output);
+    QTemporaryFile partial(partialTemplate(output));
     if (!partial.open()) {
         err << QStringLiteral("Не удаётся записать файл %1: %2\n")
                         .arg(target, partial.errorString());

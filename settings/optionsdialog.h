@@ -19,7 +19,9 @@ signals:
     void updateOptions();
 
 public slots:
-    void saveOptions();
+    // False when the register did not take them (full disk, read-only, in use): then
+    // nothing of them is stored.
+    bool saveOptions();
     void loadOptions();
 
 private slots:

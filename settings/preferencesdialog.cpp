@@ -55,15 +55,6 @@ QByteArray scrambleBytes(QByteArray bytes, const QByteArray &key)
     return bytes;
 }
 
-bool sameDirectory(const QString &a, const QString &b)
-{
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.exists() && second.exists())
-        return first.canonicalFilePath() == second.canonicalFilePath();
-    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
-}
-
 // Writes the copy beside the target and renames it into place only when it is
 // complete, so an existing target is never lost to a failed copy; then checks
 // that what arrived has the source's size and can be read.
@@ -245,7 +236,7 @@ void PreferencesDialog::loadOptions()
     }
 }
 
-void PreferencesDialog::saveOptions()
+bool PreferencesDialog::saveOptions()
 {
     QSettings *data = Database::dataSettings();
     data->setValue(QStringLiteral("Proxy/enabled"), ui->checkBoxUseProxy->isChecked());
@@ -258,11 +249,19 @@ void PreferencesDialog::saveOptions()
     QSettings *user = Database::userSettings();
     user->setValue(QStringLiteral("SpellChecker/enabled"), ui->checkBoxSpellChecking->isChecked());
     user->sync();
+    return data->status() == QSettings::NoError && user->status() == QSettings::NoError;
 }
 
 void PreferencesDialog::on_pushButtonSave_clicked()
 {
-    saveOptions();
+    if (!saveOptions()) {
+        ZR_LOG() << "settings not written" << Database::dataSettings()->fileName()
+                 << Database::userSettings()->fileName();
+        tellUser(QStringLiteral("Настройки не сохранены: не удалось записать файл настроек "
+                                "(нет места на диске или запись запрещена). Окно оставлено "
+                                "открытым, попробуйте сохранить ещё раз."));
+        return;
+    }
     applyProxy();
     emit updateOptions();
     hide();
@@ -301,7 +300,7 @@ QString PreferencesDialog::chosenDataFolder() const
 
 bool PreferencesDialog::validateDataFolder(const QString &path)
 {
-    if (sameDirectory(path, m_currentDataFolder)) {
+    if (Database::samePath(path, m_currentDataFolder)) {
         tellUser(QStringLiteral("Настройки уже хранятся в указанном каталоге"));
         return false;
     }

@@ -43,7 +43,8 @@ signals:
     void updateOptions();
 
 public slots:
-    void saveOptions();
+    // False when a settings file could not be written.
+    bool saveOptions();
     void loadOptions();
 
 private slots:

@@ -109,6 +109,8 @@ bool Banner::readList(const QByteArray &data,
          element = element.nextSiblingElement()) {
         const QString tag = element.tagName();
         if (tag == QLatin1String("banner")) {
+            if (items.size() >= maxBanners)
+                continue;
             const QString imgUrl = element.firstChildElement("imgUrl").text().trimmed();
             const QString linkUrl = element.firstChildElement("linkUrl").text().trimmed();
             if (!acceptedAddress(imgUrl) || !acceptedAddress(linkUrl)) {
@@ -125,7 +127,7 @@ bool Banner::readList(const QByteArray &data,
         } else if (tag == QLatin1String("maxHeight")) {
             const int value = element.text().trimmed().toInt();
             if (value >= 1)
-                maxHeight = quint16(value);
+                maxHeight = quint16(qMin(value, maxStripHeight));
         } else if (tag == QLatin1String("visibleBannersCount")) {
             visibleBannersCount = quint8(element.text().trimmed().toInt());
         }

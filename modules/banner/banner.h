@@ -17,6 +17,10 @@ public:
     static constexpr char builtInLink[] = "https://zrsoftware.example/";
     // Larger pictures are refused before decoding: a tiny file can announce a huge frame.
     static constexpr int maxPictureSide = 4000;
+    // A list is read up to this many banners, and its strip is at most this high
+    // (pixels): a hostile list makes no thousands of downloads and no strip of height 0.
+    static constexpr int maxBanners = 32;
+    static constexpr int maxStripHeight = 400;
 
     explicit Banner(QWidget *parent = nullptr);
     ~Banner() override;

@@ -318,8 +318,8 @@ private slots:
                                               << "5 2003";
         QTest::newRow("a missing brace leaves the template") << "$D{view.name"
                                                              << "$D{view.name";
-        QTest::newRow("a brace before the expression leaves it") << "} $D{view.name}"
-                                                                 << "} $D{view.name}";
+        QTest::newRow("a brace before the expression does not stop it") << "} $D{view.name}"
+                                                                        << "} Предмет 2";
     }
     void dataExpressions()
     {
@@ -331,14 +331,22 @@ private slots:
         QCOMPARE(sheet.table->replaceDataExpressions(columnTemplate, 1), expected);
     }
 
-    void dataValuesReferringToThemselvesTerminate()
+    void dataValuesAreInsertedAsWritten_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a data expression") << "x$D{view.name}";
+        QTest::newRow("a variable expression") << "$V{year}";
+        QTest::newRow("a closing brace") << "Иванов}";
+    }
+    void dataValuesAreInsertedAsWritten()
+    {
+        QFETCH(QString, name);
         Sheet sheet(1);
-        sheet.setRows({{QStringLiteral("x$D{view.name}"), QString()}});
+        sheet.page.setReportVariable(QStringLiteral("year"), 2003);
+        sheet.setRows({{name, QStringLiteral("5")}});
         sheet.table->dataMode = true;
-        const QString result
-                = sheet.table->replaceDataExpressions(QStringLiteral("$D{view.name}"), 0);
-        QVERIFY(result.startsWith(QStringLiteral("xxx")));
+        QCOMPARE(sheet.table->replaceDataExpressions(QStringLiteral("$D{view.name} $V{year}"), 0),
+                 name + QStringLiteral(" 2003"));
     }
 
     void modelChangesAndDeletionAreFollowed()

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // Thousands of broken, mutated and hostile templates are read, drawn and written: none
@@ -206,6 +207,50 @@ private slots:
         timer.start();
         exerciseTemplate(file);
         QVERIFY(timer.elapsed() < 10000);
+    }
+
+    void limits_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("fields"); // as read, or -1 when the file is refused
+        QTest::addColumn<QString>("reason");
+        const auto texts = [](int count, int length) {
+            return QByteArray(R"({"textFields": [)")
+                   + (QByteArray(R"({"id": ")") + QByteArray(length, 'a') + "\"},").repeated(count)
+                   + R"({"id": ""}]})";
+        };
+        QTest::newRow("2,000 fields are read") << texts(1999, 1) << 2000 << QString();
+        QTest::newRow("2,001 fields are refused") << texts(2000, 1) << -1 << "2001 полей";
+        QTest::newRow("a text of 1 MB is read") << texts(1, 1024 * 1024) << 2 << QString();
+        QTest::newRow("a text of 1 MB and one character is refused")
+                << texts(1, 1024 * 1024 + 1) << -1 << "1048577 знаков";
+        QTest::newRow("a table whose column texts together pass 1 MB is refused")
+                << QByteArray(R"({"tableFields": [{"headerNames": [")") + QByteArray(600000, 'h')
+                           + R"("], "columnIds": [")" + QByteArray(600000, 'c') + "\"]}]}"
+                << -1 << "1200000 знаков";
+        QTest::newRow("a file over 64 MB is refused")
+                << QByteArray(R"({"textFields": [{}], "padding": ")")
+                           + QByteArray(64 * 1024 * 1024, ' ') + "\"}"
+                << -1 << "не больше 64 МБ";
+    }
+    void limits()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, fields);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.zrrpt");
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        ReportPage page;
+        page.fields.append(new TextField); // what the page had before
+        page.fields.first()->page = &page;
+        if (fields < 0)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+        QCOMPARE(page.loadFromFile(path), fields >= 0);
+        QCOMPARE(page.fields.size(), fields >= 0 ? fields : 1);
+        QVERIFY2(page.loadError().contains(reason), qPrintable(page.loadError()));
     }
 };
 

@@ -577,6 +577,7 @@ void TestMainWindow::backupAndRestore()
     QCOMPARE(m_window->documentsTable()->model()->rowCount(), 3);
 
     answerer.expect("Open file", "", chooseFile(backupPath));
+    answerer.expectButton("Внимание!", "Документов в копии: 2", QDialogButtonBox::Yes);
     answerer.expectButton("Информация", "Резервная копия успешно загружена.", QDialogButtonBox::Ok);
     m_window->findChild<QAction *>("actionLoadDb")->trigger();
     QCOMPARE(answerer.pending(), 0);
@@ -621,32 +622,46 @@ void TestMainWindow::backup()
     m_window->on_actionSaveDb_triggered();
     QCOMPARE(answerer.pending(), 0);
     QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    QVERIFY(Database::checkDbStructure(Database::databasePath()));
 }
 
 void TestMainWindow::restoreFailureAndCancel_data()
 {
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("a file that is gone fails") << false;
-    QTest::newRow("cancel still reloads the register") << true;
+    QTest::addColumn<QString>("source");
+    QTest::newRow("a pipe is no backup") << "pipe";
+    QTest::newRow("a text file is no backup") << "text";
+    QTest::newRow("No to the question keeps the register") << "no";
+    QTest::newRow("cancel still reloads the register") << "cancel";
 }
 
 void TestMainWindow::restoreFailureAndCancel()
 {
-    QFETCH(bool, cancel);
+    QFETCH(QString, source);
 
     insertDocument("Иванов");
     m_window = makeWindow();
+    const QString backup = m_data->path() + "/one.db";
+    QVERIFY(Database::backup(backup));
     insertDocument("Петров");
     ModalAnswerer answerer;
-    if (cancel) {
+    if (source == "cancel") {
         answerer.expect("Open file", "", cancelDialog());
+    } else if (source == "no") {
+        answerer.expect("Open file", "", chooseFile(backup));
+        answerer.expectButton("Внимание!", "Документов в копии: 1", QDialogButtonBox::No);
     } else {
         // A named pipe passes the dialog's existence check but is no database file.
-        const QString pipe = m_data->path() + "/pipe.db";
-        QCOMPARE(QProcess::execute("mkfifo", {pipe}), 0);
-        answerer.expect("Open file", "", chooseFile(pipe));
+        const QString path = m_data->path() + "/not-a-backup.db";
+        if (source == "pipe") {
+            QCOMPARE(QProcess::execute("mkfifo", {path}), 0);
+        } else {
+            QFile text(path);
+            QVERIFY(text.open(QIODevice::WriteOnly));
+            text.write("Иванов;Пётр;2013-04-17\n");
+        }
+        answerer.expect("Open file", "", chooseFile(path));
         answerer.expectButton(
-                "Ошибка", "Не удалось загрузить резервную копию.", QDialogButtonBox::Ok);
+                "Ошибка", "не является резервной копией реестра", QDialogButtonBox::Ok);
     }
     m_window->on_actionLoadDb_triggered();
     QCOMPARE(answerer.pending(), 0);

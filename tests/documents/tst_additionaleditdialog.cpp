@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTableView>
 
@@ -42,6 +44,8 @@ private slots:
     void saveStoresSections();
     void closeDropsSectionsKeepsDisciplines();
     void sectionsOfferEarlierValues();
+    void changedElsewhere_data();
+    void changedElsewhere();
 
 private:
     AdditionalEditDialog *open(int psId, bool editable = true);
@@ -438,6 +442,130 @@ void TestAdditionalEditDialog::sectionsOfferEarlierValues()
     QCOMPARE(items, QStringList({"частое", "олимпиады", "редкое"}));
     QCOMPARE(combo->currentText(), QString("олимпиады"));
     QVERIFY(combo->isEditable());
+}
+
+void TestAdditionalEditDialog::changedElsewhere_data()
+{
+    QTest::addColumn<QString>("other");  // what another program stores meanwhile
+    QTest::addColumn<QString>("action"); // what the user does here
+    QTest::addColumn<QDialogButtonBox::StandardButton>("answer"); // to the question, if asked
+    QTest::addColumn<QString>("told"); // part of an error message, if one is shown
+    QTest::addColumn<QStringList>("appendix");
+    QTest::addColumn<QString>("courses"); // add1 as stored
+
+    const QStringList start{"Русский язык:5", "Математика:4"};
+    using B = QDialogButtonBox;
+    QTest::newRow("sections never stored are saved without a question")
+            << "null sections"
+            << "save" << B::NoButton << "" << start << "мои курсы";
+    QTest::newRow("sections saved elsewhere, reload shows theirs")
+            << "sections"
+            << "save" << B::Discard << "" << start << "чужие курсы";
+    QTest::newRow("sections saved elsewhere, overwrite stores mine")
+            << "sections"
+            << "save" << B::Save << "" << start << "мои курсы";
+    QTest::newRow("grade changed elsewhere, reload drops the new discipline")
+            << "grade"
+            << "add" << B::Discard << "" << QStringList{"Русский язык:3", "Математика:4"}
+            << "курсы";
+    QTest::newRow("grade changed elsewhere, overwrite adds it")
+            << "grade"
+            << "add" << B::Save << ""
+            << QStringList{"Русский язык:3", "Математика:4", "Музыка:Освоено"} << "курсы";
+    QTest::newRow("discipline added elsewhere, a grade choice asks, cancel keeps theirs")
+            << "added"
+            << "grade" << B::Cancel << ""
+            << QStringList{"Русский язык:5", "Математика:4", "Чтение:Освоено"} << "курсы";
+    QTest::newRow("discipline added elsewhere, a grade choice asks, overwrite stores it")
+            << "added"
+            << "grade" << B::Save << ""
+            << QStringList{"Русский язык:3", "Математика:4", "Чтение:Освоено"} << "курсы";
+    QTest::newRow("discipline deleted elsewhere, moving onto it is refused")
+            << "deleted"
+            << "move" << B::Save << "удалена в другом месте" << QStringList{"Русский язык:5"}
+            << "курсы";
+    QTest::newRow("a grade the register refuses is told and not kept")
+            << "trigger"
+            << "grade" << B::NoButton << "не сохранено" << start << "курсы";
+}
+
+void TestAdditionalEditDialog::changedElsewhere()
+{
+    QFETCH(QString, other);
+    QFETCH(QString, action);
+    QFETCH(QDialogButtonBox::StandardButton, answer);
+    QFETCH(QString, told);
+    QFETCH(QStringList, appendix);
+    QFETCH(QString, courses);
+
+    int doc = m_doc;
+    if (other == "null sections") {
+        EditFixture::Row row;
+        row.fio1 = "Без разделов"; // no sections: NULL in every column
+        doc = EditFixture::insertRow(row);
+    }
+    const int first = EditFixture::insertDetail(doc, "Русский язык", "5");
+    const int second = EditFixture::insertDetail(doc, "Математика", "4");
+    open(doc);
+
+    const QMap<QString, QString> statements{
+            {"sections",
+             QString("UPDATE PsDocuments SET add1 = 'чужие курсы' WHERE psId = %1").arg(doc)},
+            {"grade",
+             QString("UPDATE PsDocumentDetails SET disciplineRate = '3' WHERE psDetId = %1")
+                     .arg(first)},
+            {"added",
+             QString("INSERT INTO PsDocumentDetails (psId, disciplineName, disciplineRate) "
+                     "VALUES (%1, 'Чтение', 'Освоено')")
+                     .arg(doc)},
+            {"deleted", QString("DELETE FROM PsDocumentDetails WHERE psDetId = %1").arg(second)},
+            {"trigger",
+             "CREATE TRIGGER refuse BEFORE UPDATE ON PsDocumentDetails "
+             "BEGIN SELECT RAISE(ABORT, 'refused'); END"}};
+    if (statements.contains(other)) {
+        // Another program writes through a connection of its own.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+            db.setDatabaseName(Database::databasePath());
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY2(query.exec(statements.value(other)), qPrintable(query.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase("other");
+    }
+    if (answer != QDialogButtonBox::NoButton)
+        m_modal->expectButton(
+                "Внимание!", "Приложение к документу изменено в другом месте", answer);
+    if (!told.isEmpty())
+        m_modal->expectButton("Ошибка", told, QDialogButtonBox::Ok);
+
+    if (action == "save") {
+        child<QPlainTextEdit>("plainTextEditAdd_1")->setPlainText("мои курсы");
+        QCOMPARE(m_dialog->saveSections(), courses == "мои курсы");
+        QCOMPARE(child<QPlainTextEdit>("plainTextEditAdd_1")->toPlainText(), courses);
+    } else if (action == "add") {
+        child<QComboBox>("comboBoxDiscipline")->setEditText("Музыка");
+        m_dialog->on_pushButtonAddDisp_clicked();
+    } else if (action == "move") {
+        selectRow(0);
+        m_dialog->on_pushButtonDown_clicked();
+    } else {
+        auto *editor
+                = qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(0, 3)));
+        QVERIFY(editor);
+        const int three = editor->findText("3");
+        editor->setCurrentIndex(three);
+        emit editor->activated(three);
+    }
+    // A question about a grade comes after the editor is done with it.
+    QTRY_COMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(EditFixture::appendix(doc), appendix);
+    QTRY_COMPARE(table()->model()->rowCount(), appendix.size()); // shown as stored
+    QCOMPARE(EditFixture::scalar(QString("SELECT add1 FROM PsDocuments WHERE psId = %1").arg(doc)),
+             courses);
+    QCOMPARE(EditFixture::scalar("PRAGMA integrity_check"), QString("ok"));
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocumentDetails"), appendix.size() + 1);
 }
 
 ZR_TEST_MAIN(TestAdditionalEditDialog)

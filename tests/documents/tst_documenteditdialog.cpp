@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QTextDocumentFragment>
 
 class TestDocumentEditDialog : public QObject
@@ -35,6 +36,8 @@ private slots:
     void failedInsert_data();
     void failedInsert();
     void updateOfVanishedRowIsReported();
+    void savedElsewhere_data();
+    void savedElsewhere();
     void printRequestCarriesDocument();
     void hintFollowsFocus_data();
     void hintFollowsFocus();
@@ -411,6 +414,75 @@ void TestDocumentEditDialog::updateOfVanishedRowIsReported()
     QCOMPARE(m_modal->pending(), 0);
     QCOMPARE(text("lineEditFio_2"), QString("Пётр"));
     QVERIFY(shown("pushButtonSave"));
+}
+
+void TestDocumentEditDialog::savedElsewhere_data()
+{
+    QTest::addColumn<QString>("loadedDate");
+    QTest::addColumn<bool>("otherSave");
+    QTest::addColumn<int>("answer"); // QDialogButtonBox::StandardButton of the question
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("onScreen");
+
+    QTest::newRow("a row without a change date is saved without a question")
+            << "" << false << int(QDialogButtonBox::NoButton) << "Пётр"
+            << "Пётр";
+    QTest::newRow("saved elsewhere, reload shows the stored row")
+            << "2024-05-25 10:00:00" << true << int(QDialogButtonBox::Discard) << "Павел"
+            << "Павел";
+    QTest::newRow("saved elsewhere, overwrite stores mine")
+            << "2024-05-25 10:00:00" << true << int(QDialogButtonBox::Save) << "Пётр"
+            << "Пётр";
+    QTest::newRow("saved elsewhere, cancel keeps both")
+            << "2024-05-25 10:00:00" << true << int(QDialogButtonBox::Cancel) << "Павел"
+            << "Пётр";
+}
+
+void TestDocumentEditDialog::savedElsewhere()
+{
+    QFETCH(QString, loadedDate);
+    QFETCH(bool, otherSave);
+    QFETCH(int, answer);
+    QFETCH(QString, stored);
+    QFETCH(QString, onScreen);
+
+    EditFixture::Row row;
+    row.fio1 = "Иванов";
+    row.fio2 = "Иван";
+    const int id = EditFixture::insertRow(row);
+    // A row written by an older version may have no change date at all.
+    QVERIFY(EditFixture::exec(QString("UPDATE PsDocuments SET editDate = %1 WHERE psId = %2")
+                                      .arg(loadedDate.isEmpty() ? "NULL" : "'" + loadedDate + "'")
+                                      .arg(id)));
+    DocumentEditDialog *dialog = open();
+    dialog->loadDocument(id);
+    dialog->on_pushButtonEdit_clicked();
+    child<QLineEdit>("lineEditFio_2")->setText("Пётр");
+    if (otherSave) {
+        // Another program saves the same document through its own connection.
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other.setDatabaseName(Database::databasePath());
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(
+                    QString("UPDATE PsDocuments SET fio2 = 'Павел', "
+                            "editDate = '2024-06-01 12:00:00' WHERE psId = %1")
+                            .arg(id)));
+        }
+        QSqlDatabase::removeDatabase("other");
+        m_modal->expectButton("Внимание!",
+                              "Документ изменён в другом месте",
+                              QDialogButtonBox::StandardButton(answer));
+    }
+    QCOMPARE(dialog->saveDocument(), stored == "Пётр");
+    QCOMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(EditFixture::scalar(QString("SELECT fio2 FROM PsDocuments WHERE psId = %1").arg(id)),
+             stored);
+    QCOMPARE(text("lineEditFio_2"), onScreen);
+    QCOMPARE(shown("pushButtonSave"), answer == int(QDialogButtonBox::Cancel));
+    QCOMPARE(EditFixture::scalar("PRAGMA integrity_check"), QString("ok"));
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 1);
 }
 
 void TestDocumentEditDialog::printRequestCarriesDocument()

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <memory>
 
@@ -107,6 +108,7 @@ private slots:
     void editAndAddAskForDocuments();
     void printRequestKeepsArgumentOrder();
     void reloadAfterModelIsDropped();
+    void registerReadInPartIsTold();
 
 private:
     std::unique_ptr<DocumentsTable> makeTable();
@@ -444,7 +446,10 @@ void TestDocumentsTable::copyOfVanishedDocumentWritesNothing()
     QSqlQuery(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(gone));
     insertDetails(gone, 3);
     QSignalSpy clicked(table.get(), &DocumentsTableAbstract::documentClicked);
+    ModalAnswerer answerer;
+    answerer.expectButton("Ошибка", "Не удалось создать копию", QDialogButtonBox::Ok);
     table->onCopyRecordAction();
+    QCOMPARE(answerer.pending(), 0);
 
     QCOMPARE(clicked.count(), 0);
     QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), 1);
@@ -549,10 +554,14 @@ void TestDocumentsTable::failureLeavesRegisterIntact()
                             ->match(table->model()->index(0, 0), Qt::DisplayRole, id)
                             .first()
                             .row()});
+        ModalAnswerer answerer;
+        answerer.expectButton("Ошибка", "Не удалось создать копию", QDialogButtonBox::Ok);
         table->onCopyRecordAction();
+        QCOMPARE(answerer.pending(), 0);
     } else {
         ModalAnswerer answerer;
         answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
+        answerer.expectButton("Ошибка", "Не удалось удалить документы", QDialogButtonBox::Ok);
         table->onDeleteAction();
         QCOMPARE(answerer.pending(), 0);
     }
@@ -615,6 +624,37 @@ void TestDocumentsTable::reloadAfterModelIsDropped()
     QSignalSpy count(table.get(), &DocumentsTableAbstract::selectedCountChanged);
     selectRows(table.get(), {0, 1});
     QVERIFY(count.count() > 0);
+}
+
+void TestDocumentsTable::registerReadInPartIsTold()
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    db.transaction();
+    for (int i = 0; i < 1500; ++i)
+        insertDocument(
+                {QString("Ученик %1 ").arg(i) + QString(200, QChar(0x0436)), "", "", "2024-05-30"});
+    db.commit();
+    auto table = makeTable();
+    QSignalSpy failed(table.get(), &DocumentsTableAbstract::readFailed);
+    QTRY_COMPARE(table->model()->rowCount(), 1500);
+
+    // A page in the middle of the documents is overwritten on disk.
+    db.close();
+    QFile file(Database::databasePath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 page = file.size() / 4096 / 2;
+    QVERIFY(file.seek(page * 4096 + 12));
+    QVERIFY(file.write(QByteArray(4096 - 12, char(0x5a))) == 4096 - 12);
+    file.close();
+    QVERIFY(db.open());
+
+    table->updateData();
+    // Read on in the background, the break shows once it is reached.
+    QTRY_COMPARE(failed.count(), 1);
+    QVERIFY(table->isComplete());
+    QVERIFY(table->model()->rowCount() < 1500);
+    QVERIFY2(failed.first().first().toString().contains("показаны не все документы"),
+             qPrintable(failed.first().first().toString()));
 }
 
 ZR_TEST_MAIN(TestDocumentsTable)

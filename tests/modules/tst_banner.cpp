@@ -42,6 +42,8 @@ private slots:
     void fallback_data();
     void fallback();
     void earlierCopiesServe();
+    void hostileList_data();
+    void hostileList();
     void badPictures_data();
     void badPictures();
     void clickOpensLink();
@@ -323,6 +325,42 @@ void TestBanner::earlierCopiesServe()
     QCOMPARE(banner->visibleItems().first()->localPath,
              FileDownloader::downloadFolder() + "/a.png");
     QCOMPARE(banner->visibleItems().first()->width, quint16(90));
+}
+
+void TestBanner::hostileList_data()
+{
+    QTest::addColumn<int>("banners");
+    QTest::addColumn<QString>("extra");
+    QTest::addColumn<int>("fetched");
+    QTest::addColumn<int>("height");
+
+    QTest::newRow("40 banners: 32 are fetched") << 40 << "" << 32 << 100;
+    QTest::newRow("maxHeight 65536 gives a strip of 400 pixels")
+            << 2 << "<maxHeight>65536</maxHeight>" << 2 << 400;
+    QTest::newRow("maxHeight 400 is kept") << 2 << "<maxHeight>400</maxHeight>" << 2 << 400;
+    QTest::newRow("maxHeight 0 keeps the default") << 2 << "<maxHeight>0</maxHeight>" << 2 << 100;
+}
+
+void TestBanner::hostileList()
+{
+    QFETCH(int, banners);
+    QFETCH(QString, extra);
+    QFETCH(int, fetched);
+    QFETCH(int, height);
+    QStringList entries;
+    for (int i = 0; i < banners; ++i) {
+        m_server->setFile(QString("/pics/p%1.png").arg(i), png(30, 20));
+        entries << bannerEntry(QString("p%1.png").arg(i), 5);
+    }
+    m_server->setFile("/docs/banners/banner.xml", bannerXml(entries, extra).toUtf8());
+    auto banner = startBanner();
+    QTRY_VERIFY(settled(*banner));
+    int hits = 0;
+    for (int i = 0; i < banners; ++i)
+        hits += m_server->hits(QString("/pics/p%1.png").arg(i));
+    QCOMPARE(hits, fetched);
+    QCOMPARE(banner->queuedItems().size() + banner->visibleItems().size(), fetched);
+    QCOMPARE(banner->height(), height);
 }
 
 void TestBanner::badPictures_data()

@@ -1,4 +1,5 @@
 #include "database/database.h"
+#include "faultchild.h"
 #include "modalanswerer.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
@@ -33,6 +34,9 @@ private slots:
     void eachPrintReleasesThePreviousPage();
     void templatePixmap();
     void defaultTemplatesNeverOverwrite();
+    void oversizedTemplateIsRefusedWithTheReason();
+    void missingTemplatesToldOnceAtStartup_data();
+    void missingTemplatesToldOnceAtStartup();
     void previewScreenshot();
 
 private:
@@ -300,6 +304,69 @@ void TestEngine::defaultTemplatesNeverOverwrite()
     QVERIFY(!page.pixmap().isNull());
 }
 
+void TestEngine::oversizedTemplateIsRefusedWithTheReason()
+{
+    const QString path = Engine::templatePath(ReportList::Id253);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{\"textFields\": [" + QByteArray("{\"id\": \"$V{fio}\"},").repeated(2000)
+                   + "{}]}");
+    }
+    const QString reason = "в шаблоне 2001 полей, допустимо не больше 2000";
+    Engine engine;
+    QSignalSpy errors(&engine, &Engine::error);
+    ModalAnswerer answerer;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+    engine.onDocumentPrint(ReportList::Id253, PrintingFixture::addSampleDocument(), false);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.at(0).at(0).toString(),
+             QString("Шаблон отчёта %1 не открыт: %2.").arg(path, reason));
+    QCOMPARE(answerer.seen(), QStringList()); // no preview
+
+    answerer.expectButton("Ошибка", "Неверный формат файла!\n" + reason, QDialogButtonBox::Ok);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+    engine.onGuiEdit(ReportList::Id253);
+    QCOMPARE(answerer.pending(), 0);
+}
+
+void TestEngine::missingTemplatesToldOnceAtStartup_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("installed");
+
+    QTest::newRow("all installed: nothing is said") << "" << 4;
+    QTest::newRow("the disk is full: told once") << "full" << 0;
+    QTest::newRow("a file stands where the folder should be: told once") << "file" << 0;
+}
+
+void TestEngine::missingTemplatesToldOnceAtStartup()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, installed);
+    const QString reports = Database::dataPath() + "/reports";
+    if (fault == "full") {
+        // 64 KB: less than any shipped template.
+        const FaultChild::Result child = FaultChild::run("install-templates", {}, 64 * 1024);
+        QVERIFY2(child.status == 0, qPrintable(child.output));
+    } else {
+        if (fault == "file") {
+            QFile file(reports);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        ModalAnswerer answerer;
+        if (!fault.isEmpty())
+            answerer.expectButton("Внимание!", "id3382.zrrpt", QDialogButtonBox::Ok);
+        DefaultTemplates::installAtStartup();
+        QCOMPARE(answerer.pending(), 0);
+        QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    }
+    QCOMPARE(4 - DefaultTemplates::missing(Database::dataPath()).size(), installed);
+    // Nothing half-written stays behind.
+    QCOMPARE(QDir(reports).entryList(QDir::Files | QDir::Hidden).size(), installed);
+}
+
 // Not a check: leaves pictures of the previews for a person to look at.
 void TestEngine::previewScreenshot()
 {
@@ -324,5 +391,24 @@ void TestEngine::previewScreenshot()
     QCOMPARE(answerer.pending(), 0);
 }
 
-ZR_TEST_MAIN(TestEngine)
+namespace {
+void addChildren()
+{
+    FaultChild::add("install-templates", [](const QStringList &) {
+        ModalAnswerer answerer;
+        answerer.expectButton(
+                "Внимание!", "Не удалось установить шаблоны бланков", QDialogButtonBox::Ok);
+        DefaultTemplates::installAtStartup();
+        // Every form in one message, and only one message.
+        const QString said = answerer.seen().join('|');
+        const bool once = answerer.seen().size() == 1 && answerer.pending() == 0;
+        const bool everyForm = said.contains("id253.zrrpt") && said.contains("id254.zrrpt")
+                               && said.contains("id3339.zrrpt") && said.contains("id3382.zrrpt");
+        QTextStream(stdout) << said << '\n';
+        return once && everyForm ? 0 : 1;
+    });
+}
+} // namespace
+
+ZR_TEST_MAIN_WITH_CHILDREN(TestEngine, addChildren)
 #include "tst_engine.moc"

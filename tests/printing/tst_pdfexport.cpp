@@ -1,5 +1,6 @@
 #include "../ZrReport/reporttestutil.h"
 #include "database/database.h"
+#include "faultchild.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
 #include "printing/pdfexport.h"
@@ -7,10 +8,12 @@
 #include "printingfixture.h"
 #include "testhome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -34,6 +37,10 @@ private slots:
     void refused_data();
     void refused();
     void failureKeepsEarlierFile();
+    void valuesPrintedAsWritten_data();
+    void valuesPrintedAsWritten();
+    void interruptedExportKeepsThePreviousPdf_data();
+    void interruptedExportKeepsThePreviousPdf();
     void commandLineWithoutDisplay();
     void commandLineHelpAndMistakes_data();
     void commandLineHelpAndMistakes();
@@ -46,6 +53,7 @@ private:
                   bool background = false,
                   QString *messages = nullptr);
     static QString run(const QString &program, const QStringList &args);
+    static QByteArray bytesOf(const QString &path);
     static QString pageText(const QString &pdf, int page);
 
     PrintingFixture m_fixture;
@@ -95,6 +103,12 @@ int TestPdfExport::exportPdf(const QString &form,
     if (messages)
         *messages = text;
     return status;
+}
+
+QByteArray TestPdfExport::bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString TestPdfExport::run(const QString &program, const QStringList &args)
@@ -336,6 +350,94 @@ void TestPdfExport::failureKeepsEarlierFile()
     QCOMPARE(old.readAll(), QByteArray("earlier export"));
 }
 
+void TestPdfExport::valuesPrintedAsWritten_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("a surname $V{Number}") << "fio1"
+                                          << "$V{Number}"
+                                          << "301"
+                                          << "$V{Number}";
+    QTest::newRow("a first name with a closing brace keeps the patronymic") << "fio2"
+                                                                            << "Пё}тр"
+                                                                            << "301"
+                                                                            << "Пё}тр Петрович";
+    QTest::newRow("a discipline named like a data expression") << "discipline"
+                                                               << "$D{view.disciplineRate}"
+                                                               << "304"
+                                                               << "$D{view.disciplineRate}";
+}
+
+void TestPdfExport::valuesPrintedAsWritten()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(QString, form);
+    QFETCH(QString, printed);
+
+    QSqlQuery query;
+    if (column == "discipline") {
+        query.prepare("UPDATE PsDocumentDetails SET disciplineName = ? WHERE psId = ?");
+    } else {
+        query.prepare(QString("UPDATE PsDocuments SET %1 = ? WHERE psId = ?").arg(column));
+    }
+    query.addBindValue(value);
+    query.addBindValue(m_doc);
+    QVERIFY(query.exec());
+    QCOMPARE(exportPdf(form, QString::number(m_doc)), 0);
+    const QString text = pageText(m_pdf, form == "304" ? 1 : 2);
+    QVERIFY2(text.contains(printed), qPrintable(text));
+    if (form == "301")
+        QVERIFY(!text.contains("77 123456")); // the number is printed on the front only
+}
+
+void TestPdfExport::interruptedExportKeepsThePreviousPdf_data()
+{
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("killed while writing") << true;
+    QTest::newRow("the disk is full") << false;
+}
+
+void TestPdfExport::interruptedExportKeepsThePreviousPdf()
+{
+    QFETCH(bool, killed);
+    QCOMPARE(exportPdf("303", QString::number(m_doc)), 0);
+    const QByteArray previous = bytesOf(m_pdf);
+    QStringList ids;
+    for (int i = 0; i < 150; ++i)
+        ids << QString::number(PrintingFixture::addSampleDocument(4));
+    const QStringList args{
+            "--export-pdf", m_pdf, "--form", "304", "--doc", ids.join(','), "--background"};
+    // The export's own file beside the target, named after it: ".выгрузка.pdf.<pid>.XXXXXX".
+    const auto partials = [this] {
+        return QDir(m_out->path()).entryInfoList({".*"}, QDir::Files | QDir::Hidden);
+    };
+    if (killed) {
+        FaultChild::Child child(new QProcess);
+        child->start(ZRPS_BINARY, args);
+        // The chosen point: the new PDF is half on disk.
+        QTRY_VERIFY_WITH_TIMEOUT(!partials().isEmpty() && partials().first().size() > 0, 60000);
+        child.reset();
+        QCOMPARE(partials().size(), 1);
+    } else {
+        // 256 KB is far less than 150 appendices with their backgrounds.
+        const FaultChild::Result child = FaultChild::run("export", args, 256 * 1024);
+        QVERIFY2(child.status == 2, qPrintable(child.output));
+        QVERIFY2(child.output.contains("Не удаётся записать файл"), qPrintable(child.output));
+        QVERIFY(partials().isEmpty());
+    }
+    QCOMPARE(bytesOf(m_pdf), previous);
+    QVERIFY(run("pdfinfo", {m_pdf}).contains("Pages:"));
+
+    // The next export clears what the killed one left and puts its PDF in place.
+    QCOMPARE(exportPdf("304", ids.mid(0, 2).join(',')), 0);
+    QVERIFY(partials().isEmpty());
+    QVERIFY(pageText(m_pdf, 1).contains("Русский язык"));
+}
+
 void TestPdfExport::commandLineWithoutDisplay()
 {
     Database::destroy(); // the program opens the register itself
@@ -494,5 +596,21 @@ void TestPdfExport::correctionMovesEverySide()
     }
 }
 
-ZR_TEST_MAIN(TestPdfExport)
+namespace {
+void addChildren()
+{
+    // The command line's export, run in a child that may get a file-size limit.
+    FaultChild::add("export", [](const QStringList &args) {
+        PdfExport::Request request;
+        request.output = args.value(1);
+        request.form = args.value(3);
+        request.documents = args.value(5);
+        request.background = args.contains("--background");
+        QTextStream err(stdout);
+        return PdfExport::exportPdf(request, err);
+    });
+}
+} // namespace
+
+ZR_TEST_MAIN_WITH_CHILDREN(TestPdfExport, addChildren)
 #include "tst_pdfexport.moc"

@@ -1,4 +1,6 @@
 #include "database/database.h"
+#include "faultchild.h"
+#include "modalanswerer.h"
 #include "printing/defaulttemplates.h"
 #include "printing/pdfexport.h"
 #include "printing/reportlist.h"
@@ -25,6 +27,8 @@ private slots:
     void buttons();
     void dateShowsTheStoredTextUnchanged();
     void namesReachTheExportedPdf();
+    void failedSaveKeepsTheDialog_data();
+    void failedSaveKeepsTheDialog();
 
 private:
     std::unique_ptr<QTemporaryDir> m_data;
@@ -32,6 +36,7 @@ private:
 };
 
 namespace {
+const QStringList before{"Школа №1", "Школы №1", "Школе №1", "Тверь", "Иванов И. И."};
 const QStringList keys{
         "Data/OrgName_1", "Data/OrgName_2", "Data/OrgName_3", "Data/City", "Data/Boss_1"};
 const QStringList edits{"lineEditOrgName_1",
@@ -79,7 +84,6 @@ void TestOptionsDialog::buttons_data()
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<bool>("dateUpdated");
 
-    const QStringList before{"Школа №1", "Школы №1", "Школе №1", "Тверь", "Иванов И. И."};
     QTest::newRow("saving without changes rewrites every key and the date")
             << "pushButtonSave" << QStringList() << before << true;
     QTest::newRow("typed values are stored as typed, spaces included")
@@ -97,7 +101,6 @@ void TestOptionsDialog::buttons()
     QFETCH(QStringList, stored);
     QFETCH(bool, dateUpdated);
 
-    const QStringList before{"Школа №1", "Школы №1", "Школе №1", "Тверь", "Иванов И. И."};
     for (int i = 0; i < keys.size(); ++i)
         Database::setVariable(keys.at(i), before.at(i));
     Database::setVariable("Data/Date", "2001-01-01 00:00:00");
@@ -172,5 +175,82 @@ void TestOptionsDialog::namesReachTheExportedPdf()
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
 }
 
-ZR_TEST_MAIN(TestOptionsDialog)
+// Types new names, makes the fault and presses Save; true when the dialog stayed open
+// after saying why.
+bool saveRefused(QPointer<OptionsDialog> &dialog, const std::function<void()> &fault = {})
+{
+    ModalAnswerer answerer;
+    answerer.expectButton("Ошибка", "Настройки не сохранены", QDialogButtonBox::Ok);
+    dialog = new OptionsDialog;
+    dialog->show();
+    for (const QString &name : edits)
+        dialog->findChild<QLineEdit *>(name)->setText("Новое значение");
+    if (fault)
+        fault();
+    dialog->findChild<QPushButton *>("pushButtonSave")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return answerer.pending() == 0 && answerer.unexpected().isEmpty() && dialog
+           && dialog->isVisible()
+           && dialog->findChild<QLineEdit *>("lineEditCity")->text() == "Новое значение";
+}
+
+void addChildren()
+{
+    FaultChild::add("save-options", [](const QStringList &) {
+        if (!Database::create())
+            return 3;
+        QPointer<OptionsDialog> dialog;
+        const bool refused = saveRefused(dialog);
+        delete dialog;
+        return refused ? 0 : 1;
+    });
+}
+
+void TestOptionsDialog::failedSaveKeepsTheDialog_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("a trigger refuses the city") << "trigger";
+    QTest::newRow("another program holds the register") << "locked";
+    QTest::newRow("the disk is full") << "full";
+}
+
+void TestOptionsDialog::failedSaveKeepsTheDialog()
+{
+    QFETCH(QString, fault);
+    for (int i = 0; i < keys.size(); ++i)
+        Database::setVariable(keys.at(i), before.at(i));
+    Database::setVariable("Data/Date", "2001-01-01 00:00:00");
+
+    FaultChild::Child holder;
+    if (fault == "trigger") {
+        // The first keys go in before the city fails: all of them must be taken back.
+        delete Database::execQuery(
+                "CREATE TRIGGER refuse BEFORE INSERT ON Variables "
+                "WHEN NEW.Name = 'Data/City' BEGIN SELECT RAISE(ABORT, 'no'); END;");
+        QVERIFY(saveRefused(m_dialog));
+    } else if (fault == "locked") {
+        QVERIFY(saveRefused(m_dialog, [&holder] {
+            holder = FaultChild::hold("hold-exclusive", {Database::databasePath()});
+        }));
+        holder.reset();
+    } else {
+        Database::destroy();
+        // No file may grow past 4 KB: not even the rollback journal can be written.
+        const FaultChild::Result child = FaultChild::run("save-options", {}, 4096);
+        QVERIFY2(child.status == 0, qPrintable(child.output));
+        QVERIFY(Database::create());
+    }
+
+    std::unique_ptr<QSqlQuery> check(Database::execQuery("PRAGMA integrity_check;"));
+    QVERIFY(check->next());
+    QCOMPARE(check->value(0).toString(), QString("ok"));
+    std::unique_ptr<QSqlQuery> rows(Database::execQuery("SELECT COUNT(*) FROM Variables;"));
+    QVERIFY(rows->next());
+    QCOMPARE(rows->value(0).toInt(), keys.size() + 1);
+    for (int i = 0; i < keys.size(); ++i)
+        QCOMPARE(Database::getVariable(keys.at(i)), before.at(i));
+    QCOMPARE(Database::getVariable("Data/Date"), QString("2001-01-01 00:00:00"));
+}
+
+ZR_TEST_MAIN_WITH_CHILDREN(TestOptionsDialog, addChildren)
 #include "tst_optionsdialog.moc"

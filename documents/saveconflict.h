@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// A save found that what it would replace was changed elsewhere (another copy of the
+// program, another computer) after it was loaded; the user decides.
+namespace SaveConflict {
+enum class Choice { Reload, Overwrite, Cancel };
+// `changed` opens the message: "Документ изменён", "Приложение к документу изменено".
+Choice ask(QWidget *parent, const QString &changed);
+} // namespace SaveConflict
