@@ -101,10 +101,12 @@ void DocumentsTableAbstract::onModelReset()
     m_currentDocId = 0;
     m_fetchTimer->stop();
     m_readFailureTold = false;
+    // The rest is read once the first rows are on screen: the window comes first.
+    m_fetchPending = false;
     if (needsAllRows())
         fetchBlocked([] { return true; });
-    else if (m_model->canFetchMore())
-        m_fetchTimer->start();
+    else
+        m_fetchPending = m_model->canFetchMore();
     checkRead();
     afterReload();
     // The reset cleared the selection without telling anyone.
@@ -118,8 +120,18 @@ bool DocumentsTableAbstract::isComplete() const
     return !m_model || !m_model->canFetchMore();
 }
 
+void DocumentsTableAbstract::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    if (m_fetchPending) {
+        m_fetchPending = false;
+        m_fetchTimer->start();
+    }
+}
+
 void DocumentsTableAbstract::fetchAll()
 {
+    m_fetchPending = false;
     m_fetchTimer->stop();
     if (isComplete())
         return;

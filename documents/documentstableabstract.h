@@ -41,8 +41,9 @@ public:
     // Selects the rows of these documents and scrolls to the first of them.
     void selectDocuments(const QList<int> &ids);
 
-    // A large register is shown with its first rows and read on in the background, so
-    // that the window does not wait for it; whatever needs every row reads the rest first.
+    // A large register is shown with its first rows and read on in the background once
+    // they are painted, so that the window does not wait for it; whatever needs every row
+    // reads the rest first.
     bool isComplete() const;
     void fetchAll();
 
@@ -88,6 +89,7 @@ protected:
 
     void selectionChanged(const QItemSelection &selected,
                           const QItemSelection &deselected) override;
+    void paintEvent(QPaintEvent *event) override;
 
     int docIdAtRow(int row) const;
     // The row that Copy, Edit and Print act on, or -1.
@@ -115,5 +117,6 @@ private:
     QAction *m_actionSelectAll = nullptr;
     QMetaObject::Connection m_resetConnection;
     QTimer *m_fetchTimer = nullptr;
+    bool m_fetchPending = false;
     bool m_readFailureTold = false;
 };
