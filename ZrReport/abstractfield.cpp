@@ -47,6 +47,11 @@ int AbstractField::type() const
     return 1;
 }
 
+bool AbstractField::overflows(double)
+{
+    return false;
+}
+
 QString AbstractField::defaultFontDescription()
 {
     return QString::fromLatin1(defaultFontText);

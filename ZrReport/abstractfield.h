@@ -25,6 +25,9 @@ public:
     // scale: device pixels per mm (negative: the page's); offset: device-pixel top of
     // the page being drawn.
     virtual void draw(QPainter *painter, double scale, double offset) = 0;
+    // True when the content, with the page's current data and laid out at `scale` device
+    // pixels per mm, does not fit: drawn there, part of it would be cut off.
+    virtual bool overflows(double scale);
     virtual void write(QDataStream &out) const;
     virtual void read(QDataStream &in);
     virtual void readJson(const QJsonObject &json);

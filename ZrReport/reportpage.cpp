@@ -583,11 +583,11 @@ void ReportPage::print(QPrinter *printer)
     }
     // The preview paints through a picture engine, a sheet going to a printer never does:
     // only the sheet gets the correction of the printer the user chose in the preview.
+    const bool toPreview = painter.paintEngine()->type() == QPaintEngine::Picture;
     const PrintCorrection correction
-            = painter.paintEngine()->type() == QPaintEngine::Picture
-                      ? PrintCorrection()
-                      : PrintCorrection::forPrinter(target->printerName(),
-                                                    PrintCorrection::sideOfPage(pageIndex));
+            = toPreview ? PrintCorrection()
+                        : PrintCorrection::forPrinter(target->printerName(),
+                                                      PrintCorrection::sideOfPage(pageIndex));
     painter.save();
     painter.setWindow(0, 0, w, h);
     painter.setViewport(0, 0, w, h);
@@ -599,7 +599,9 @@ void ReportPage::print(QPrinter *printer)
              printBackgroundImage,
              correction);
     painter.restore();
-    painter.end();
+    const bool painted = painter.end();
+    if (painted && !toPreview && pageIndex < mPagesCount)
+        emit pagePrinted(pageIndex, target->printerName());
 
     // Asked after painting has ended, so the question's event loop never runs while
     // the preview's painter is active.

@@ -116,6 +116,8 @@ public:
 
 signals:
     void dataUpdated();
+    // A page of the interactive sequence went to a printer (or a file), not to the preview.
+    void pagePrinted(int pageIndex, const QString &printerName);
 
 private:
     void renderOn(QPainter *painter,

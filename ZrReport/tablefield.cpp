@@ -317,16 +317,9 @@ void TableField::layoutBlocks()
     overflow = m_placedRows < rowsCount;
 }
 
-void TableField::draw(QPainter *painter, double drawScale, double offset)
+void TableField::layOutAt(double layoutScale)
 {
-    if (!painter || !page || !drawableGeometry())
-        return;
-    if (drawScale < epsilon)
-        drawScale = page->scaleFromMM();
-    if (!std::isfinite(drawScale) || drawScale < epsilon)
-        return;
-    scale = drawScale;
-
+    scale = layoutScale;
     const bool mode = page->replaceExpressions();
     // A layout made in the other mode or at another resolution measured other texts.
     if (mode != dataMode || std::fabs(m_preparedScale - scale) > epsilon)
@@ -336,6 +329,25 @@ void TableField::draw(QPainter *painter, double drawScale, double offset)
         fillCells();
         prepare();
     }
+}
+
+bool TableField::overflows(double layoutScale)
+{
+    if (!page || !drawableGeometry() || !std::isfinite(layoutScale) || layoutScale < epsilon)
+        return false;
+    layOutAt(layoutScale);
+    return overflow;
+}
+
+void TableField::draw(QPainter *painter, double drawScale, double offset)
+{
+    if (!painter || !page || !drawableGeometry())
+        return;
+    if (drawScale < epsilon)
+        drawScale = page->scaleFromMM();
+    if (!std::isfinite(drawScale) || drawScale < epsilon)
+        return;
+    layOutAt(drawScale);
 
     painter->save();
     painter->setFont(scaledFont(scale));

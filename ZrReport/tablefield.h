@@ -22,6 +22,7 @@ public:
     int type() const override;
     void prepare() override;
     void draw(QPainter *painter, double scale, double offset) override;
+    bool overflows(double scale) override;
     void write(QDataStream &out) const override;
     void read(QDataStream &in) override;
     void readJson(const QJsonObject &json) override;
@@ -85,6 +86,8 @@ private:
     };
     void drawCellText(
             QPainter *painter, const QRectF &rect, int flags, const QString &text, CellText &cache);
+    // Lays the rows out at that scale, unless the last layout still holds.
+    void layOutAt(double layoutScale);
     void layoutRowHeights();
     void layoutBlocks();
     void watchModel();

@@ -25,30 +25,25 @@ void TextField::prepare()
     prepared = true;
 }
 
-void TextField::draw(QPainter *painter, double scale, double offset)
+// The text laid out as it is drawn: the document in the field's width and where the box
+// for it lies, in device pixels from the field's top-left corner.
+struct TextField::Layout
 {
-    if (!painter || !page || !drawableGeometry())
-        return;
-    if (scale < 0)
-        scale = page->scaleFromMM();
-    if (!std::isfinite(scale) || scale <= 0)
-        return;
+    QTextDocument document;
+    double top = 0;        // below the field's top when a fixed line height moves the box
+    double boxHeight = 0;  // the part of the field the text is clipped to
+    double textHeight = 0; // what the text takes
+    bool empty = true;
+};
 
-    const double left = x * scale;
-    double top = y * scale - offset;
-    const double fieldWidth = width * scale;
-    double fieldHeight = height * scale;
-    if (top + fieldHeight <= 0)
-        return;
-
-    painter->save();
+void TextField::layOut(Layout &layout, double scale)
+{
     const QString shown
             = page->replaceExpressions() ? page->replaceFromVariables(text, true) : text;
 
     const QFont pixelFont = scaledFont(scale);
     const int pixelSize = pixelFont.pixelSize();
-    painter->setFont(pixelFont);
-    QTextDocument document;
+    QTextDocument &document = layout.document;
     document.setDefaultFont(pixelFont);
 
     const int linePx = qMax(0, wholePixels(lineHeight * scale));
@@ -67,37 +62,77 @@ void TextField::draw(QPainter *painter, double scale, double offset)
 
     document.setHtml(html);
     document.setDocumentMargin(0);
-    document.setTextWidth(fieldWidth);
+    document.setTextWidth(width * scale);
     QTextOption option = document.defaultTextOption();
     option.setAlignment(Qt::Alignment(alignFlags & 0xFF));
     option.setWrapMode(wordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     document.setDefaultTextOption(option);
 
+    layout.top = 0;
+    layout.boxHeight = height * scale;
     // A fixed line height puts the first baseline lower than the font would; moving the
     // box keeps the first line where the designer placed it.
     if (linePx != 0) {
         const double delta = pixelSize - linePx / 1.25;
-        top += delta;
-        fieldHeight -= delta;
+        layout.top = delta;
+        layout.boxHeight -= delta;
     }
 
-    painter->translate(left, top);
-    double textHeight = 0;
     // Nothing to show: the stroke starts right at the top.
-    const bool empty = document.isEmpty();
-    if (!empty) {
+    layout.empty = document.isEmpty();
+    layout.textHeight = 0;
+    if (!layout.empty) {
         if (linePx > pixelSize) {
-            textHeight = wholePixels(document.documentLayout()->documentSize().height());
+            layout.textHeight = wholePixels(document.documentLayout()->documentSize().height());
         } else {
             QRectF united;
             for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
                 united |= document.documentLayout()->blockBoundingRect(block);
-            textHeight = united.height();
+            layout.textHeight = united.height();
         }
     }
+}
 
+bool TextField::overflows(double scale)
+{
+    if (!page || !drawableGeometry() || !std::isfinite(scale) || scale <= 0)
+        return false;
+    Layout layout;
+    layOut(layout, scale);
+    if (layout.empty)
+        return false;
+    // Half a pixel of rounding either way is no overflow.
+    constexpr double slack = 0.5;
+    if (!wordWrap && layout.document.idealWidth() > width * scale + slack)
+        return true;
+    return layout.textHeight > layout.boxHeight + slack;
+}
+
+void TextField::draw(QPainter *painter, double scale, double offset)
+{
+    if (!painter || !page || !drawableGeometry())
+        return;
+    if (scale < 0)
+        scale = page->scaleFromMM();
+    if (!std::isfinite(scale) || scale <= 0)
+        return;
+
+    const double left = x * scale;
+    if (y * scale - offset + height * scale <= 0)
+        return;
+
+    painter->save();
+    Layout layout;
+    layOut(layout, scale);
+    painter->setFont(layout.document.defaultFont());
+    const double fieldWidth = width * scale;
+    const double fieldHeight = layout.boxHeight;
+    const double top = y * scale - offset + layout.top;
+
+    painter->translate(left, top);
+    const double textHeight = layout.textHeight;
     double textBottom = textHeight;
-    if (!empty) {
+    if (!layout.empty) {
         int shift = 0;
         if (alignFlags & Qt::AlignVCenter)
             shift = wholePixels((fieldHeight - textHeight) * 0.5);
@@ -113,7 +148,7 @@ void TextField::draw(QPainter *painter, double scale, double offset)
     context.palette.setColor(QPalette::Text, Qt::black);
     context.clip = QRectF(0, 0, fieldWidth, fieldHeight);
     painter->setClipRect(context.clip, Qt::IntersectClip);
-    document.documentLayout()->draw(painter, context);
+    layout.document.documentLayout()->draw(painter, context);
     painter->restore();
 
     if (zOnEmpty) {

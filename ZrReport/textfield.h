@@ -16,6 +16,7 @@ public:
     int type() const override;
     void prepare() override;
     void draw(QPainter *painter, double scale, double offset) override;
+    bool overflows(double scale) override;
     void write(QDataStream &out) const override;
     void read(QDataStream &in) override;
     void readJson(const QJsonObject &json) override;
@@ -24,4 +25,8 @@ public:
     QString text;
     double indent = 0;
     double lineHeight = 0;
+
+private:
+    struct Layout;
+    void layOut(Layout &layout, double scale);
 };

@@ -3,6 +3,8 @@
 #include "database/database.h"
 #include "documents/import/importcommand.h"
 #include "printing/pdfexport.h"
+#include "printing/printcheck.h"
+#include "printing/registerbook.h"
 #include "printing/reportlist.h"
 
 #include <QApplication>
@@ -15,7 +17,10 @@ namespace {
 
 const QList<HeadlessCommand> &commands()
 {
-    static const QList<HeadlessCommand> list{PdfExport::command(), ImportCommand::command()};
+    static const QList<HeadlessCommand> list{PdfExport::command(),
+                                             ImportCommand::command(),
+                                             PrintCheck::command(),
+                                             RegisterBook::command()};
     return list;
 }
 
@@ -52,6 +57,30 @@ QString CommandLine::helpText()
         text += QLatin1Char('\n') + command.usage;
     text += QStringLiteral("\nБланки:\n") + formsList();
     return text;
+}
+
+const ReportListEntry *CommandLine::form(const QString &typeOrId, QTextStream &err)
+{
+    const ReportListEntry *entry = ReportList::find(typeOrId);
+    if (!entry)
+        err << QStringLiteral("Неизвестный бланк \"%1\". Бланки: 301 (id253), 302 (id254), "
+                              "303 (id3339), 304 (id3382).\n")
+                        .arg(typeOrId);
+    return entry;
+}
+
+bool CommandLine::documentIds(const QString &text, QList<int> *ids, QTextStream &err)
+{
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int id = part.trimmed().toInt(&ok);
+        if (!ok || id < 0) {
+            err << QStringLiteral("Неверный номер документа \"%1\".\n").arg(part.trimmed());
+            return false;
+        }
+        ids->append(id);
+    }
+    return !ids->isEmpty();
 }
 
 bool CommandLine::requested(int argc, char **argv)

@@ -6,6 +6,7 @@
 
 class QCommandLineParser;
 class QTextStream;
+struct ReportListEntry;
 
 // A command the program runs without any window or question: chosen by its
 // own option, it reads its other options from the parsed command line,
@@ -26,4 +27,10 @@ bool requested(int argc, char **argv);
 // Creates the application object, runs the chosen command, returns its exit status.
 int run(int argc, char **argv);
 QString helpText();
+
+// Helpers for the commands' own options; each says what is wrong in `err`.
+// A form by type ("304") or identifier ("id3382"); null when neither.
+const ReportListEntry *form(const QString &typeOrId, QTextStream &err);
+// Document numbers (psId) separated by commas, in the order given.
+bool documentIds(const QString &text, QList<int> *ids, QTextStream &err);
 } // namespace CommandLine

@@ -12,8 +12,11 @@
 #include "guide/userguidewindow.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
+#include "printing/printcontroller.h"
 #include "printing/printdialog.h"
 #include "printing/printercalibrationdialog.h"
+#include "printing/printjournalwindow.h"
+#include "printing/registerbookdialog.h"
 #include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
@@ -53,10 +56,24 @@ MainWindow::MainWindow(QWidget *parent)
             &DocumentsTableAbstract::documentClicked,
             this,
             &MainWindow::onDocumentEdit);
+    // Every print is checked first, one document or many.
+    m_printController = new PrintController(m_engine, this);
+    connect(m_printController,
+            &PrintController::documentOpenRequested,
+            this,
+            &MainWindow::onDocumentEdit);
     connect(m_documentsTable,
             &DocumentsTableAbstract::documentPrint,
-            m_engine,
-            &Engine::onDocumentPrint);
+            m_printController,
+            &PrintController::printDocument);
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::documentsPrint,
+            m_printController,
+            &PrintController::printDocuments);
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::documentsCheck,
+            m_printController,
+            &PrintController::checkDocuments);
     // The table's own signal survives a restore, which replaces the model and
     // with it the selection model.
     connect(m_documentsTable,
@@ -201,7 +218,10 @@ DocumentEditDialog *MainWindow::openEditDialog()
             &DocumentEditDialog::documentsUpdated,
             m_documentsTable,
             &DocumentsTableAbstract::updateData);
-    connect(dialog, &DocumentEditDialog::documentPrint, m_engine, &Engine::onDocumentPrint);
+    connect(dialog,
+            &DocumentEditDialog::documentPrint,
+            m_printController,
+            &PrintController::printDocument);
     return dialog;
 }
 
@@ -246,7 +266,8 @@ void MainWindow::onUpdateIcons(int selectedCount)
 {
     ui->actionRemove->setVisible(selectedCount > 0);
     ui->actionEdit->setVisible(selectedCount == 1);
-    ui->actionPrint->setVisible(selectedCount == 1);
+    // Any number of documents prints as one batch.
+    ui->actionPrint->setVisible(selectedCount >= 1);
     ui->actionCopy->setVisible(selectedCount == 1);
 }
 
@@ -429,4 +450,48 @@ void MainWindow::on_actionPrinterCalibration_triggered()
         return;
     m_calibrationDialog = new PrinterCalibrationDialog(this);
     m_calibrationDialog->show();
+}
+
+PrintJournalWindow *MainWindow::printJournalWindow() const
+{
+    return m_journalWindow;
+}
+
+void MainWindow::on_actionCheckDocuments_triggered()
+{
+    QList<int> ids = m_documentsTable->actedOnIds();
+    // Nothing selected: every document the register shows.
+    if (ids.isEmpty()) {
+        for (int row = 0; row < m_documentsTable->model()->rowCount(); ++row) {
+            if (!m_documentsTable->isRowHidden(row))
+                ids << m_documentsTable->model()->index(row, 0).data().toInt();
+        }
+    }
+    if (ids.isEmpty()) {
+        emit m_engine->error(QStringLiteral("В реестре нет документов для проверки."),
+                             QStringLiteral("Внимание!"));
+        return;
+    }
+    m_printController->checkDocuments(ids);
+}
+
+void MainWindow::on_actionPrintJournal_triggered()
+{
+    if (m_journalWindow) {
+        m_journalWindow->raise();
+        m_journalWindow->activateWindow();
+        return;
+    }
+    m_journalWindow = new PrintJournalWindow(this);
+    connect(m_journalWindow.data(),
+            &PrintJournalWindow::documentOpenRequested,
+            this,
+            &MainWindow::onDocumentEdit);
+    m_journalWindow->show();
+}
+
+void MainWindow::on_actionRegisterBook_triggered()
+{
+    auto dialog = new RegisterBookDialog(this);
+    dialog->show();
 }

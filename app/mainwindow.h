@@ -8,6 +8,8 @@ class Banner;
 class DocumentEditDialog;
 class DocumentsTable;
 class FilterDockWidget;
+class PrintController;
+class PrintJournalWindow;
 class PrinterCalibrationDialog;
 class QLabel;
 class QVBoxLayout;
@@ -32,6 +34,9 @@ public:
     DocumentsTable *documentsTable() const { return m_documentsTable; }
     FilterDockWidget *filterDock() const { return m_filterDock; }
     QLabel *statusLabel() const { return m_statusLabel; }
+    PrintController *printController() const { return m_printController; }
+    // The print journal window; null when it is not open.
+    PrintJournalWindow *printJournalWindow() const;
     // The template chooser and the edit dialog last opened; null once they are closed.
     SelectTemplateDialog *selectTemplateDialog() const;
     DocumentEditDialog *editDialog() const;
@@ -63,6 +68,9 @@ public slots:
     void on_actionImport_triggered();
     void on_actionPrinterCalibration_triggered();
     void on_actionUserGuide_triggered();
+    void on_actionCheckDocuments_triggered();
+    void on_actionPrintJournal_triggered();
+    void on_actionRegisterBook_triggered();
 
 private:
     DocumentEditDialog *openEditDialog();
@@ -83,4 +91,6 @@ private:
     QPointer<DocumentEditDialog> m_editDialog;
     QPointer<PrinterCalibrationDialog> m_calibrationDialog;
     QPointer<UserGuideWindow> m_userGuide;
+    PrintController *m_printController = nullptr;
+    QPointer<PrintJournalWindow> m_journalWindow;
 };

@@ -218,6 +218,18 @@ bool execBound(const QSqlDatabase &db, const QString &sql, const QVariant &value
     return false;
 }
 
+// Tables that later versions added, created in a register made before them once it has
+// passed its check; nothing else of it is touched. Never run on a file not yet known to be
+// a register.
+void addNewTables()
+{
+    for (const QString &statement : SqlScript::statements(":/upgrade.sql")) {
+        QSqlQuery query;
+        if (!query.exec(statement))
+            ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
+    }
+}
+
 // Copies through a temporary file beside the target and renames it into place
 // only when the copy is complete, so a failure never destroys the old target.
 bool copyAtomically(const QString &source, const QString &target, QString *error)
@@ -447,6 +459,7 @@ bool Database::open(bool interactive, QString *error)
         closeDefaultConnection();
     }
     openDefaultConnection(path);
+    addNewTables();
     applyViews();
     return true;
 }
@@ -738,6 +751,7 @@ bool Database::restore(const QString &source, QString *error, QString *keptAs)
         }
         return fail(QStringLiteral("Новый реестр не прошёл проверку, оставлен прежний."));
     }
+    addNewTables();
     applyViews();
     ZR_LOG() << "Database::restore OK!" << source << "kept" << kept;
     if (keptAs)

@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlTableModel>
 #include <QTimer>
+#include <algorithm>
 
 DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     : QTableView(parent)
@@ -28,12 +29,14 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     m_actionEdit = new QAction(QStringLiteral("Редактировать"), m_menu);
     m_actionDelete = new QAction(QStringLiteral("Удалить"), m_menu);
     m_actionPrint = new QAction(QStringLiteral("Печатать"), m_menu);
+    m_actionCheck = new QAction(QStringLiteral("Проверить документы"), m_menu);
     m_actionSelectAll = new QAction(QStringLiteral("Выделить всё"), m_menu);
     connect(m_actionAdd, &QAction::triggered, this, [this] { emit documentClicked(-1); });
     connect(m_actionCopy, &QAction::triggered, this, &DocumentsTableAbstract::onCopyRecordAction);
     connect(m_actionEdit, &QAction::triggered, this, &DocumentsTableAbstract::onEditAction);
     connect(m_actionDelete, &QAction::triggered, this, &DocumentsTableAbstract::onDeleteAction);
     connect(m_actionPrint, &QAction::triggered, this, &DocumentsTableAbstract::onPrintAction);
+    connect(m_actionCheck, &QAction::triggered, this, &DocumentsTableAbstract::onCheckAction);
     connect(m_actionSelectAll,
             &QAction::triggered,
             this,
@@ -45,6 +48,7 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     m_menu->addAction(m_actionEdit);
     m_menu->addAction(m_actionDelete);
     m_menu->addAction(m_actionPrint);
+    m_menu->addAction(m_actionCheck);
     m_menu->addSeparator();
     m_menu->addAction(m_actionSelectAll);
 
@@ -304,7 +308,9 @@ void DocumentsTableAbstract::prepareContextMenu(const QPoint &pos)
     const bool onRow = indexAt(pos).isValid();
     m_actionCopy->setEnabled(onRow && n == 1);
     m_actionEdit->setEnabled(onRow && n == 1);
-    m_actionPrint->setEnabled(onRow && n == 1);
+    // Any number of documents prints as one batch.
+    m_actionPrint->setEnabled(onRow && n >= 1);
+    m_actionCheck->setEnabled(onRow && n >= 1);
     m_actionDelete->setEnabled(onRow && n >= 1);
     m_actionAdd->setEnabled(true);
     m_actionSelectAll->setEnabled(true);
@@ -376,23 +382,58 @@ void DocumentsTableAbstract::onDeleteAction()
     emit unselect();
 }
 
+QList<int> DocumentsTableAbstract::actedOnIds() const
+{
+    QList<int> rows = selectedVisibleRows();
+    if (rows.isEmpty()) {
+        const int row = actedOnRow();
+        if (row >= 0)
+            rows << row;
+    }
+    // As the table shows them (the model sorts its rows), however the selection was made.
+    std::sort(rows.begin(), rows.end());
+    QList<int> ids;
+    for (int row : qAsConst(rows)) {
+        const int id = docIdAtRow(row);
+        if (id > 0)
+            ids << id;
+    }
+    return ids;
+}
+
 void DocumentsTableAbstract::onPrintAction()
 {
-    const int id = docIdAtRow(actedOnRow());
-    if (id <= 0)
+    const QList<int> ids = actedOnIds();
+    if (ids.isEmpty())
         return;
     auto *dialog = new PrintDialog(this);
     connect(dialog,
             &PrintDialog::reportTypeSelected,
             this,
-            [this, id](ReportList::ReportType type, bool printBackground) {
-                onReportTypeSelected(id, type, printBackground);
+            [this, ids](ReportList::ReportType type, bool printBackground) {
+                onReportTypeSelected(ids, type, printBackground);
             });
     dialog->show();
 }
 
-void DocumentsTableAbstract::onReportTypeSelected(int sqlDocId, int type, bool printBackground)
+void DocumentsTableAbstract::onCheckAction()
 {
-    if (canPrint(type, sqlDocId))
-        emit documentPrint(type, sqlDocId, printBackground);
+    const QList<int> ids = actedOnIds();
+    if (!ids.isEmpty())
+        emit documentsCheck(ids);
+}
+
+void DocumentsTableAbstract::onReportTypeSelected(const QList<int> &ids,
+                                                  int type,
+                                                  bool printBackground)
+{
+    QList<int> printable;
+    for (int id : ids) {
+        if (canPrint(type, id))
+            printable << id;
+    }
+    if (printable.size() == 1)
+        emit documentPrint(type, printable.first(), printBackground);
+    else if (printable.size() > 1)
+        emit documentsPrint(type, printable, printBackground);
 }

@@ -36,7 +36,12 @@ public:
     QAction *actionEdit() const { return m_actionEdit; }
     QAction *actionDelete() const { return m_actionDelete; }
     QAction *actionPrint() const { return m_actionPrint; }
+    QAction *actionCheck() const { return m_actionCheck; }
     QAction *actionSelectAll() const { return m_actionSelectAll; }
+
+    // The documents Print and Check act on: the selected rows the user can see, in the
+    // table's order, or else the current row.
+    QList<int> actedOnIds() const;
 
     // Selects the rows of these documents and scrolls to the first of them.
     void selectDocuments(const QList<int> &ids);
@@ -53,6 +58,9 @@ public:
 signals:
     void documentClicked(int sqlDocId);
     void documentPrint(int type, int sqlDocId, bool printBackground);
+    // Two or more documents on one form.
+    void documentsPrint(int type, const QList<int> &ids, bool printBackground);
+    void documentsCheck(const QList<int> &ids);
     void unselect();
     void reselected();
     void selectedCountChanged(int count);
@@ -68,11 +76,12 @@ public slots:
     void onEditAction();
     void onDeleteAction();
     void onPrintAction();
+    void onCheckAction();
     void onSelectAllAction();
     void selectAll() override;
 
-    // The answer of the print dialog for the document it was opened on.
-    void onReportTypeSelected(int sqlDocId, int type, bool printBackground);
+    // The answer of the print dialog for the documents it was opened on.
+    void onReportTypeSelected(const QList<int> &ids, int type, bool printBackground);
 
 protected:
     virtual bool deleteDocuments(const QList<int> &ids) = 0;
@@ -114,6 +123,7 @@ private:
     QAction *m_actionEdit = nullptr;
     QAction *m_actionDelete = nullptr;
     QAction *m_actionPrint = nullptr;
+    QAction *m_actionCheck = nullptr;
     QAction *m_actionSelectAll = nullptr;
     QMetaObject::Connection m_resetConnection;
     QTimer *m_fetchTimer = nullptr;

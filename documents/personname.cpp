@@ -15,3 +15,8 @@ PersonName PersonName::split(const QString &fullName)
     person.surname = words.join(QLatin1Char(' '));
     return person;
 }
+
+QString PersonName::full() const
+{
+    return QStringList{surname, name, patronymic}.join(QLatin1Char(' ')).simplified();
+}

@@ -14,4 +14,6 @@ struct PersonName
     // three words or more, the last word is the first name when there are two, and whatever
     // remains is the surname (a double surname keeps its words). Blanks are collapsed.
     static PersonName split(const QString &fullName);
+    // The three joined by single blanks, as the name is shown and printed in one line.
+    QString full() const;
 };

@@ -2,6 +2,10 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/documentrecord.h"
+#include "documents/documentstore.h"
+#include "documents/personname.h"
+#include "printing/printjournal.h"
 #include "printing/reportinfo.h"
 #include "printing/reportlist.h"
 
@@ -63,6 +67,26 @@ void Engine::fillReport(int type, ReportPage *page, int sqlDocId, bool useDocume
     entry->fill(page, sqlDocId, useDocument);
 }
 
+std::unique_ptr<ReportPage> Engine::readTemplate(int type, QString *error)
+{
+    const QString path = templatePath(type);
+    if (!isTemplateFile(path)) {
+        *error = QStringLiteral("Шаблон отчёта %1 не найден.").arg(path);
+        return nullptr;
+    }
+    auto page = std::make_unique<ReportPage>();
+    if (!page->loadFromFile(path)) {
+        *error = QStringLiteral("Шаблон отчёта %1 не открыт: %2.").arg(path, page->loadError());
+        return nullptr;
+    }
+    if (page->pagesCount() < 1) {
+        *error = QStringLiteral("В шаблоне отчёта %1 нет страниц.").arg(path);
+        return nullptr;
+    }
+    page->setReplaceExpressions(true);
+    return page;
+}
+
 bool Engine::templateExists(const QString &path)
 {
     if (isTemplateFile(path))
@@ -102,9 +126,36 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
         return;
     }
     fillReport(type, page, sqlDocId, true);
+    QList<int> printed;
+    QString printer;
+    connect(page, &ReportPage::pagePrinted, this, [&](int pageIndex, const QString &name) {
+        if (!printed.contains(pageIndex))
+            printed << pageIndex;
+        printer = name;
+    });
     page->previewReport(true, printBackground ? 1 : -1);
     // The sequence is modal and over: the page stays current, its query does not.
     ReportInfo::releaseData(page);
+    if (!printed.isEmpty())
+        recordPrint(type, sqlDocId, printer, printed.size(), page->pagesCount());
+}
+
+void Engine::recordPrint(int type, int sqlDocId, const QString &printer, int pages, int ofPages)
+{
+    DocumentRecord record;
+    DocumentStore::read(sqlDocId, &record);
+    PrintJournal::Entry entry;
+    entry.documentId = sqlDocId;
+    entry.fio = PersonName{record.fio1, record.fio2, record.fio3}.full();
+    entry.form = type;
+    entry.number = record.number;
+    entry.printedAt = QDateTime::currentDateTime();
+    // A file chosen in the preview has no printer name.
+    entry.printer = printer.isEmpty() ? QStringLiteral("PDF") : printer;
+    entry.pages = pages;
+    entry.outcome
+            = pages >= ofPages ? PrintJournal::Outcome::Printed : PrintJournal::Outcome::Cancelled;
+    PrintJournal::add(entry);
 }
 
 void Engine::onGuiEdit(int type)

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class ReportPage;
 
@@ -21,6 +22,9 @@ public:
     // Side 1 of the form's blank; null when the template is missing.
     static QPixmap templatePixmap(int type);
     static void fillReport(int type, ReportPage *page, int sqlDocId, bool useDocument);
+    // The form's template read for printing without a preview (substitution on); null with
+    // the reason for the user when it is missing, unreadable or has no page.
+    static std::unique_ptr<ReportPage> readTemplate(int type, QString *error);
 
     // The page last prepared for printing or opened in the designer.
     ReportPage *currentPage() const;
@@ -35,6 +39,8 @@ public slots:
 
 private:
     bool templateExists(const QString &path);
+    // Writes what the preview sent to a printer into the print journal.
+    void recordPrint(int type, int sqlDocId, const QString &printer, int pages, int ofPages);
     void replaceCurrentPage(ReportPage *page);
 
     QPointer<ReportPage> m_page;

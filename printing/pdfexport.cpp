@@ -36,20 +36,6 @@ const QString optionPrinter = QStringLiteral("printer");
 
 enum Exit { Done = 0, BadRequest = 1, NotWritten = 2 };
 
-bool parseIds(const QString &text, QList<int> *ids, QString *bad)
-{
-    for (const QString &part : text.split(QLatin1Char(','))) {
-        bool ok = false;
-        const int id = part.trimmed().toInt(&ok);
-        if (!ok || id < 0) {
-            *bad = part.trimmed();
-            return false;
-        }
-        ids->append(id);
-    }
-    return !ids->isEmpty();
-}
-
 bool documentExists(int id)
 {
     QSqlQuery query;
@@ -206,19 +192,12 @@ int PdfExport::runCommand(const QCommandLineParser &parser, QTextStream &err)
 
 int PdfExport::exportPdf(const Request &request, QTextStream &err)
 {
-    const ReportListEntry *entry = ReportList::find(request.form);
-    if (!entry) {
-        err << QStringLiteral("Неизвестный бланк \"%1\". Бланки: 301 (id253), 302 (id254), "
-                              "303 (id3339), 304 (id3382).\n")
-                        .arg(request.form);
+    const ReportListEntry *entry = CommandLine::form(request.form, err);
+    if (!entry)
         return BadRequest;
-    }
     QList<int> ids;
-    QString badId;
-    if (!parseIds(request.documents, &ids, &badId)) {
-        err << QStringLiteral("Неверный номер документа \"%1\".\n").arg(badId);
+    if (!CommandLine::documentIds(request.documents, &ids, err))
         return BadRequest;
-    }
     if (!request.correction.isWithinLimits()) {
         err << QStringLiteral("Поправка вне допустимых пределов (сдвиг %1, %2 мм, масштаб %3 "
                               "%): сдвиг допускается от -%4 до %4 мм, масштаб от %5 до %6 %.\n")

@@ -226,6 +226,78 @@ private slots:
         QVERIFY(inkBounds(printing.image).width() < 50);
         QVERIFY(inkBounds(designer.image).width() > 100);
     }
+
+    void overflowMatchesTheInk_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("wordWrap");
+        QTest::addColumn<double>("width"); // mm
+        QTest::addColumn<double>("height");
+        QTest::addColumn<double>("lineHeight");
+        QTest::addColumn<bool>("overflows");
+        // 14 pt Liberation Serif: a line takes 5.6 mm, a letter some 2.5 mm.
+        const QString words = QStringLiteral("Дружба группы друзей ").repeated(6);
+        QTest::newRow("one line in a box one and a half lines high")
+                << QStringLiteral("Группа дуг") << false << 100.0 << 8.5 << 0.0 << false;
+        QTest::newRow("one line wider than its box")
+                << QStringLiteral("Длинная строка, которой тесно в коротком поле") << false << 40.0
+                << 8.5 << 0.0 << true;
+        QTest::newRow("two wrapped lines in a box for three")
+                << words.left(50) << true << 100.0 << 17.5 << 0.0 << false;
+        QTest::newRow("three wrapped lines in a box for two")
+                << words << true << 100.0 << 12.0 << 0.0 << true;
+        QTest::newRow("line breaks of a wrapped field add lines")
+                << QStringLiteral("Первая\nвторая\nтретья") << true << 100.0 << 12.0 << 0.0 << true;
+        QTest::newRow("fixed line height: two lines of 8 mm in 18")
+                << words.left(50) << true << 100.0 << 18.0 << 8.0 << false;
+        QTest::newRow("fixed line height: three lines of 8 mm in 18")
+                << words << true << 100.0 << 18.0 << 8.0 << true;
+    }
+    // What the field reports at 600 dpi is what its ink shows when it is drawn there in a box
+    // big enough for it: ink beyond its own box would be cut off on the blank.
+    void overflowMatchesTheInk()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, wordWrap);
+        QFETCH(double, width);
+        QFETCH(double, height);
+        QFETCH(double, lineHeight);
+        QFETCH(bool, overflows);
+        constexpr double dpi = 600;
+        const double scale = dpi / 25.399931;
+        ReportPage page;
+        page.defaultFont = QFont(serifFamily(), 14);
+        page.mReplaceExpressions = true;
+        TextField field;
+        field.page = &page;
+        field.x = 10;
+        field.y = 10;
+        field.width = width;
+        field.height = height;
+        field.wordWrap = wordWrap;
+        field.lineHeight = lineHeight;
+        field.alignFlags = Qt::AlignLeft | Qt::AlignTop;
+        field.text = text;
+        QCOMPARE(field.overflows(scale), overflows);
+
+        QImage image(int(160 * scale), int(70 * scale), QImage::Format_RGB32);
+        image.setDotsPerMeterX(int(dpi / 0.0254));
+        image.setDotsPerMeterY(int(dpi / 0.0254));
+        image.fill(Qt::white);
+        if (wordWrap)
+            field.height = 55;
+        else
+            field.width = 145;
+        {
+            QPainter painter(&image);
+            field.draw(&painter, scale, 0);
+        }
+        const QRect ink = inkBounds(image);
+        QVERIFY(!ink.isNull());
+        const bool beyond
+                = ink.right() > (10 + width) * scale || ink.bottom() > (10 + height) * scale;
+        QCOMPARE(beyond, overflows);
+    }
 };
 
 ZR_TEST_MAIN(TestTextField)

@@ -8,6 +8,8 @@
 #include "guide/userguidewindow.h"
 #include "modalanswerer.h"
 #include "printing/engine.h"
+#include "printing/printcheckdialog.h"
+#include "printing/printcontroller.h"
 #include "printing/printercalibrationdialog.h"
 #include "testhome.h"
 #include "typetext.h"
@@ -130,6 +132,8 @@ private slots:
     void settingsSurviveRestart();
     void printerCalibrationOpensOnce();
     void userGuideOpensOnce();
+    void checkDocumentsFromTheMenu_data();
+    void checkDocumentsFromTheMenu();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -292,6 +296,10 @@ void TestMainWindow::menusAndToolbar()
                           "actionEditor",
                           "actionPrinterCalibration",
                           "-",
+                          "actionCheckDocuments",
+                          "actionPrintJournal",
+                          "actionRegisterBook",
+                          "-",
                           "actionPreferences"}));
     QCOMPARE(menuContents(menu("menu_3")),
              (QStringList{"actionAbout",
@@ -328,8 +336,8 @@ void TestMainWindow::toolbarFollowsSelection_data()
                                                            "actionCopy",
                                                            "actionPrint",
                                                            "actionRemove"};
-    QTest::newRow("two rows add only remove")
-            << QList<int>{0, 2} << QStringList{"actionCreateDoc", "actionRemove"};
+    QTest::newRow("two rows add print and remove")
+            << QList<int>{0, 2} << QStringList{"actionCreateDoc", "actionPrint", "actionRemove"};
 }
 
 void TestMainWindow::toolbarFollowsSelection()
@@ -754,6 +762,36 @@ void TestMainWindow::userGuideOpensOnce()
     QVERIFY(guides.first()->isVisible());
     QVERIFY(guides.first()->isWindow());
     guides.first()->close();
+}
+
+void TestMainWindow::checkDocumentsFromTheMenu_data()
+{
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QString>("checked");
+
+    QTest::newRow("the selected documents") << QList<int>{0, 2} << "Документов проверено: 2.";
+    QTest::newRow("nothing selected: every document shown")
+            << QList<int>{} << "Документов проверено: 3.";
+}
+
+void TestMainWindow::checkDocumentsFromTheMenu()
+{
+    QFETCH(QList<int>, rows);
+    QFETCH(QString, checked);
+
+    for (const char *name : {"Иванов", "Петров", "Сидоров"})
+        insertDocument(QString::fromUtf8(name));
+    m_window = makeWindow();
+    m_window->documentsTable()->updateData();
+    DocumentsTable *table = m_window->documentsTable();
+    for (int row : rows)
+        table->selectionModel()->select(table->model()->index(row, 1),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    m_window->findChild<QAction *>("actionCheckDocuments")->trigger();
+    PrintCheckDialog *dialog = m_window->printController()->checkDialog();
+    QVERIFY(dialog);
+    QVERIFY(dialog->findChild<QLabel *>("labelSummary")->text().startsWith(checked));
+    dialog->close();
 }
 
 ZR_TEST_MAIN(TestMainWindow)

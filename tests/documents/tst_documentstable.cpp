@@ -2,10 +2,14 @@
 #include "documents/documentstable.h"
 #include "documents/emptystatewidget.h"
 #include "modalanswerer.h"
+#include "printing/printdialog.h"
 #include "testhome.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -106,7 +110,8 @@ private slots:
     void failureLeavesRegisterIntact_data();
     void failureLeavesRegisterIntact();
     void editAndAddAskForDocuments();
-    void printRequestKeepsArgumentOrder();
+    void printRequest_data();
+    void printRequest();
     void reloadAfterModelIsDropped();
     void registerReadInPartIsTold();
 
@@ -324,14 +329,14 @@ void TestDocumentsTable::contextMenu_data()
 {
     QTest::addColumn<QList<int>>("selected");
     QTest::addColumn<bool>("onRow");
-    QTest::addColumn<bool>("copyEditPrint");
-    QTest::addColumn<bool>("remove");
+    QTest::addColumn<bool>("copyEdit");
+    QTest::addColumn<bool>("printCheckRemove");
 
     QTest::newRow("one row selected, click on a row") << QList<int>{0} << true << true << true;
-    QTest::newRow("two rows selected enable only delete")
+    QTest::newRow("two rows selected print as a batch, no copy or edit")
             << QList<int>{0, 1} << true << false << true;
     QTest::newRow("nothing selected") << QList<int>{} << true << false << false;
-    QTest::newRow("empty area disables all four even with a selection")
+    QTest::newRow("empty area disables all even with a selection")
             << QList<int>{0} << false << false << false;
 }
 
@@ -339,8 +344,8 @@ void TestDocumentsTable::contextMenu()
 {
     QFETCH(QList<int>, selected);
     QFETCH(bool, onRow);
-    QFETCH(bool, copyEditPrint);
-    QFETCH(bool, remove);
+    QFETCH(bool, copyEdit);
+    QFETCH(bool, printCheckRemove);
 
     for (const char *name : {"Иванов", "Петров", "Сидоров"})
         insertDocument({QString::fromUtf8(name), "", "", "2024-05-30"});
@@ -349,10 +354,11 @@ void TestDocumentsTable::contextMenu()
     const QPoint pos = onRow ? table->visualRect(table->model()->index(0, 1)).center()
                              : QPoint(10, table->viewport()->height() - 5);
     table->prepareContextMenu(pos);
-    QCOMPARE(table->actionCopy()->isEnabled(), copyEditPrint);
-    QCOMPARE(table->actionEdit()->isEnabled(), copyEditPrint);
-    QCOMPARE(table->actionPrint()->isEnabled(), copyEditPrint);
-    QCOMPARE(table->actionDelete()->isEnabled(), remove);
+    QCOMPARE(table->actionCopy()->isEnabled(), copyEdit);
+    QCOMPARE(table->actionEdit()->isEnabled(), copyEdit);
+    QCOMPARE(table->actionPrint()->isEnabled(), printCheckRemove);
+    QCOMPARE(table->actionCheck()->isEnabled(), printCheckRemove);
+    QCOMPARE(table->actionDelete()->isEnabled(), printCheckRemove);
     QVERIFY(table->actionAdd()->isEnabled());
     QVERIFY(table->actionSelectAll()->isEnabled());
 
@@ -366,6 +372,7 @@ void TestDocumentsTable::contextMenu()
                           "Редактировать",
                           "Удалить",
                           "Печатать",
+                          "Проверить документы",
                           "-",
                           "Выделить всё"}));
 }
@@ -592,16 +599,52 @@ void TestDocumentsTable::editAndAddAskForDocuments()
     QCOMPARE(clicked.at(3).first().toInt(), 0);
 }
 
-void TestDocumentsTable::printRequestKeepsArgumentOrder()
+void TestDocumentsTable::printRequest_data()
 {
-    const int id = insertDocument({"Иванов", "", "", "2024-05-30"});
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<bool>("batch");
+
+    QTest::newRow("one row: one document, type first") << QList<int>{1} << false;
+    QTest::newRow("rows selected out of order print in the table's order")
+            << QList<int>{2, 0} << true;
+}
+
+void TestDocumentsTable::printRequest()
+{
+    QFETCH(QList<int>, rows);
+    QFETCH(bool, batch);
+
+    QList<int> ids;
+    for (const char *name : {"Иванов", "Петров", "Сидоров"})
+        ids << insertDocument({QString::fromUtf8(name), "", "", "2024-05-30"});
     auto table = makeTable();
-    QSignalSpy print(table.get(), &DocumentsTableAbstract::documentPrint);
-    table->onReportTypeSelected(id, 303, true);
-    QCOMPARE(print.count(), 1);
-    QCOMPARE(print.first().at(0).toInt(), 303);
-    QCOMPARE(print.first().at(1).toInt(), id);
-    QCOMPARE(print.first().at(2).toBool(), true);
+    selectRows(table.get(), rows);
+    qRegisterMetaType<QList<int>>();
+    QSignalSpy one(table.get(), &DocumentsTableAbstract::documentPrint);
+    QSignalSpy many(table.get(), &DocumentsTableAbstract::documentsPrint);
+    table->actionPrint()->trigger();
+    auto *dialog = table->findChild<PrintDialog *>();
+    QVERIFY(dialog);
+    dialog->findChild<QListWidget *>("listWidget")->setCurrentRow(2);
+    dialog->findChild<QCheckBox *>("checkBoxBackground")->setChecked(true);
+    QTest::mouseClick(dialog->findChild<QPushButton *>("pushButtonPrint"), Qt::LeftButton);
+
+    QList<int> expected;
+    for (int row = 0; row < 3; ++row) {
+        if (rows.contains(row))
+            expected << table->model()->index(row, 0).data().toInt();
+    }
+    if (batch) {
+        QCOMPARE(one.count(), 0);
+        QCOMPARE(many.count(), 1);
+        QCOMPARE(many.first().at(0).toInt(), 303);
+        QCOMPARE(many.first().at(1).value<QList<int>>(), expected);
+        QCOMPARE(many.first().at(2).toBool(), true);
+    } else {
+        QCOMPARE(many.count(), 0);
+        QCOMPARE(one.count(), 1);
+        QCOMPARE(one.first(), (QList<QVariant>{303, expected.first(), true}));
+    }
 }
 
 void TestDocumentsTable::reloadAfterModelIsDropped()

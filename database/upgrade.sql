@@ -1,0 +1,15 @@
+CREATE TABLE IF NOT EXISTS "PrintJournal" (
+    "journalId" INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT UNIQUE,
+    "psId" INTEGER NOT NULL,
+    "fio" TEXT,
+    "form" INTEGER NOT NULL,
+    "number" TEXT,
+    "printedAt" TEXT NOT NULL,
+    "printer" TEXT,
+    "pages" INTEGER NOT NULL DEFAULT 0,
+    "outcome" TEXT NOT NULL,
+    "spoiled" INTEGER NOT NULL DEFAULT 0,
+    "spoiledReason" TEXT,
+    "spoiledAt" TEXT
+);
+CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class Engine;
+class PrintCheckDialog;
+class QWidget;
+
+// Every print of the main window passes here: the documents are checked on the form first,
+// and the print goes on when nothing is wrong or the user says "Печатать всё равно". One
+// document is printed through the engine's preview, several as a batch.
+class PrintController : public QObject
+{
+    Q_OBJECT
+public:
+    PrintController(Engine *engine, QWidget *window);
+
+    // The check list last opened from the menu; null once it is closed.
+    PrintCheckDialog *checkDialog() const;
+
+public slots:
+    void printDocument(int type, int sqlDocId, bool printBackground);
+    void printDocuments(int type, const QList<int> &ids, bool printBackground);
+    // The problems of the documents, on a form chosen in the list.
+    void checkDocuments(const QList<int> &ids);
+
+signals:
+    void documentOpenRequested(int sqlDocId);
+
+private:
+    // True when the documents may be printed: no problem, or the user wants it anyway.
+    bool checkBeforePrint(int type, const QList<int> &ids);
+
+    Engine *m_engine;
+    QWidget *m_window;
+    QPointer<PrintCheckDialog> m_checkDialog;
+    int m_lastForm = 0;
+};

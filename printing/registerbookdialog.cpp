@@ -1,0 +1,100 @@
+#include "registerbookdialog.h"
+#include "ui_registerbookdialog.h"
+
+#include "printing/registerbook.h"
+#include "settings/widgetgeometry.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+RegisterBookDialog::RegisterBookDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::RegisterBookDialog>())
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QDate today = QDate::currentDate();
+    ui->dateEditFrom->setDate(RegisterBook::schoolYearStart(today));
+    ui->dateEditTo->setDate(today);
+    connect(ui->checkBoxPeriod, &QCheckBox::toggled, this, [this](bool on) {
+        ui->dateEditFrom->setEnabled(on);
+        ui->dateEditTo->setEnabled(on);
+        showCount();
+    });
+    connect(ui->dateEditFrom, &QDateEdit::dateChanged, this, &RegisterBookDialog::showCount);
+    connect(ui->dateEditTo, &QDateEdit::dateChanged, this, &RegisterBookDialog::showCount);
+    restoreWidgetGeometry(this);
+    showCount();
+}
+
+RegisterBookDialog::~RegisterBookDialog()
+{
+    saveWidgetGeometry(this);
+}
+
+QDate RegisterBookDialog::from() const
+{
+    return ui->checkBoxPeriod->isChecked() ? ui->dateEditFrom->date() : QDate();
+}
+
+QDate RegisterBookDialog::to() const
+{
+    return ui->checkBoxPeriod->isChecked() ? ui->dateEditTo->date() : QDate();
+}
+
+void RegisterBookDialog::showCount()
+{
+    const bool ordered = !from().isValid() || from() <= to();
+    ui->pushButtonPdf->setEnabled(ordered);
+    ui->pushButtonCsv->setEnabled(ordered);
+    ui->labelCount->setText(ordered ? QStringLiteral("Выданных свидетельств %1: %2.")
+                                              .arg(RegisterBook::periodText(from(), to()))
+                                              .arg(RegisterBook::rows(from(), to()).size())
+                                    : QStringLiteral("Начало периода позже его конца."));
+}
+
+void RegisterBookDialog::save(const QString &suffix, const QString &filter)
+{
+    const QString proposed
+            = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                      .filePath(QStringLiteral("Книга регистрации %1.%2")
+                                        .arg(QDate::currentDate().toString(
+                                                     QStringLiteral("yyyy-MM-dd")),
+                                             suffix));
+    QString path = QFileDialog::getSaveFileName(this,
+                                                QStringLiteral("Сохранить книгу регистрации"),
+                                                proposed,
+                                                filter,
+                                                nullptr,
+                                                QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().compare(suffix, Qt::CaseInsensitive) != 0)
+        path += QLatin1Char('.') + suffix;
+    QString error;
+    if (RegisterBook::write(path, from(), to(), &error))
+        QMessageBox::information(this,
+                                 QStringLiteral("Информация"),
+                                 QStringLiteral("Книга регистрации сохранена в файл %1.")
+                                         .arg(QDir::toNativeSeparators(path)));
+    else
+        QMessageBox::warning(this, QStringLiteral("Ошибка"), error);
+}
+
+void RegisterBookDialog::on_pushButtonPdf_clicked()
+{
+    save(QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
+}
+
+void RegisterBookDialog::on_pushButtonCsv_clicked()
+{
+    save(QStringLiteral("csv"), QStringLiteral("CSV (*.csv)"));
+}
+
+void RegisterBookDialog::on_pushButtonClose_clicked()
+{
+    close();
+}

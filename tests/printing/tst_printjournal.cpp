@@ -1,0 +1,334 @@
+#include "database/database.h"
+#include "modalanswerer.h"
+#include "printing/engine.h"
+#include "printing/printjournal.h"
+#include "printing/printjournalwindow.h"
+#include "printing/reportlist.h"
+#include "printingfixture.h"
+#include "testhome.h"
+
+#include "ZrReport/reportpage.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+// The journal kept in the register: what is written for a print, how it is filtered and
+// counted, and that a register made before it gets it without losing anything.
+class TestPrintJournal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void filters_data();
+    void filters();
+    void countsOfAPeriod_data();
+    void countsOfAPeriod();
+    void olderRegisterGetsTheJournal();
+    void singlePrintIsRecorded_data();
+    void singlePrintIsRecorded();
+    void windowMarksASpoiledBlank();
+
+private:
+    static int add(const QString &fio,
+                   const QString &printedAt,
+                   int form = ReportList::Id3382,
+                   int pages = 2,
+                   PrintJournal::Outcome outcome = PrintJournal::Outcome::Printed);
+    // A small journal of one school year; ids by fio.
+    void fillJournal();
+    static QStringList columns(const QString &table);
+
+    PrintingFixture m_fixture;
+    QMap<QString, int> m_ids;
+};
+
+void TestPrintJournal::init()
+{
+    m_fixture.start();
+    m_ids.clear();
+}
+
+void TestPrintJournal::cleanup()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_fixture.stop();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY2(!w->isVisible(), w->metaObject()->className());
+}
+
+int TestPrintJournal::add(const QString &fio,
+                          const QString &printedAt,
+                          int form,
+                          int pages,
+                          PrintJournal::Outcome outcome)
+{
+    PrintJournal::Entry entry;
+    entry.documentId = 7;
+    entry.fio = fio;
+    entry.form = form;
+    entry.number = QStringLiteral("77 %1").arg(fio.size());
+    entry.printedAt = QDateTime::fromString(printedAt, QStringLiteral("yyyy-MM-dd hh:mm"));
+    entry.printer = QStringLiteral("Kyocera");
+    entry.pages = pages;
+    entry.outcome = outcome;
+    return PrintJournal::add(entry);
+}
+
+void TestPrintJournal::fillJournal()
+{
+    m_ids["Иванов"] = add(QStringLiteral("Иванов Иван"), "2024-05-30 09:00");
+    m_ids["Петрова"] = add(QStringLiteral("Петрова Анна"), "2024-05-31 23:59");
+    m_ids["Сидоров"] = add(QStringLiteral("Сидоров Олег"), "2024-06-01 00:00", ReportList::Id253);
+    m_ids["Смирнов"] = add(QStringLiteral("Смирнов Павел"),
+                           "2024-06-03 10:00",
+                           ReportList::Id3382,
+                           1,
+                           PrintJournal::Outcome::Cancelled);
+    m_ids["Ничего"] = add(QStringLiteral("Ничего Не Вышло"),
+                          "2024-06-03 11:00",
+                          ReportList::Id3382,
+                          0,
+                          PrintJournal::Outcome::Cancelled);
+    QVERIFY(PrintJournal::markSpoiled(m_ids["Петрова"], QStringLiteral("Замятие бумаги")));
+}
+
+void TestPrintJournal::filters_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found"); // newest first
+
+    const int all = int(PrintJournal::Filter::Kind::All);
+    QTest::newRow("everything, newest first")
+            << QDate() << QDate() << 0 << all << ""
+            << QStringList{"Ничего", "Смирнов", "Сидоров", "Петрова", "Иванов"};
+    QTest::newRow("the last day of the period counts to its end")
+            << QDate(2024, 5, 30) << QDate(2024, 5, 31) << 0 << all << ""
+            << QStringList{"Петрова", "Иванов"};
+    QTest::newRow("from the first minute of the first day")
+            << QDate(2024, 6, 1) << QDate() << 0 << all << ""
+            << QStringList{"Ничего", "Смирнов", "Сидоров"};
+    QTest::newRow("one form") << QDate() << QDate() << int(ReportList::Id253) << all << ""
+                              << QStringList{"Сидоров"};
+    QTest::newRow("printed whole")
+            << QDate() << QDate() << 0 << int(PrintJournal::Filter::Kind::Printed) << ""
+            << QStringList{"Сидоров", "Петрова", "Иванов"};
+    QTest::newRow("stopped") << QDate() << QDate() << 0
+                             << int(PrintJournal::Filter::Kind::Cancelled) << ""
+                             << QStringList{"Ничего", "Смирнов"};
+    QTest::newRow("spoiled") << QDate() << QDate() << 0 << int(PrintJournal::Filter::Kind::Spoiled)
+                             << "" << QStringList{"Петрова"};
+    QTest::newRow("a name in lower case")
+            << QDate() << QDate() << 0 << all << "  петрова " << QStringList{"Петрова"};
+    QTest::newRow("a number") << QDate() << QDate() << 0 << all << "77 13"
+                              << QStringList{"Смирнов"};
+}
+
+void TestPrintJournal::filters()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(int, form);
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+
+    fillJournal();
+    PrintJournal::Filter filter;
+    filter.from = from;
+    filter.to = to;
+    filter.form = form;
+    filter.kind = PrintJournal::Filter::Kind(kind);
+    filter.text = text;
+    QStringList got;
+    for (const PrintJournal::Entry &entry : PrintJournal::entries(filter))
+        got << entry.fio.section(QLatin1Char(' '), 0, 0);
+    QCOMPARE(got, found);
+}
+
+void TestPrintJournal::countsOfAPeriod_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<int>("used");
+    QTest::addColumn<int>("spoiled");
+
+    QTest::newRow("all time: a blank never printed on is not used")
+            << QDate() << QDate() << 0 << 4 << 1;
+    QTest::newRow("May") << QDate(2024, 5, 1) << QDate(2024, 5, 31) << 0 << 2 << 1;
+    QTest::newRow("June, appendices only")
+            << QDate(2024, 6, 1) << QDate(2024, 6, 30) << int(ReportList::Id3382) << 1 << 0;
+    QTest::newRow("a day with nothing") << QDate(2024, 6, 2) << QDate(2024, 6, 2) << 0 << 0 << 0;
+}
+
+void TestPrintJournal::countsOfAPeriod()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(int, form);
+    QFETCH(int, used);
+    QFETCH(int, spoiled);
+
+    fillJournal();
+    const PrintJournal::Counts counts = PrintJournal::counts(from, to, form);
+    QCOMPARE(counts.used, used);
+    QCOMPARE(counts.spoiled, spoiled);
+}
+
+QStringList TestPrintJournal::columns(const QString &table)
+{
+    QStringList result;
+    QSqlQuery query;
+    query.exec(QStringLiteral("PRAGMA table_info(%1);").arg(table));
+    while (query.next())
+        result << QStringList{query.value(1).toString(),
+                              query.value(2).toString(),
+                              query.value(3).toString(),
+                              query.value(4).toString(),
+                              query.value(5).toString()}
+                          .join(QLatin1Char(' '));
+    return result;
+}
+
+void TestPrintJournal::olderRegisterGetsTheJournal()
+{
+    const QStringList fresh = columns(QStringLiteral("PrintJournal"));
+    QVERIFY(!fresh.isEmpty());
+    const int id = PrintingFixture::addSampleDocument(3);
+    // A register as the versions before the journal made it.
+    {
+        QSqlQuery drop;
+        QVERIFY(drop.exec(QStringLiteral("DROP TABLE PrintJournal;")));
+        QVERIFY(drop.exec(QStringLiteral("DROP INDEX PsDocumentDetailsByDocument;")));
+    }
+    const QString backup = m_fixture.dataHome() + QStringLiteral("/older.db");
+    QVERIFY(Database::backup(backup));
+
+    const QStringList older{QStringLiteral("restarted"), QStringLiteral("restored")};
+    for (const QString &how : older) {
+        if (how == older.first()) {
+            Database::destroy();
+            QVERIFY(Database::create());
+        } else {
+            QVERIFY(Database::restore(backup));
+        }
+        QCOMPARE(columns(QStringLiteral("PrintJournal")), fresh);
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM PsDocumentDetails WHERE psId = %1;")
+                                   .arg(id))
+                && query.next());
+        QCOMPARE(query.value(0).toInt(), 3);
+        QVERIFY(query.exec(QStringLiteral("SELECT fio1 FROM PsDocuments;")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("Петров"));
+        QVERIFY(query.exec(QStringLiteral(
+                "SELECT 1 FROM sqlite_master WHERE name = 'PsDocumentDetailsByDocument';")));
+        QVERIFY(query.next());
+    }
+}
+
+void TestPrintJournal::singlePrintIsRecorded_data()
+{
+    QTest::addColumn<QList<bool>>("printSides");
+    QTest::addColumn<QString>("expected"); // pages and outcome; empty: no row
+
+    QTest::newRow("both sides printed") << QList<bool>{true, true} << "2 Напечатан";
+    QTest::newRow("side 2 only looked at") << QList<bool>{true, false} << "1 Печать прервана";
+    QTest::newRow("only looked at: no blank used") << QList<bool>{false, false} << "";
+}
+
+void TestPrintJournal::singlePrintIsRecorded()
+{
+    QFETCH(QList<bool>, printSides);
+    QFETCH(QString, expected);
+
+    PrintingFixture::writeTemplate(ReportList::Id3339, 2);
+    const int id = PrintingFixture::addSampleDocument();
+    QTemporaryDir out;
+    QPrinter probe;
+    const QString previewTitle = QPrintPreviewDialog(&probe).windowTitle();
+    Engine engine;
+    ModalAnswerer answerer;
+    for (int side = 0; side < printSides.size(); ++side) {
+        if (side > 0)
+            answerer.expectButton(
+                    QString(), QStringLiteral("Переверните страницу!"), QDialogButtonBox::Ok);
+        const bool print = printSides.at(side);
+        answerer.expect(previewTitle, QString(), [&, print, side](QWidget *dialog) {
+            // What the preview's print button does, into a file instead of a printer.
+            if (print) {
+                QPrinter *printer = engine.currentPage()->printer();
+                printer->setOutputFormat(QPrinter::PdfFormat);
+                printer->setOutputFileName(out.filePath(QStringLiteral("side%1.pdf").arg(side)));
+                dialog->findChild<QPrintPreviewWidget *>()->print();
+            }
+            qobject_cast<QDialog *>(dialog)->reject();
+        });
+    }
+    engine.onDocumentPrint(ReportList::Id3339, id, false);
+    QCOMPARE(answerer.pending(), 0);
+    const QList<PrintJournal::Entry> entries = PrintJournal::entries({});
+    if (expected.isEmpty()) {
+        QCOMPARE(entries.size(), 0);
+        return;
+    }
+    QCOMPARE(entries.size(), 1);
+    const PrintJournal::Entry &entry = entries.first();
+    QCOMPARE(QStringLiteral("%1 %2").arg(entry.pages).arg(PrintJournal::outcomeText(entry.outcome)),
+             expected);
+    QCOMPARE(entry.documentId, id);
+    QCOMPARE(entry.fio, QStringLiteral("Петров Пётр Петрович"));
+    QCOMPARE(entry.number, QStringLiteral("77 123456"));
+    QCOMPARE(entry.form, int(ReportList::Id3339));
+    QVERIFY(qAbs(entry.printedAt.secsTo(QDateTime::currentDateTime())) < 60);
+}
+
+void TestPrintJournal::windowMarksASpoiledBlank()
+{
+    fillJournal();
+    auto *window = new PrintJournalWindow;
+    window->show();
+    auto *table = window->findChild<QTableWidget *>(QStringLiteral("tableWidgetEntries"));
+    auto *counts = window->findChild<QLabel *>(QStringLiteral("labelCounts"));
+    QCOMPARE(table->rowCount(), 5);
+    QVERIFY(counts->text().contains(QStringLiteral("4, из них испорчено: 1")));
+    // Иванов is the oldest row, shown last.
+    table->selectRow(4);
+    ModalAnswerer answerer;
+    answerer.expect(PrintJournal::defaultSpoiledReason(),
+                    QStringLiteral("Иванов Иван"),
+                    [](QWidget *dialog) {
+                        dialog->findChild<QLineEdit *>()->setText(QStringLiteral("Пятно тонера"));
+                        ModalAnswerer::clickButton(dialog, QDialogButtonBox::Ok);
+                    });
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("pushButtonSpoiled")),
+                      Qt::LeftButton);
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(counts->text().contains(QStringLiteral("4, из них испорчено: 2")));
+    QVERIFY(table->item(4, 7)->text().startsWith(QStringLiteral("Пятно тонера")));
+    // A blank marked once cannot be marked again.
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("pushButtonSpoiled"))->isEnabled());
+    const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        window->resize(1100, 420);
+        QCoreApplication::sendPostedEvents();
+        window->grab().save(folder + QStringLiteral("/print-journal.png"));
+    }
+    window->close();
+}
+
+ZR_TEST_MAIN(TestPrintJournal)
+#include "tst_printjournal.moc"
