@@ -460,8 +460,9 @@ PrintJournalWindow *MainWindow::printJournalWindow() const
 void MainWindow::on_actionCheckDocuments_triggered()
 {
     QList<int> ids = m_documentsTable->actedOnIds();
-    // Nothing selected: every document the register shows.
+    // Nothing selected: every document the register shows, read whole first.
     if (ids.isEmpty()) {
+        m_documentsTable->fetchAll();
         for (int row = 0; row < m_documentsTable->model()->rowCount(); ++row) {
             if (!m_documentsTable->isRowHidden(row))
                 ids << m_documentsTable->model()->index(row, 0).data().toInt();
