@@ -9,6 +9,7 @@
 #include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
+#include "unsavedchanges.h"
 
 #include <QHeaderView>
 #include <QMessageBox>
@@ -144,7 +145,22 @@ bool AdditionalEditDialog::loadSections()
     ui->comboBoxAdd_3->setEditText(m_loadedSections.at(2));
     ui->comboBoxAdd_4->setEditText(m_loadedSections.at(3));
     ui->comboBoxAdd_5->setEditText(m_loadedSections.at(4));
+    m_shownSections = typedSections();
     return true;
+}
+
+QStringList AdditionalEditDialog::typedSections() const
+{
+    return {ui->plainTextEditAdd_1->toPlainText(),
+            ui->plainTextEditAdd_2->toPlainText(),
+            ui->comboBoxAdd_3->currentText(),
+            ui->comboBoxAdd_4->currentText(),
+            ui->comboBoxAdd_5->currentText()};
+}
+
+bool AdditionalEditDialog::hasUnsavedChanges() const
+{
+    return editable && typedSections() != m_shownSections;
 }
 
 void AdditionalEditDialog::updateData()
@@ -422,11 +438,7 @@ void AdditionalEditDialog::on_pushButtonSave_2_clicked()
 
 bool AdditionalEditDialog::saveSections()
 {
-    const QStringList typed{ui->plainTextEditAdd_1->toPlainText(),
-                            ui->plainTextEditAdd_2->toPlainText(),
-                            ui->comboBoxAdd_3->currentText(),
-                            ui->comboBoxAdd_4->currentText(),
-                            ui->comboBoxAdd_5->currentText()};
+    const QStringList typed = typedSections();
     for (bool overwrite = false;; overwrite = true) {
         // Written only while the sections are as they were read, unless the user said so.
         QString sql = QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
@@ -467,6 +479,7 @@ bool AdditionalEditDialog::saveSections()
         }
     }
     m_loadedSections = typed;
+    m_shownSections = typed;
     setEditable(false);
     return true;
 }
@@ -478,6 +491,11 @@ void AdditionalEditDialog::on_pushButtonEditForm_clicked()
 
 void AdditionalEditDialog::on_pushButtonCancel_2_clicked()
 {
-    hide();
-    deleteLater();
+    reject();
+}
+
+void AdditionalEditDialog::reject()
+{
+    if (UnsavedChanges::settle(this, hasUnsavedChanges(), [this] { return saveSections(); }))
+        QDialog::reject();
 }

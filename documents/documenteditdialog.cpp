@@ -10,6 +10,7 @@
 #include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
+#include "unsavedchanges.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -105,6 +106,7 @@ void DocumentEditDialog::loadDocument(int id)
         ui->pushButtonAdditonal->setEnabled(false);
         setEditable(true);
     }
+    shownRecord = inputs();
 }
 
 bool DocumentEditDialog::fillFromRecord(int id)
@@ -142,6 +144,7 @@ void DocumentEditDialog::createFromTemplate(int templateId)
         // Nothing to copy from a template that is gone.
         this->templateId = 0;
     }
+    shownRecord = inputs();
 }
 
 void DocumentEditDialog::on_pushButtonSave_clicked()
@@ -275,8 +278,18 @@ void DocumentEditDialog::on_pushButtonEdit_clicked()
 
 void DocumentEditDialog::on_pushButtonCancel_clicked()
 {
-    hide();
-    deleteLater();
+    reject();
+}
+
+bool DocumentEditDialog::hasUnsavedChanges() const
+{
+    return editable && inputs() != shownRecord;
+}
+
+void DocumentEditDialog::reject()
+{
+    if (UnsavedChanges::settle(this, hasUnsavedChanges(), [this] { return saveDocument(); }))
+        QDialog::reject();
 }
 
 void DocumentEditDialog::on_pushButtonAdditonal_clicked()

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSettings>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -102,6 +103,22 @@ public:
             return true;
         qWarning() << query.lastError().text() << sql;
         return false;
+    }
+
+    // Another program writes the register through a connection of its own.
+    static bool execElsewhere(const QString &sql)
+    {
+        bool done = false;
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "elsewhere");
+            other.setDatabaseName(Database::databasePath());
+            QSqlQuery query(other);
+            done = other.open() && query.exec(sql);
+            if (!done)
+                qWarning() << query.lastError().text() << sql;
+        }
+        QSqlDatabase::removeDatabase("elsewhere");
+        return done;
     }
 
     // "name:grade" of a document's appendix in print order.

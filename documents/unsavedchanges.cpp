@@ -1,0 +1,28 @@
+#include "unsavedchanges.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+bool UnsavedChanges::settle(QWidget *window, bool changed, const std::function<bool()> &save)
+{
+    if (!changed)
+        return true;
+    QMessageBox box(QMessageBox::Question,
+                    QStringLiteral("Внимание!"),
+                    QStringLiteral("Сохранить изменения?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    window);
+    box.setInformativeText(QStringLiteral("Введённые данные ещё не сохранены."));
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
