@@ -113,14 +113,6 @@ void AdditionalEditDialog::openGradeEditors()
         ui->tableView->openPersistentEditor(model->index(row, GradeColumn));
 }
 
-void AdditionalEditDialog::closeGradeEditors()
-{
-    if (!model)
-        return;
-    for (int row = 0; row < model->rowCount(); ++row)
-        ui->tableView->closePersistentEditor(model->index(row, GradeColumn));
-}
-
 void AdditionalEditDialog::loadAppendix(int id)
 {
     psId = id;
@@ -177,8 +169,7 @@ void AdditionalEditDialog::updateData()
         tell(QStringLiteral("Не удалось прочитать дисциплины приложения: %1").arg(error));
     rememberShownRows();
     ui->tableView->resizeColumnsToContents();
-    if (editable)
-        openGradeEditors();
+    openGradeEditors();
 }
 
 void AdditionalEditDialog::rememberShownRows()
@@ -283,15 +274,11 @@ void AdditionalEditDialog::setEditable(bool e)
                                   ui->comboBoxAdd_5,
                                   ui->widgetView,
                                   ui->groupBoxNewDiscp};
+    // The grade editors stay open in both states, disabled with the table in the view state.
     for (QWidget *input : inputs)
         input->setEnabled(e);
-    if (e) {
-        openGradeEditors();
-    } else {
+    if (!e)
         ui->comboBoxDiscipline->clearEditText();
-        // Without editors the grade column shows the stored text itself.
-        closeGradeEditors();
-    }
     ui->pushButtonEditForm->setVisible(!e);
     ui->pushButtonSave_2->setVisible(e);
     sizeHeader();
@@ -328,7 +315,6 @@ void AdditionalEditDialog::on_pushButtonAddDisp_clicked()
     updateData();
     const int row = model->rowCount() - 1;
     ui->tableView->selectRow(row);
-    ui->tableView->openPersistentEditor(model->index(row, GradeColumn));
     onRowActivated(model->index(row, NameColumn));
     emit groupsUpdated();
     sizeHeader();
@@ -413,8 +399,7 @@ void AdditionalEditDialog::moveCurrentRow(int offset)
         return;
     }
     // Storing the pair re-reads the model, which drops the open editors.
-    if (editable)
-        openGradeEditors();
+    openGradeEditors();
     ui->tableView->selectRow(target);
     ui->pushButtonUp->setEnabled(target > 0);
     ui->pushButtonDown->setEnabled(target < model->rowCount() - 1);

@@ -53,7 +53,6 @@ public slots:
 private:
     void setupModel();
     void openGradeEditors();
-    void closeGradeEditors();
     void sizeHeader();
     void moveCurrentRow(int offset);
     bool ask(const QString &text);

@@ -125,14 +125,24 @@ QString TestAdditionalEditDialog::buttons()
 void TestAdditionalEditDialog::opensInViewState()
 {
     EditFixture::insertDetail(m_doc, "Русский язык", "5");
+    EditFixture::insertDetail(m_doc, "Музыка", "Освоено");
     open(m_doc, false);
     QCOMPARE(m_dialog->windowTitle(), QString("Приложение к документу"));
+    // The table looks as in the edit state: every grade in its editor, which cannot be used.
+    const QStringList grades{"5", "Освоено"};
+    for (int row = 0; row < grades.size(); ++row) {
+        auto *editor
+                = qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(row, 3)));
+        QVERIFY2(editor, qPrintable(grades.at(row)));
+        QCOMPARE(editor->currentText(), grades.at(row));
+        QVERIFY(!editor->isEnabled());
+    }
     QVERIFY(!child<QWidget>("widgetView")->isEnabled());
     QVERIFY(!child<QWidget>("groupBoxNewDiscp")->isEnabled());
     QVERIFY(!child<QPlainTextEdit>("plainTextEditAdd_1")->isEnabled());
     QVERIFY(child<QPushButton>("pushButtonSave_2")->isHidden());
     QVERIFY(!child<QPushButton>("pushButtonEditForm")->isHidden());
-    QCOMPARE(table()->model()->rowCount(), 1);
+    QCOMPARE(table()->model()->rowCount(), 2);
     QCOMPARE(table()->model()->data(table()->model()->index(0, 2)).toString(),
              QString("Русский язык"));
     QVERIFY(table()->isColumnHidden(0) && table()->isColumnHidden(1));
