@@ -35,6 +35,8 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     setEditable(false);
     ui->pushButtonAdditonal->setEnabled(false);
     ui->dateEditIssue->setDate(QDate::currentDate());
+    // Pupils finish primary school at ten or eleven.
+    ui->dateEditBirth->setCalendarStart(QDate::currentDate().addYears(-11));
 
     attachSpellChecker(this);
     restoreWidgetGeometry(this);
@@ -88,9 +90,9 @@ void DocumentEditDialog::clearInputs()
         if (!qobject_cast<QAbstractSpinBox *>(edit->parentWidget()))
             edit->clear();
     }
-    // A date edit cannot be empty; today is the value a new document starts with.
-    for (QDateEdit *edit : findChildren<QDateEdit *>())
-        edit->setDate(QDate::currentDate());
+    // The birth date, a line edit, is cleared above: a new document has none until it is
+    // entered. The issue date cannot be empty; a new document is issued today.
+    ui->dateEditIssue->setDate(QDate::currentDate());
     ui->plainTextEditDecision->clear();
     sections = DocumentRecord().sections;
 }
@@ -154,6 +156,19 @@ void DocumentEditDialog::on_pushButtonSave_clicked()
 
 bool DocumentEditDialog::saveDocument()
 {
+    // Stored as no date, a mistyped one would be lost without a word.
+    if (ui->dateEditBirth->hasInvalidDate()) {
+        QMessageBox box(QMessageBox::Warning,
+                        QStringLiteral("Ошибка"),
+                        QStringLiteral("Дата рождения «%1» не существует. Введите дату в виде "
+                                       "дд.мм.гггг или оставьте поле пустым.")
+                                .arg(ui->dateEditBirth->text()),
+                        QMessageBox::Ok,
+                        this);
+        box.exec();
+        ui->dateEditBirth->setFocus();
+        return false;
+    }
     UpdateResult result = UpdateResult::Failed;
     if (docId < 1) {
         result = insertDocument() ? UpdateResult::Stored : UpdateResult::Failed;

@@ -2,6 +2,7 @@
 #include "app/startup.h"
 #include "database/database.h"
 #include "documents/additionaleditdialog.h"
+#include "documents/datelineedit.h"
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/selecttemplatedialog.h"
@@ -383,7 +384,7 @@ void TestEndToEnd::createDocumentFromTemplate()
     QCOMPARE(firstName->text(), QStringLiteral("Анна"));
     QCOMPARE(patronymic->text(), QStringLiteral("Викторовна"));
 
-    child<QDateEdit>(dialog, "dateEditBirth")->setDate(birthDate);
+    child<DateLineEdit>(dialog, "dateEditBirth")->setDate(birthDate);
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditNumber"), number);
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditRegNumber"), regNumber);
     click(child<QPushButton>(dialog, "pushButtonSave"));

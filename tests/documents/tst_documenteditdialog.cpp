@@ -1,4 +1,5 @@
 #include "documents/additionaleditdialog.h"
+#include "documents/datelineedit.h"
 #include "documents/documenteditdialog.h"
 #include "editfixture.h"
 #include "modalanswerer.h"
@@ -44,6 +45,8 @@ private slots:
     void printRequestCarriesDocument();
     void hintFollowsFocus_data();
     void hintFollowsFocus();
+    void birthDate_data();
+    void birthDate();
     void closeAsksAboutUnsavedChanges_data();
     void closeAsksAboutUnsavedChanges();
 
@@ -250,7 +253,7 @@ void TestDocumentEditDialog::documentFromTemplate()
     QCOMPARE(text("lineEditFio_3"), QString());
     QCOMPARE(text("lineEditNumber"), QString("77 АА"));
     QCOMPARE(text("lineEditRegNumber"), QString("R-15"));
-    QCOMPARE(child<QDateEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
+    QCOMPARE(child<DateLineEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
     QCOMPARE(child<QDateEdit>("dateEditIssue")->date(), QDate(2024, 5, 25));
     QCOMPARE(child<QPlainTextEdit>("plainTextEditDecision")->toPlainText(),
              QString("Освоил программу"));
@@ -524,6 +527,75 @@ void TestDocumentEditDialog::hintFollowsFocus()
     dialog->onFocusChanged(nullptr, now);
     QCOMPARE(QTextDocumentFragment::fromHtml(child<QLabel>("labelHelp")->text()).toPlainText(),
              hint);
+}
+
+void TestDocumentEditDialog::birthDate_data()
+{
+    QTest::addColumn<QString>("before"); // as stored; "new" for a new document
+    QTest::addColumn<QString>("typed");  // over the field's text, "" erases it
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown"); // after the save and a reload
+
+    QTest::newRow("a new document has none and stores none") << "new"
+                                                             << ""
+                                                             << ""
+                                                             << "";
+    QTest::newRow("typed with dots") << "new"
+                                     << "14.03.2013"
+                                     << "2013-03-14"
+                                     << "14.03.2013";
+    QTest::newRow("typed without dots") << "new"
+                                        << "14032013"
+                                        << "2013-03-14"
+                                        << "14.03.2013";
+    QTest::newRow("day and month of one digit") << "new"
+                                                << "4.3.2013"
+                                                << "2013-03-04"
+                                                << "04.03.2013";
+    QTest::newRow("erased from a stored document") << "2013-02-03"
+                                                   << ""
+                                                   << ""
+                                                   << "";
+    QTest::newRow("no such day: refused, the stored date stays") << "2013-02-03"
+                                                                 << "31022013"
+                                                                 << "2013-02-03"
+                                                                 << "31.02.2013";
+}
+
+void TestDocumentEditDialog::birthDate()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+
+    DocumentEditDialog *dialog = open();
+    if (before == "new") {
+        dialog->createFromTemplate(0);
+        child<QLineEdit>("lineEditFio_1")->setText("Новиков");
+    } else {
+        EditFixture::Row row;
+        row.fio1 = "Новиков";
+        row.birthDate = before;
+        dialog->loadDocument(EditFixture::insertRow(row));
+        dialog->on_pushButtonEdit_clicked();
+    }
+    auto *birth = child<DateLineEdit>("dateEditBirth");
+    QCOMPARE(birth->text().isEmpty(), before == "new");
+    birth->selectAll();
+    if (typed.isEmpty())
+        QTest::keyClick(birth, Qt::Key_Delete);
+    else
+        typeText(birth, typed);
+    QTest::keyClick(birth, Qt::Key_Tab);
+    const bool refused = stored == before && !typed.isEmpty();
+    if (refused)
+        m_modal->expectButton("Ошибка", "Дата рождения", QDialogButtonBox::Ok);
+    QCOMPARE(dialog->saveDocument(), !refused);
+    QCOMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(EditFixture::scalar("SELECT IFNULL(birthDate, 'null') FROM PsDocuments"), stored);
+    QCOMPARE(birth->text(), shown);
 }
 
 void TestDocumentEditDialog::closeAsksAboutUnsavedChanges_data()
