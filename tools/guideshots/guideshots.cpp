@@ -10,10 +10,15 @@
 #include "documents/filterdockwidget.h"
 #include "documents/import/importwizard.h"
 #include "documents/selecttemplatedialog.h"
+#include "printing/batchprintdialog.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
+#include "printing/printcheckdialog.h"
 #include "printing/printdialog.h"
 #include "printing/printercalibrationdialog.h"
+#include "printing/printjournal.h"
+#include "printing/printjournalwindow.h"
+#include "printing/registerbookdialog.h"
 #include "printing/reportlist.h"
 #include "settings/preferencesdialog.h"
 
@@ -23,7 +28,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDate>
+#include <QDateEdit>
 #include <QDir>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -34,9 +41,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QTextStream>
+#include <QTimer>
 #include <QTranslator>
 #include <QWizard>
 #include <functional>
@@ -57,6 +66,8 @@ public:
 
     int templateId() { return filled() ? m_templateId : 0; }
     int documentId() { return filled() ? m_documentId : 0; }
+    // The girls or the boys of the class issued in 2025, in the register's order.
+    QList<int> classIds(bool girls);
     QString folder() const { return m_folder; }
 
 private:
@@ -112,6 +123,12 @@ bool Scene::filled()
         return true;
     const QString decision = QStringLiteral("Решение педагогического совета от 24.05.2025 № 7");
     const QString courses = QStringLiteral("«Юный шахматист», «Разговоры о важном»");
+    // The school, as "Файл" → "Настройки" keeps it.
+    Database::setVariable("Data/OrgName_1", "МБОУ «Средняя школа № 12»");
+    Database::setVariable("Data/OrgName_2", "МБОУ «Средняя школа № 12»");
+    Database::setVariable("Data/OrgName_3", "МБОУ «Средняя школа № 12»");
+    Database::setVariable("Data/City", "Калуга");
+    Database::setVariable("Data/Boss_1", "Соколова Наталья Викторовна");
     m_templateId = insert({"4А, 2025",
                            "",
                            "",
@@ -155,6 +172,20 @@ bool Scene::filled()
     }
     QSqlDatabase::database().commit();
     return true;
+}
+
+QList<int> Scene::classIds(bool girls)
+{
+    QList<int> ids;
+    if (!filled())
+        return ids;
+    QSqlQuery query("SELECT psId, fio1 FROM PsDocuments WHERE isTemplate = 0 AND issueDate = "
+                    "'2025-05-26' ORDER BY fio1");
+    while (query.next()) {
+        if (query.value(1).toString().endsWith(QChar(0x0430)) == girls)
+            ids << query.value(0).toInt();
+    }
+    return ids;
 }
 
 // Shown, laid out and painted, then grabbed.
@@ -284,6 +315,98 @@ QList<Shot> shots()
                  dialog->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
                  return picture(dialog.get());
              }},
+            {"print-check",
+             [](Scene &scene) {
+                 const QList<int> girls = scene.classIds(true);
+                 // Mistakes made for the picture only, taken back after it.
+                 QSqlDatabase::database().transaction();
+                 QSqlQuery(QString("UPDATE PsDocuments SET birthDate = '' WHERE psId = %1")
+                                   .arg(girls.at(2)));
+                 QSqlQuery(QString("UPDATE PsDocuments SET number = (SELECT number FROM "
+                                   "PsDocuments WHERE psId = %1) WHERE psId = %2")
+                                   .arg(girls.at(4))
+                                   .arg(girls.at(6)));
+                 QSqlQuery(QString("UPDATE PsDocuments SET birthDate = '2005-03-02' WHERE psId "
+                                   "= %1")
+                                   .arg(girls.at(8)));
+                 std::unique_ptr<PrintCheckDialog> dialog(new PrintCheckDialog(
+                         girls, ReportList::Id254, PrintCheckDialog::Mode::BeforePrint));
+                 dialog->resize(760, 420);
+                 const QImage image = picture(dialog.get());
+                 QSqlDatabase::database().rollback();
+                 return image;
+             }},
+            {"batch-print",
+             [](Scene &scene) {
+                 std::unique_ptr<BatchPrintDialog> dialog(
+                         new BatchPrintDialog(ReportList::Id254, scene.classIds(true), false));
+                 QString error;
+                 if (!dialog->prepare(&error)) {
+                     QTextStream(stderr) << error << '\n';
+                     return QImage();
+                 }
+                 // As it shows with a printer set up; this machine may have none.
+                 dialog->findChild<QLabel *>("labelPrinter")->setText("Kyocera ECOSYS P2040dn");
+                 return picture(dialog.get());
+             }},
+            {"turn-stack",
+             [](Scene &scene) {
+                 BatchPrintDialog dialog(ReportList::Id254, scene.classIds(true), false);
+                 QString error;
+                 if (!dialog.prepare(&error))
+                     return QImage();
+                 // The question the batch asks between the sides, grabbed while it waits.
+                 QImage image;
+                 QTimer::singleShot(0, [&image] {
+                     QWidget *question = QApplication::activeModalWidget();
+                     if (!question)
+                         return;
+                     image = picture(question);
+                     question->close();
+                 });
+                 dialog.batch()->turnStack(dialog.batch()->documentName(0));
+                 return image;
+             }},
+            {"print-journal",
+             [](Scene &scene) {
+                 const QList<int> girls = scene.classIds(true);
+                 QSqlQuery query(QString("SELECT psId, fio1 || ' ' || fio2 || ' ' || fio3, number "
+                                         "FROM PsDocuments WHERE psId IN (%1) ORDER BY fio1 DESC")
+                                         .arg(QStringList{QString::number(girls.at(0)),
+                                                          QString::number(girls.at(1)),
+                                                          QString::number(girls.at(2)),
+                                                          QString::number(girls.at(3)),
+                                                          QString::number(girls.at(4))}
+                                                      .join(',')));
+                 const QDateTime printed = QDateTime::currentDateTime().addSecs(-3600);
+                 int spoiled = 0;
+                 while (query.next()) {
+                     PrintJournal::Entry entry;
+                     entry.documentId = query.value(0).toInt();
+                     entry.fio = query.value(1).toString();
+                     entry.number = query.value(2).toString();
+                     entry.form = ReportList::Id254;
+                     entry.printedAt = printed.addSecs(spoiled * 40);
+                     entry.printer = "Kyocera ECOSYS P2040dn";
+                     entry.pages = 2;
+                     const int id = PrintJournal::add(entry);
+                     if (++spoiled == 3)
+                         PrintJournal::markSpoiled(id, "Бланк застрял в принтере");
+                 }
+                 std::unique_ptr<PrintJournalWindow> window(new PrintJournalWindow);
+                 window->resize(1040, 400);
+                 window->findChild<QTableWidget *>("tableWidgetEntries")->selectRow(1);
+                 return picture(window.get());
+             }},
+            {"register-book",
+             [](Scene &scene) {
+                 scene.documentId();
+                 std::unique_ptr<RegisterBookDialog> dialog(new RegisterBookDialog);
+                 // The school year of the invented class.
+                 dialog->findChild<QDateEdit *>("dateEditFrom")->setDate(QDate(2024, 9, 1));
+                 dialog->findChild<QDateEdit *>("dateEditTo")->setDate(QDate(2025, 8, 31));
+                 return picture(dialog.get());
+             }},
             {"designer",
              [](Scene &scene) {
                  scene.documentId();
@@ -336,6 +459,8 @@ int main(int argc, char **argv)
     QApplication::setFont(font);
     if (!Database::create())
         return 1;
+    // The start also makes the table of the organisation's data.
+    Database::migrateLegacySettings(home.path() + "/none.ini");
     DefaultTemplates::install();
 
     const QString out = QString::fromLocal8Bit(argv[1]);
