@@ -9,7 +9,8 @@
 #include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
-#include "unsavedchanges.h"
+
+#include "ZrReport/unsavedchanges.h"
 
 #include <QHeaderView>
 #include <QMessageBox>
@@ -481,6 +482,10 @@ void AdditionalEditDialog::on_pushButtonCancel_2_clicked()
 
 void AdditionalEditDialog::reject()
 {
-    if (UnsavedChanges::settle(this, hasUnsavedChanges(), [this] { return saveSections(); }))
+    if (UnsavedChanges::settle(this,
+                               hasUnsavedChanges(),
+                               QStringLiteral("Сохранить изменения?"),
+                               QStringLiteral("Разделы приложения изменены, но ещё не сохранены."),
+                               [this] { return saveSections(); }))
         QDialog::reject();
 }

@@ -10,7 +10,8 @@
 #include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
-#include "unsavedchanges.h"
+
+#include "ZrReport/unsavedchanges.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -303,7 +304,12 @@ bool DocumentEditDialog::hasUnsavedChanges() const
 
 void DocumentEditDialog::reject()
 {
-    if (UnsavedChanges::settle(this, hasUnsavedChanges(), [this] { return saveDocument(); }))
+    if (UnsavedChanges::settle(this,
+                               hasUnsavedChanges(),
+                               QStringLiteral("Сохранить изменения?"),
+                               isTemplate ? QStringLiteral("Шаблон изменён, но ещё не сохранён.")
+                                          : QStringLiteral("Документ изменён, но ещё не сохранён."),
+                               [this] { return saveDocument(); }))
         QDialog::reject();
 }
 

@@ -3,16 +3,20 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-bool UnsavedChanges::settle(QWidget *window, bool changed, const std::function<bool()> &save)
+bool UnsavedChanges::settle(QWidget *window,
+                            bool changed,
+                            const QString &text,
+                            const QString &informative,
+                            const std::function<bool()> &save)
 {
     if (!changed)
         return true;
     QMessageBox box(QMessageBox::Question,
                     QStringLiteral("Внимание!"),
-                    QStringLiteral("Сохранить изменения?"),
+                    text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                     window);
-    box.setInformativeText(QStringLiteral("Введённые данные ещё не сохранены."));
+    box.setInformativeText(informative);
     box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
     box.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
