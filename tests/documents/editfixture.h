@@ -2,8 +2,10 @@
 
 #include "database/database.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDialog>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -11,6 +13,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QtTest>
 #include <memory>
 
 // A fresh register in a throw-away data folder for every test function, and
@@ -103,6 +106,20 @@ public:
             return true;
         qWarning() << query.lastError().text() << sql;
         return false;
+    }
+
+    // Closes a dialog as the user would: with its "Закрыть" button, "Escape" pressed while
+    // typing, or the window's "close button". Deferred deletes are done after it.
+    static void
+    closeAs(const QString &how, QDialog *dialog, QAbstractButton *button, QWidget *typing)
+    {
+        if (how == "Закрыть")
+            button->click();
+        else if (how == "Escape")
+            QTest::keyClick(typing, Qt::Key_Escape);
+        else
+            dialog->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // Another program writes the register through a connection of its own.

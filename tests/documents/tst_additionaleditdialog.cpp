@@ -490,14 +490,8 @@ void TestAdditionalEditDialog::closeAsksAboutUnsavedSections()
     if (elsewhere)
         m_modal->expectButton("Внимание!", "Приложение к документу изменено в другом месте", then);
 
-    if (how == "Закрыть")
-        child<QPushButton>("pushButtonCancel_2")->click();
-    else if (how == "Escape")
-        QTest::keyClick(courses, Qt::Key_Escape);
-    else
-        m_dialog->close();
+    EditFixture::closeAs(how, m_dialog, child<QPushButton>("pushButtonCancel_2"), courses);
     QCOMPARE(m_modal->pending(), 0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     QCOMPARE(!m_dialog.isNull(), stays);
     if (stays)

@@ -684,14 +684,9 @@ void TestDocumentEditDialog::closeAsksAboutUnsavedChanges()
     if (other == "refused")
         m_modal->expectButton("Ошибка", "Документ не сохранён.", then);
 
-    if (how == "Закрыть")
-        child<QPushButton>("pushButtonCancel")->click();
-    else if (how == "Escape")
-        QTest::keyClick(child<QLineEdit>("lineEditFio_2"), Qt::Key_Escape);
-    else
-        dialog->close();
+    EditFixture::closeAs(
+            how, dialog, child<QPushButton>("pushButtonCancel"), child<QLineEdit>("lineEditFio_2"));
     QCOMPARE(m_modal->pending(), 0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     QCOMPARE(!m_dialog.isNull(), stays);
     if (stays) {
