@@ -14,6 +14,7 @@
 #include "templatehistory.h"
 #include "textfield.h"
 #include "ui_reportwindow.h"
+#include "unsavedchanges.h"
 #include "widgets/datamanagerdockwidget.h"
 #include "widgets/structuredockwidget.h"
 
@@ -397,22 +398,11 @@ QString ReportWindow::askFileName(bool save,
 
 bool ReportWindow::checkSaved()
 {
-    if (!isEdited())
-        return true;
-    QMessageBox box(QMessageBox::Question,
-                    QStringLiteral("Внимание!"),
-                    QStringLiteral("Шаблон был изменен."),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-    box.setInformativeText(QStringLiteral("Сохранить изменения?"));
-    box.setDefaultButton(QMessageBox::Save);
-    switch (box.exec()) {
-    case QMessageBox::Save:
-        return on_actionSave_triggered();
-    case QMessageBox::Discard:
-        return true;
-    default:
-        return false;
-    }
+    return UnsavedChanges::settle(this,
+                                  isEdited(),
+                                  QStringLiteral("Шаблон был изменен."),
+                                  QStringLiteral("Сохранить изменения?"),
+                                  [this] { return on_actionSave_triggered(); });
 }
 
 void ReportWindow::closeEvent(QCloseEvent *event)

@@ -9,6 +9,7 @@
 #include "documents/filterdockwidget.h"
 #include "documents/import/importwizard.h"
 #include "documents/selecttemplatedialog.h"
+#include "guide/userguidewindow.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
 #include "printing/printcontroller.h"
@@ -20,6 +21,7 @@
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
 #include "settings/tipsdialog.h"
+#include "settings/widgetgeometry.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -28,6 +30,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QUrl>
@@ -44,6 +47,8 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowTitle(appTitle());
+    // The form's 1000 x 700 may not fit a small screen at a large scale factor.
+    restoreGeometryOnScreen(this, QByteArray());
 
     m_banner = new Banner(this);
     m_documentsTable = new DocumentsTable(this);
@@ -111,6 +116,7 @@ MainWindow::MainWindow(QWidget *parent)
             &FilterDockWidgetAbstract::filtersChanged,
             m_documentsTable,
             &DocumentsTable::onFiltersChanged);
+    connectRegisterHelp();
 
     show();
     QCoreApplication::processEvents();
@@ -400,6 +406,44 @@ void MainWindow::on_actionImport_triggered()
     wizard->show();
 }
 
+void MainWindow::connectRegisterHelp()
+{
+    connect(m_documentsTable, &DocumentsTable::countChanged, this, &MainWindow::showCount);
+    // A large register is still being read; its count follows once it is whole.
+    if (m_documentsTable->isComplete())
+        showCount(m_documentsTable->totalCount(), m_documentsTable->shownCount());
+    // Ticked, the date filter starts with the whole register, never with an empty list.
+    connect(m_filterDock, &FilterDockWidget::dateFilterSwitchedOn, this, [this] {
+        const QPair<QDate, QDate> range = m_documentsTable->issueDateRange();
+        if (range.first.isValid())
+            m_filterDock->setDateRange(range.first, range.second);
+    });
+    auto newTemplate = new QAction(QStringLiteral("Создать шаблон документа..."), this);
+    connect(newTemplate, &QAction::triggered, this, &MainWindow::onNewTemplate);
+    m_documentsTable->setEmptyRegisterActions({newTemplate, ui->actionImport, ui->actionUserGuide});
+    auto resetFilters = new QAction(QStringLiteral("Сбросить фильтры"), this);
+    connect(resetFilters, &QAction::triggered, m_filterDock, &FilterDockWidget::clearForms);
+    m_documentsTable->setNoMatchActions({resetFilters});
+}
+
+void MainWindow::showCount(int total, int shown)
+{
+    const QLocale russian(QLocale::Russian);
+    m_statusLabel->setText(QStringLiteral("Документов: %1, показано: %2")
+                                   .arg(russian.toString(total), russian.toString(shown)));
+}
+
+void MainWindow::on_actionUserGuide_triggered()
+{
+    if (m_userGuide) {
+        m_userGuide->raise();
+        m_userGuide->activateWindow();
+        return;
+    }
+    m_userGuide = new UserGuideWindow(this);
+    m_userGuide->show();
+}
+
 void MainWindow::on_actionPrinterCalibration_triggered()
 {
     if (m_calibrationDialog)
@@ -416,8 +460,9 @@ PrintJournalWindow *MainWindow::printJournalWindow() const
 void MainWindow::on_actionCheckDocuments_triggered()
 {
     QList<int> ids = m_documentsTable->actedOnIds();
-    // Nothing selected: every document the register shows.
+    // Nothing selected: every document the register shows, read whole first.
     if (ids.isEmpty()) {
+        m_documentsTable->fetchAll();
         for (int row = 0; row < m_documentsTable->model()->rowCount(); ++row) {
             if (!m_documentsTable->isRowHidden(row))
                 ids << m_documentsTable->model()->index(row, 0).data().toInt();

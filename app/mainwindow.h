@@ -14,6 +14,7 @@ class PrinterCalibrationDialog;
 class QLabel;
 class QVBoxLayout;
 class SelectTemplateDialog;
+class UserGuideWindow;
 
 namespace Ui {
 class MainWindow;
@@ -66,6 +67,7 @@ public slots:
     void on_actionTip_triggered();
     void on_actionImport_triggered();
     void on_actionPrinterCalibration_triggered();
+    void on_actionUserGuide_triggered();
     void on_actionCheckDocuments_triggered();
     void on_actionPrintJournal_triggered();
     void on_actionRegisterBook_triggered();
@@ -74,6 +76,9 @@ private:
     DocumentEditDialog *openEditDialog();
     // Checks the backup, asks, replaces the register and says how it went.
     void restoreFrom(const QString &path);
+    // The count in the status bar, the date filter's first range, the empty register's hints.
+    void connectRegisterHelp();
+    void showCount(int total, int shown);
 
     Ui::MainWindow *ui;
     Banner *m_banner = nullptr;
@@ -85,6 +90,7 @@ private:
     QPointer<SelectTemplateDialog> m_selectTemplateDialog;
     QPointer<DocumentEditDialog> m_editDialog;
     QPointer<PrinterCalibrationDialog> m_calibrationDialog;
+    QPointer<UserGuideWindow> m_userGuide;
     PrintController *m_printController = nullptr;
     QPointer<PrintJournalWindow> m_journalWindow;
 };

@@ -18,6 +18,7 @@
 #include <QPrinterInfo>
 #include <QSplashScreen>
 #include <QTextCodec>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <memory>
@@ -67,7 +68,17 @@ int runApplication(int argc, char **argv)
     splash->showMessage(
             QStringLiteral("Загрузка..."), Qt::AlignHCenter | Qt::AlignBottom, Qt::black);
 
-    if (!Database::create()) {
+    // The dictionary is read while the register is checked: the check takes longer the
+    // larger the register, the dictionary as long on every start, and neither needs the
+    // other. Messages of both go to stderr only, the log starts after them.
+    std::unique_ptr<QThread> dictionary(
+            QThread::create([data = Database::dataPath(), user = Database::userPath()] {
+                SpellChecker::initialize(data, user);
+            }));
+    dictionary->start();
+    const bool opened = Database::create();
+    dictionary->wait();
+    if (!opened) {
         delete splash;
         return 0;
     }
@@ -81,7 +92,6 @@ int runApplication(int argc, char **argv)
 
     Database::migrateLegacySettings(Database::dataPath() + "/"
                                     + QString::fromLatin1(AppInfo::applicationName) + ".ini");
-    SpellChecker::initialize();
     PrinterCalibration::install();
 
     auto window = std::make_unique<MainWindow>();

@@ -7,6 +7,7 @@
 #include "printing/engine.h"
 #include "settings/preferencesdialog.h"
 #include "settings/tipsdialog.h"
+#include "settings/widgetgeometry.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -57,7 +58,7 @@ void ZrMainWindow::readSettings()
 {
     QSettings *settings = Database::userSettings();
     settings->beginGroup(settingsGroup);
-    restoreGeometry(settings->value(QStringLiteral("geometry")).toByteArray());
+    restoreGeometryOnScreen(this, settings->value(QStringLiteral("geometry")).toByteArray());
     restoreState(settings->value(QStringLiteral("windowState")).toByteArray(), 0);
     m_askBeforeExport = settings->value(QStringLiteral("askBeforeExport"), true).toBool();
     m_askBeforeEditor = settings->value(QStringLiteral("askBeforeEditor"), true).toBool();

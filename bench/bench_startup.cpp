@@ -1,15 +1,27 @@
 // Opening the register at start-up on 100,000 documents: the checked start (structure
 // check, PRAGMA quick_check, views compared) next to the start as it was before, in the
 // same run (check statements run, then the four view statements one by one).
+// Then the whole program, started as a child process on the register of 100,000
+// documents and on one of 100, up to the moment the main window shows the register.
+#include "app/startup.h"
+#include "app/zrmainwindow.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "database/sqlscript.h"
+#include "documents/documentstable.h"
 #include "testhome.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTextStream>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -82,10 +94,82 @@ void quickCheckAlone()
     QSqlDatabase::removeDatabase("quick");
 }
 
+// Set for the program this benchmark starts as its own child.
+constexpr char childVariable[] = "ZR_BENCH_STARTUP_CHILD";
+QElapsedTimer sinceMain;
+
+// In the child: the main window's first show (the register is open by then) is noted,
+// the first paint of the register's rows ends the measurement and the run.
+class RegisterShown : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !m_windowSeen
+            && qobject_cast<ZrMainWindow *>(watched)) {
+            m_windowSeen = true;
+            QTextStream(stdout) << "WINDOW " << sinceMain.nsecsElapsed() / 1e6 << '\n';
+        }
+        if (event->type() == QEvent::Paint && watched->parent()
+            && qobject_cast<DocumentsTable *>(watched->parent())) {
+            QTextStream(stdout) << "SHOWN " << sinceMain.nsecsElapsed() / 1e6 << '\n';
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return false;
+    }
+
+private:
+    bool m_windowSeen = false;
+};
+
+void watchForRegister()
+{
+    qApp->installEventFilter(new RegisterShown(qApp));
+}
+
+struct Start
+{
+    double window = -1; // the main window built, with the register open
+    double shown = -1;  // its rows painted
+};
+
+// Milliseconds from the program's start, as the child tells.
+Start programShown(const QString &dataHome)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(childVariable), QStringLiteral("1"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), QStringList());
+    if (!child.waitForFinished(120000))
+        child.kill();
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    const auto value = [&out](const QString &key) {
+        const int at = out.indexOf(key + QLatin1Char(' '));
+        return at < 0 ? -1
+                      : out.mid(at + key.size() + 1).section(QLatin1Char('\n'), 0, 0).toDouble();
+    };
+    return {value(QStringLiteral("WINDOW")), value(QStringLiteral("SHOWN"))};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsSet(childVariable)) {
+        sinceMain.start();
+        qAddPreRoutine(watchForRegister);
+        return runApplication(argc, argv);
+    }
     TestHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -118,5 +202,44 @@ int main(int argc, char **argv)
                         QStringLiteral("-"),
                         quick,
                         checked);
+
+    // The same register, and a small one beside it, each opened by the program.
+    const QString large = home.dataHome();
+    const QString small = home.path() + QStringLiteral("/small");
+    qputenv("XDG_DATA_HOME", small.toUtf8());
+    if (!Database::create())
+        return 1;
+    fillRegister(100);
+    Database::userSettings()->setValue(QStringLiteral("ZrPs/showTipsOnStartup"), false);
+    Database::userSettings()->sync();
+    Database::destroy();
+    qputenv("XDG_DATA_HOME", large.toUtf8());
+    // A first start writes the templates and the dictionary into the data folder.
+    programShown(large);
+    programShown(small);
+    std::vector<double> largeShown;
+    std::vector<double> smallShown;
+    std::vector<double> largeWindow;
+    std::vector<double> smallWindow;
+    for (int round = 0; round < 7; ++round) {
+        const Start onLarge = programShown(large);
+        const Start onSmall = programShown(small);
+        largeShown.push_back(onLarge.shown);
+        smallShown.push_back(onSmall.shown);
+        largeWindow.push_back(onLarge.shown - onLarge.window);
+        smallWindow.push_back(onSmall.shown - onSmall.window);
+    }
+    BenchReport::figure(QStringLiteral("start-up: program to the register shown, %1 documents "
+                                       "(baseline: 100 documents)")
+                                .arg(documents),
+                        QStringLiteral("< base+150"),
+                        median(largeShown),
+                        median(smallShown));
+    BenchReport::figure(QStringLiteral("start-up: main window, built to the register shown, %1 "
+                                       "documents (baseline: 100 documents)")
+                                .arg(documents),
+                        QStringLiteral("< base+150"),
+                        median(largeWindow),
+                        median(smallWindow));
     return 0;
 }

@@ -10,6 +10,8 @@
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
+#include "ZrReport/unsavedchanges.h"
+
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QSqlError>
@@ -112,14 +114,6 @@ void AdditionalEditDialog::openGradeEditors()
         ui->tableView->openPersistentEditor(model->index(row, GradeColumn));
 }
 
-void AdditionalEditDialog::closeGradeEditors()
-{
-    if (!model)
-        return;
-    for (int row = 0; row < model->rowCount(); ++row)
-        ui->tableView->closePersistentEditor(model->index(row, GradeColumn));
-}
-
 void AdditionalEditDialog::loadAppendix(int id)
 {
     psId = id;
@@ -144,7 +138,22 @@ bool AdditionalEditDialog::loadSections()
     ui->comboBoxAdd_3->setEditText(m_loadedSections.at(2));
     ui->comboBoxAdd_4->setEditText(m_loadedSections.at(3));
     ui->comboBoxAdd_5->setEditText(m_loadedSections.at(4));
+    m_shownSections = typedSections();
     return true;
+}
+
+QStringList AdditionalEditDialog::typedSections() const
+{
+    return {ui->plainTextEditAdd_1->toPlainText(),
+            ui->plainTextEditAdd_2->toPlainText(),
+            ui->comboBoxAdd_3->currentText(),
+            ui->comboBoxAdd_4->currentText(),
+            ui->comboBoxAdd_5->currentText()};
+}
+
+bool AdditionalEditDialog::hasUnsavedChanges() const
+{
+    return editable && typedSections() != m_shownSections;
 }
 
 void AdditionalEditDialog::updateData()
@@ -161,8 +170,7 @@ void AdditionalEditDialog::updateData()
         tell(QStringLiteral("Не удалось прочитать дисциплины приложения: %1").arg(error));
     rememberShownRows();
     ui->tableView->resizeColumnsToContents();
-    if (editable)
-        openGradeEditors();
+    openGradeEditors();
 }
 
 void AdditionalEditDialog::rememberShownRows()
@@ -267,15 +275,11 @@ void AdditionalEditDialog::setEditable(bool e)
                                   ui->comboBoxAdd_5,
                                   ui->widgetView,
                                   ui->groupBoxNewDiscp};
+    // The grade editors stay open in both states, disabled with the table in the view state.
     for (QWidget *input : inputs)
         input->setEnabled(e);
-    if (e) {
-        openGradeEditors();
-    } else {
+    if (!e)
         ui->comboBoxDiscipline->clearEditText();
-        // Without editors the grade column shows the stored text itself.
-        closeGradeEditors();
-    }
     ui->pushButtonEditForm->setVisible(!e);
     ui->pushButtonSave_2->setVisible(e);
     sizeHeader();
@@ -312,7 +316,6 @@ void AdditionalEditDialog::on_pushButtonAddDisp_clicked()
     updateData();
     const int row = model->rowCount() - 1;
     ui->tableView->selectRow(row);
-    ui->tableView->openPersistentEditor(model->index(row, GradeColumn));
     onRowActivated(model->index(row, NameColumn));
     emit groupsUpdated();
     sizeHeader();
@@ -397,8 +400,7 @@ void AdditionalEditDialog::moveCurrentRow(int offset)
         return;
     }
     // Storing the pair re-reads the model, which drops the open editors.
-    if (editable)
-        openGradeEditors();
+    openGradeEditors();
     ui->tableView->selectRow(target);
     ui->pushButtonUp->setEnabled(target > 0);
     ui->pushButtonDown->setEnabled(target < model->rowCount() - 1);
@@ -422,11 +424,7 @@ void AdditionalEditDialog::on_pushButtonSave_2_clicked()
 
 bool AdditionalEditDialog::saveSections()
 {
-    const QStringList typed{ui->plainTextEditAdd_1->toPlainText(),
-                            ui->plainTextEditAdd_2->toPlainText(),
-                            ui->comboBoxAdd_3->currentText(),
-                            ui->comboBoxAdd_4->currentText(),
-                            ui->comboBoxAdd_5->currentText()};
+    const QStringList typed = typedSections();
     for (bool overwrite = false;; overwrite = true) {
         // Written only while the sections are as they were read, unless the user said so.
         QString sql = QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
@@ -467,6 +465,7 @@ bool AdditionalEditDialog::saveSections()
         }
     }
     m_loadedSections = typed;
+    m_shownSections = typed;
     setEditable(false);
     return true;
 }
@@ -478,6 +477,15 @@ void AdditionalEditDialog::on_pushButtonEditForm_clicked()
 
 void AdditionalEditDialog::on_pushButtonCancel_2_clicked()
 {
-    hide();
-    deleteLater();
+    reject();
+}
+
+void AdditionalEditDialog::reject()
+{
+    if (UnsavedChanges::settle(this,
+                               hasUnsavedChanges(),
+                               QStringLiteral("Сохранить изменения?"),
+                               QStringLiteral("Разделы приложения изменены, но ещё не сохранены."),
+                               [this] { return saveSections(); }))
+        QDialog::reject();
 }

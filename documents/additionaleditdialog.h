@@ -26,8 +26,14 @@ public:
     // The one way the five sections are stored; asks when they were changed elsewhere
     // since they were loaded, tells when it failed. True when stored.
     bool saveSections();
+    // Sections typed in the edit state and not stored yet; disciplines are stored as
+    // they are changed.
+    bool hasUnsavedChanges() const;
 
     int documentId() const { return psId; }
+
+    // Close, Escape and the window's close button: unsaved sections are asked about first.
+    void reject() override;
 
 signals:
     void groupsUpdated();
@@ -47,7 +53,6 @@ public slots:
 private:
     void setupModel();
     void openGradeEditors();
-    void closeGradeEditors();
     void sizeHeader();
     void moveCurrentRow(int offset);
     bool ask(const QString &text);
@@ -61,6 +66,7 @@ private:
     void afterCellWrite();
     void resolveCellConflict();
     bool loadSections();
+    QStringList typedSections() const;
     void rememberShownRows();
 
     Ui::AdditionalEditDialog *ui;
@@ -71,6 +77,8 @@ private:
     // What the dialog last read of the register, to notice changes made elsewhere.
     QMap<int, QString> m_shownRows;
     QStringList m_loadedSections;
+    // The sections as the inputs showed them after loading or saving.
+    QStringList m_shownSections;
     // A cell change held back because the rows were changed elsewhere.
     QSqlRecord m_heldCell;
     bool m_ownWrite = false;

@@ -11,6 +11,8 @@
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
+#include "ZrReport/unsavedchanges.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QClipboard>
@@ -34,6 +36,8 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     setEditable(false);
     ui->pushButtonAdditonal->setEnabled(false);
     ui->dateEditIssue->setDate(QDate::currentDate());
+    // Pupils finish primary school at ten or eleven.
+    ui->dateEditBirth->setCalendarStart(QDate::currentDate().addYears(-11));
 
     attachSpellChecker(this);
     restoreWidgetGeometry(this);
@@ -87,9 +91,9 @@ void DocumentEditDialog::clearInputs()
         if (!qobject_cast<QAbstractSpinBox *>(edit->parentWidget()))
             edit->clear();
     }
-    // A date edit cannot be empty; today is the value a new document starts with.
-    for (QDateEdit *edit : findChildren<QDateEdit *>())
-        edit->setDate(QDate::currentDate());
+    // The birth date, a line edit, is cleared above: a new document has none until it is
+    // entered. The issue date cannot be empty; a new document is issued today.
+    ui->dateEditIssue->setDate(QDate::currentDate());
     ui->plainTextEditDecision->clear();
     sections = DocumentRecord().sections;
 }
@@ -105,6 +109,7 @@ void DocumentEditDialog::loadDocument(int id)
         ui->pushButtonAdditonal->setEnabled(false);
         setEditable(true);
     }
+    shownRecord = inputs();
 }
 
 bool DocumentEditDialog::fillFromRecord(int id)
@@ -142,6 +147,7 @@ void DocumentEditDialog::createFromTemplate(int templateId)
         // Nothing to copy from a template that is gone.
         this->templateId = 0;
     }
+    shownRecord = inputs();
 }
 
 void DocumentEditDialog::on_pushButtonSave_clicked()
@@ -151,6 +157,19 @@ void DocumentEditDialog::on_pushButtonSave_clicked()
 
 bool DocumentEditDialog::saveDocument()
 {
+    // Stored as no date, a mistyped one would be lost without a word.
+    if (ui->dateEditBirth->hasInvalidDate()) {
+        QMessageBox box(QMessageBox::Warning,
+                        QStringLiteral("Ошибка"),
+                        QStringLiteral("Дата рождения «%1» не существует. Введите дату в виде "
+                                       "дд.мм.гггг или оставьте поле пустым.")
+                                .arg(ui->dateEditBirth->text()),
+                        QMessageBox::Ok,
+                        this);
+        box.exec();
+        ui->dateEditBirth->setFocus();
+        return false;
+    }
     UpdateResult result = UpdateResult::Failed;
     if (docId < 1) {
         result = insertDocument() ? UpdateResult::Stored : UpdateResult::Failed;
@@ -275,8 +294,23 @@ void DocumentEditDialog::on_pushButtonEdit_clicked()
 
 void DocumentEditDialog::on_pushButtonCancel_clicked()
 {
-    hide();
-    deleteLater();
+    reject();
+}
+
+bool DocumentEditDialog::hasUnsavedChanges() const
+{
+    return editable && inputs() != shownRecord;
+}
+
+void DocumentEditDialog::reject()
+{
+    if (UnsavedChanges::settle(this,
+                               hasUnsavedChanges(),
+                               QStringLiteral("Сохранить изменения?"),
+                               isTemplate ? QStringLiteral("Шаблон изменён, но ещё не сохранён.")
+                                          : QStringLiteral("Документ изменён, но ещё не сохранён."),
+                               [this] { return saveDocument(); }))
+        QDialog::reject();
 }
 
 void DocumentEditDialog::on_pushButtonAdditonal_clicked()

@@ -26,10 +26,15 @@ public:
     // The one way the shown values are stored: inserts or updates, asks when the row was
     // changed elsewhere since it was loaded, tells when it failed. True when stored.
     bool saveDocument();
+    // Typed in the edit state and not stored yet.
+    bool hasUnsavedChanges() const;
 
     int documentId() const { return docId; }
     int sourceTemplateId() const { return templateId; }
     bool templateMode() const { return isTemplate; }
+
+    // Close, Escape and the window's close button: unsaved changes are asked about first.
+    void reject() override;
 
 signals:
     void documentsUpdated();
@@ -69,4 +74,6 @@ private:
     QString loadedEditDate;
     // add1 to add5 of the row shown, carried into a new document made from a template.
     QStringList sections;
+    // The inputs as they were filled in, before the user typed anything.
+    DocumentRecord shownRecord;
 };

@@ -12,6 +12,11 @@ struct DocumentRecord
     {
         QString name;
         QString rate;
+
+        bool operator==(const Discipline &other) const
+        {
+            return name == other.name && rate == other.rate;
+        }
     };
 
     QString fio1;
@@ -25,4 +30,14 @@ struct DocumentRecord
     QString editDate; // as stored, "yyyy-MM-dd hh:mm:ss"
     QStringList sections{QString(), QString(), QString(), QString(), QString()}; // add1 to add5
     QVector<Discipline> disciplines;                                             // in print order
+
+    bool operator==(const DocumentRecord &other) const
+    {
+        return fio1 == other.fio1 && fio2 == other.fio2 && fio3 == other.fio3
+               && birthDate == other.birthDate && number == other.number
+               && regNumber == other.regNumber && issueDate == other.issueDate
+               && decision == other.decision && editDate == other.editDate
+               && sections == other.sections && disciplines == other.disciplines;
+    }
+    bool operator!=(const DocumentRecord &other) const { return !(*this == other); }
 };

@@ -5,6 +5,7 @@
 #include "printing/printdialog.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlTableModel>
+#include <QTimer>
 #include <algorithm>
 
 DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
@@ -54,6 +56,10 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
             &QWidget::customContextMenuRequested,
             this,
             &DocumentsTableAbstract::provideContexMenu);
+
+    m_fetchTimer = new QTimer(this);
+    m_fetchTimer->setInterval(0);
+    connect(m_fetchTimer, &QTimer::timeout, this, &DocumentsTableAbstract::fetchSome);
 }
 
 DocumentsTableAbstract::~DocumentsTableAbstract() = default;
@@ -69,13 +75,17 @@ void DocumentsTableAbstract::initTable()
                                 &QAbstractItemModel::modelReset,
                                 this,
                                 &DocumentsTableAbstract::onModelReset);
-    // The model is sorted as the header shows before the first select, so
-    // that enabling sorting below does not read the register a second time.
+    // The model is sorted as the header shows before the first select, and sorting is
+    // switched on while the view has no model: switched on later it would sort, that is
+    // read the register, a second time.
     m_model->setSort(horizontalHeader()->sortIndicatorSection(),
                      horizontalHeader()->sortIndicatorOrder());
     m_model->setEditStrategy(QSqlTableModel::OnFieldChange);
-    if (model() != m_model)
+    if (model() != m_model) {
+        setModel(nullptr);
+        setSortingEnabled(true);
         setModel(m_model);
+    }
     m_model->select();
     connect(selectionModel(),
             &QItemSelectionModel::currentRowChanged,
@@ -85,7 +95,6 @@ void DocumentsTableAbstract::initTable()
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSortingEnabled(true);
     resizeColumnsToContents();
 }
 
@@ -94,33 +103,88 @@ void DocumentsTableAbstract::onModelReset()
     if (!m_model)
         return;
     m_currentDocId = 0;
-    if (m_model->canFetchMore()) {
-        // Announced batch by batch, 256 rows at a time, the view would lay
-        // itself out hundreds of times; the register is ours alone, so the
-        // batches go unannounced and the header learns the new count once.
-        {
-            const QSignalBlocker blocker(m_model.data());
-            while (m_model->canFetchMore())
-                m_model->fetchMore();
-        }
-        verticalHeader()->reset();
-        updateGeometries();
-        viewport()->update();
-    }
-    const QString error = readError(m_model);
-    if (!error.isEmpty()) {
-        ZR_LOG() << "register not read whole" << m_model->rowCount() << error;
-        emit readFailed(QStringLiteral("Реестр прочитан не полностью, показаны не все документы "
-                                       "(%1 строк). Ошибка: %2")
-                                .arg(m_model->rowCount())
-                                .arg(error));
-    }
+    m_fetchTimer->stop();
+    m_readFailureTold = false;
+    // The rest is read once the first rows are on screen: the window comes first.
+    m_fetchPending = false;
+    if (needsAllRows())
+        fetchBlocked([] { return true; });
+    else
+        m_fetchPending = m_model->canFetchMore();
+    checkRead();
     afterReload();
     // The reset cleared the selection without telling anyone.
     emit unselect();
 }
 
 void DocumentsTableAbstract::afterReload() {}
+
+bool DocumentsTableAbstract::isComplete() const
+{
+    return !m_model || !m_model->canFetchMore();
+}
+
+void DocumentsTableAbstract::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    if (m_fetchPending) {
+        m_fetchPending = false;
+        m_fetchTimer->start();
+    }
+}
+
+void DocumentsTableAbstract::fetchAll()
+{
+    m_fetchPending = false;
+    m_fetchTimer->stop();
+    if (isComplete())
+        return;
+    fetchBlocked([] { return true; });
+    afterReload();
+}
+
+void DocumentsTableAbstract::fetchSome()
+{
+    // A slice at a time, so that the window answers while the register is read.
+    QElapsedTimer slice;
+    slice.start();
+    fetchBlocked([&slice] { return slice.elapsed() < 20; });
+    if (isComplete()) {
+        m_fetchTimer->stop();
+        afterReload();
+    }
+}
+
+void DocumentsTableAbstract::fetchBlocked(const std::function<bool()> &goOn)
+{
+    if (!m_model || !m_model->canFetchMore())
+        return;
+    // Announced batch by batch, 256 rows at a time, the view would lay itself out
+    // hundreds of times; the register is ours alone, so the batches go unannounced and
+    // the header learns the new count once. Rows are only ever added at the end.
+    {
+        const QSignalBlocker blocker(m_model.data());
+        while (m_model->canFetchMore() && goOn())
+            m_model->fetchMore();
+    }
+    verticalHeader()->reset();
+    updateGeometries();
+    viewport()->update();
+    checkRead();
+}
+
+void DocumentsTableAbstract::checkRead()
+{
+    const QString error = readError(m_model);
+    if (error.isEmpty() || m_readFailureTold)
+        return;
+    m_readFailureTold = true;
+    ZR_LOG() << "register not read whole" << m_model->rowCount() << error;
+    emit readFailed(QStringLiteral("Реестр прочитан не полностью, показаны не все документы "
+                                   "(%1 строк). Ошибка: %2")
+                            .arg(m_model->rowCount())
+                            .arg(error));
+}
 
 void DocumentsTableAbstract::updateData()
 {
@@ -159,6 +223,7 @@ void DocumentsTableAbstract::selectDocuments(const QList<int> &ids)
 {
     if (!m_model || !selectionModel())
         return;
+    fetchAll();
     const QSet<int> wanted(ids.cbegin(), ids.cend());
     QItemSelection selection;
     int first = -1;
@@ -217,6 +282,7 @@ void DocumentsTableAbstract::selectAll()
 {
     if (!m_model || !selectionModel())
         return;
+    fetchAll();
     // QTableView would select the rows the filter hides as well, and a delete
     // that follows would remove documents the user cannot see.
     QItemSelection selection;

@@ -5,9 +5,11 @@
 #include <QPointer>
 #include <QSqlTableModel>
 #include <QTableView>
+#include <functional>
 
 class QAction;
 class QMenu;
+class QTimer;
 
 // A read-only register of documents with its context menu. It never edits a
 // document itself: it asks for that through signals and only copies and
@@ -43,6 +45,12 @@ public:
 
     // Selects the rows of these documents and scrolls to the first of them.
     void selectDocuments(const QList<int> &ids);
+
+    // A large register is shown with its first rows and read on in the background once
+    // they are painted, so that the window does not wait for it; whatever needs every row
+    // reads the rest first.
+    bool isComplete() const;
+    void fetchAll();
 
     // Enables the menu's actions for a click at pos, as the menu would show them.
     void prepareContextMenu(const QPoint &pos);
@@ -82,11 +90,15 @@ protected:
     virtual bool copyDocumentDetails(int oldId, int newId) = 0;
     virtual bool canPrint(int type, int id) = 0;
     virtual void initTable();
-    // Called after every (re)load of the model, with all its rows fetched.
+    // Called after every (re)load of the model; again, with all its rows, once a
+    // register read on in the background is complete.
     virtual void afterReload();
+    // Whether a load must read every row at once (a filter that hides rows needs them all).
+    virtual bool needsAllRows() const { return false; }
 
     void selectionChanged(const QItemSelection &selected,
                           const QItemSelection &deselected) override;
+    void paintEvent(QPaintEvent *event) override;
 
     int docIdAtRow(int row) const;
     // The row that Copy, Edit and Print act on, or -1.
@@ -97,6 +109,10 @@ protected:
 
 private:
     void onModelReset();
+    void fetchSome();
+    void fetchBlocked(const std::function<bool()> &goOn);
+    // Tells once per load when the register could not be read whole.
+    void checkRead();
     void tellFailure(const QString &text);
 
     QPointer<QSqlTableModel> m_model;
@@ -110,4 +126,7 @@ private:
     QAction *m_actionCheck = nullptr;
     QAction *m_actionSelectAll = nullptr;
     QMetaObject::Connection m_resetConnection;
+    QTimer *m_fetchTimer = nullptr;
+    bool m_fetchPending = false;
+    bool m_readFailureTold = false;
 };

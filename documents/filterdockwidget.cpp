@@ -15,8 +15,8 @@ FilterDockWidget::FilterDockWidget(QWidget *parent)
     ui->checkBox->setChecked(false);
     on_checkBox_stateChanged(0);
     // Connected last, so that setting up the form sends no filter.
-    connect(ui->dateEditFrom, &QDateEdit::dateChanged, this, &FilterDockWidget::apply);
-    connect(ui->dateEditTo, &QDateEdit::dateChanged, this, &FilterDockWidget::apply);
+    connect(ui->dateEditFrom, &QDateEdit::dateChanged, this, &FilterDockWidget::onDateChanged);
+    connect(ui->dateEditTo, &QDateEdit::dateChanged, this, &FilterDockWidget::onDateChanged);
     connect(ui->lineEditFio1, &QLineEdit::textEdited, this, &FilterDockWidget::apply);
 }
 
@@ -29,7 +29,26 @@ void FilterDockWidget::on_checkBox_stateChanged(int arg1)
 {
     ui->dateEditFrom->setEnabled(arg1 != 0);
     ui->dateEditTo->setEnabled(arg1 != 0);
+    if (arg1 != 0)
+        emit dateFilterSwitchedOn();
     apply();
+}
+
+void FilterDockWidget::setDateRange(const QDate &from, const QDate &to)
+{
+    m_settingRange = true;
+    // Widened first, so that the coupled limits of the old dates do not clip the new ones.
+    ui->dateEditFrom->setMaximumDate(ui->dateEditTo->maximumDate());
+    ui->dateEditTo->setMinimumDate(ui->dateEditFrom->minimumDate());
+    ui->dateEditTo->setDate(to);
+    ui->dateEditFrom->setDate(from);
+    m_settingRange = false;
+}
+
+void FilterDockWidget::onDateChanged()
+{
+    if (!m_settingRange)
+        apply();
 }
 
 void FilterDockWidget::clearForms()

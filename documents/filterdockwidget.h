@@ -16,10 +16,20 @@ public:
 
     FilterList currentFilters() const override;
 
+signals:
+    // The date filter was ticked; a receiver may set the range it starts with
+    // (setDateRange) before the filters are sent.
+    void dateFilterSwitchedOn();
+
 public slots:
+    // Sets both dates without sending the filters.
+    void setDateRange(const QDate &from, const QDate &to);
     void clearForms() override;
     void on_checkBox_stateChanged(int arg1);
 
 private:
+    void onDateChanged();
+
     Ui::FilterDockWidget *ui;
+    bool m_settingRange = false;
 };

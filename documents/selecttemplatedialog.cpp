@@ -4,6 +4,7 @@
 #include "app/debuglog.h"
 #include "database/database.h"
 #include "documentstore.h"
+#include "emptystatewidget.h"
 #include "settings/widgetgeometry.h"
 
 #include <QListWidgetItem>
@@ -23,6 +24,7 @@ SelectTemplateDialog::SelectTemplateDialog(QWidget *parent)
     setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
     setWindowModality(Qt::ApplicationModal);
 
+    m_emptyState = new EmptyStateWidget(ui->listWidget->viewport());
     fillListWidget();
     on_listWidget_currentRowChanged(-1);
     restoreWidgetGeometry(this);
@@ -41,6 +43,15 @@ void SelectTemplateDialog::fillListWidget()
         auto *item = new QListWidgetItem(entry.second, ui->listWidget);
         item->setData(Qt::UserRole, entry.first);
     }
+    if (ui->listWidget->count() > 0) {
+        m_emptyState->hide();
+        return;
+    }
+    m_emptyState->setMessage(
+            QStringLiteral("Шаблонов пока нет. Нажмите «Создать новый шаблон» и впишите в "
+                           "него то, что одинаково для всего класса: дату выдачи, решение, "
+                           "предметы приложения."));
+    m_emptyState->show();
 }
 
 int SelectTemplateDialog::currentTemplateId() const

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class EmptyStateWidget;
+
 namespace Ui {
 class SelectTemplateDialog;
 }
@@ -31,10 +33,13 @@ public slots:
     void on_listWidget_currentRowChanged(int currentRow);
     void on_pushButtonCopyTempl_clicked();
 
+    EmptyStateWidget *emptyState() const { return m_emptyState; }
+
 private:
     int currentTemplateId() const;
     // The new template's id, or 0 when nothing was stored.
     static int copyTemplate(int id);
 
     Ui::SelectTemplateDialog *ui;
+    EmptyStateWidget *m_emptyState = nullptr;
 };

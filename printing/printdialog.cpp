@@ -4,6 +4,7 @@
 
 #include "database/database.h"
 #include "printing/engine.h"
+#include "settings/widgetgeometry.h"
 
 #include <QCoreApplication>
 #include <QGraphicsPixmapItem>
@@ -26,7 +27,7 @@ PrintDialog::PrintDialog(QWidget *parent)
 
     QSettings *settings = Database::userSettings();
     settings->beginGroup(group);
-    restoreGeometry(settings->value(QStringLiteral("geometry")).toByteArray());
+    restoreGeometryOnScreen(this, settings->value(QStringLiteral("geometry")).toByteArray());
     // Without the signal: the preview is switched on once, at the end of construction.
     {
         const QSignalBlocker blocker(ui->checkBoxPreview);

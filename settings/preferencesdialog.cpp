@@ -7,6 +7,7 @@
 #include "printing/defaulttemplates.h"
 #include "printing/reportlist.h"
 #include "settings/spellchecker.h"
+#include "settings/widgetgeometry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -132,6 +133,8 @@ PreferencesDialog::PreferencesDialog(QWidget *parent)
                       .toString();
     ui->lineEditDataPath->setText(stored);
     m_currentDataFolder = stored.isEmpty() ? defaultDataFolder() : stored;
+    // Nothing is saved for this dialog; its size only has to fit the screen.
+    restoreGeometryOnScreen(this, QByteArray());
 }
 
 PreferencesDialog::~PreferencesDialog()

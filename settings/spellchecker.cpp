@@ -118,14 +118,19 @@ SpellChecker::~SpellChecker() = default;
 
 bool SpellChecker::initialize()
 {
+    return initialize(Database::dataPath(), Database::userPath());
+}
+
+bool SpellChecker::initialize(const QString &dataFolder, const QString &userFolder)
+{
     if (theInstance())
         return true;
-    const QString dictFolder = Database::dataPath() + "/dict";
+    const QString dictFolder = dataFolder + "/dict";
     installDictionary(dictFolder, systemDictionaryFolder());
 
     const QString dictionaryPath = dictFolder + "/" + QString::fromLatin1(dictionaryName);
-    const QString userFolder = Database::userPath() + "/dict";
-    const QString userDictionaryPath = userFolder + "/user.dic";
+    const QString userDictFolder = userFolder + "/dict";
+    const QString userDictionaryPath = userDictFolder + "/user.dic";
     if (!isRegularFile(dictionaryPath + ".dic"))
         return false;
     // Hunspell without its affix file rejects every word: better no checking at all.
@@ -133,7 +138,7 @@ bool SpellChecker::initialize()
         ZR_LOG() << "affix file missing" << dictionaryPath + ".aff";
         return false;
     }
-    QDir().mkpath(userFolder);
+    QDir().mkpath(userDictFolder);
     if (!isRegularFile(userDictionaryPath)) {
         QFile create(userDictionaryPath);
         if (!create.open(QIODevice::WriteOnly))

@@ -23,6 +23,9 @@ public:
     // Creates the instance when the data folder holds the dictionary; installs
     // the system's dictionary into a data folder that has no "dict" folder yet.
     static bool initialize();
+    // The same with the data and user folders given, for a start that reads the
+    // dictionary on a thread of its own while the register is opened.
+    static bool initialize(const QString &dataFolder, const QString &userFolder);
     static SpellChecker *instance();
     // Tests only: the program keeps its checker until the process ends.
     static void shutdown();

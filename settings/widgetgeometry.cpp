@@ -2,6 +2,8 @@
 
 #include "database/database.h"
 
+#include "ZrReport/screenfit.h"
+
 #include <QByteArray>
 #include <QSettings>
 #include <QWidget>
@@ -33,6 +35,28 @@ void restoreWidgetGeometry(QWidget *w)
     settings->beginGroup(QStringLiteral("ZrPs"));
     const QByteArray geometry = settings->value(geometryKey(w), QByteArray()).toByteArray();
     settings->endGroup();
-    if (!geometry.isEmpty())
-        w->restoreGeometry(geometry);
+    restoreGeometryOnScreen(w, geometry);
+}
+
+void restoreGeometryOnScreen(QWidget *w, const QByteArray &geometry)
+{
+    if (!w)
+        return;
+    const QRect available = ScreenFit::availableArea(w);
+    if (available.isEmpty())
+        return;
+    // A minimum size the screen cannot hold (800 x 600, or a form's long titles, on a small
+    // screen at 150 %) would keep the window over the screen's edge whatever its geometry
+    // says; there the contents rather get squeezed.
+    const QSize needed = w->minimumSize().expandedTo(w->minimumSizeHint());
+    const QSize room = ScreenFit::boundedSize(needed, available, ScreenFit::frameMargins(w));
+    if (room != needed)
+        w->setMinimumSize(room);
+    if (!geometry.isEmpty() && w->restoreGeometry(geometry)) {
+        ScreenFit::keepOnScreen(w);
+        return;
+    }
+    const QSize fitted = ScreenFit::boundedSize(w->size(), available, ScreenFit::frameMargins(w));
+    if (fitted != w->size())
+        ScreenFit::applyPreferredSize(w, w->size());
 }

@@ -2,6 +2,7 @@
 #include "app/startup.h"
 #include "database/database.h"
 #include "documents/additionaleditdialog.h"
+#include "documents/datelineedit.h"
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/selecttemplatedialog.h"
@@ -10,6 +11,7 @@
 #include "printing/reportlist.h"
 #include "settings/optionsdialog.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,13 +67,6 @@ const Discipline addedDiscipline{QStringLiteral("Музыка"), QStringLiteral(
 
 // The whole run, questions included, stays well inside this; past it the test fails.
 constexpr int watchdogMs = 90000;
-
-// keyClicks() only knows Latin letters; Cyrillic goes in as key events with text.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 template<typename T> T *child(QWidget *parent, const char *name)
 {
@@ -389,7 +384,7 @@ void TestEndToEnd::createDocumentFromTemplate()
     QCOMPARE(firstName->text(), QStringLiteral("Анна"));
     QCOMPARE(patronymic->text(), QStringLiteral("Викторовна"));
 
-    child<QDateEdit>(dialog, "dateEditBirth")->setDate(birthDate);
+    child<DateLineEdit>(dialog, "dateEditBirth")->setDate(birthDate);
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditNumber"), number);
     QTest::keyClicks(child<QLineEdit>(dialog, "lineEditRegNumber"), regNumber);
     click(child<QPushButton>(dialog, "pushButtonSave"));

@@ -2,14 +2,18 @@
 
 #include "database/database.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDialog>
 #include <QSettings>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QtTest>
 #include <memory>
 
 // A fresh register in a throw-away data folder for every test function, and
@@ -102,6 +106,36 @@ public:
             return true;
         qWarning() << query.lastError().text() << sql;
         return false;
+    }
+
+    // Closes a dialog as the user would: with its "Закрыть" button, "Escape" pressed while
+    // typing, or the window's "close button". Deferred deletes are done after it.
+    static void
+    closeAs(const QString &how, QDialog *dialog, QAbstractButton *button, QWidget *typing)
+    {
+        if (how == "Закрыть")
+            button->click();
+        else if (how == "Escape")
+            QTest::keyClick(typing, Qt::Key_Escape);
+        else
+            dialog->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Another program writes the register through a connection of its own.
+    static bool execElsewhere(const QString &sql)
+    {
+        bool done = false;
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "elsewhere");
+            other.setDatabaseName(Database::databasePath());
+            QSqlQuery query(other);
+            done = other.open() && query.exec(sql);
+            if (!done)
+                qWarning() << query.lastError().text() << sql;
+        }
+        QSqlDatabase::removeDatabase("elsewhere");
+        return done;
     }
 
     // "name:grade" of a document's appendix in print order.

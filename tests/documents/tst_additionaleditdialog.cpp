@@ -4,6 +4,7 @@
 #include "editfixture.h"
 #include "modalanswerer.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -42,7 +43,8 @@ private slots:
     void gradeEditor();
     void gradeChoiceIsStoredAtOnce();
     void saveStoresSections();
-    void closeDropsSectionsKeepsDisciplines();
+    void closeAsksAboutUnsavedSections_data();
+    void closeAsksAboutUnsavedSections();
     void sectionsOfferEarlierValues();
     void changedElsewhere_data();
     void changedElsewhere();
@@ -123,14 +125,24 @@ QString TestAdditionalEditDialog::buttons()
 void TestAdditionalEditDialog::opensInViewState()
 {
     EditFixture::insertDetail(m_doc, "Русский язык", "5");
+    EditFixture::insertDetail(m_doc, "Музыка", "Освоено");
     open(m_doc, false);
     QCOMPARE(m_dialog->windowTitle(), QString("Приложение к документу"));
+    // The table looks as in the edit state: every grade in its editor, which cannot be used.
+    const QStringList grades{"5", "Освоено"};
+    for (int row = 0; row < grades.size(); ++row) {
+        auto *editor
+                = qobject_cast<QComboBox *>(table()->indexWidget(table()->model()->index(row, 3)));
+        QVERIFY2(editor, qPrintable(grades.at(row)));
+        QCOMPARE(editor->currentText(), grades.at(row));
+        QVERIFY(!editor->isEnabled());
+    }
     QVERIFY(!child<QWidget>("widgetView")->isEnabled());
     QVERIFY(!child<QWidget>("groupBoxNewDiscp")->isEnabled());
     QVERIFY(!child<QPlainTextEdit>("plainTextEditAdd_1")->isEnabled());
     QVERIFY(child<QPushButton>("pushButtonSave_2")->isHidden());
     QVERIFY(!child<QPushButton>("pushButtonEditForm")->isHidden());
-    QCOMPARE(table()->model()->rowCount(), 1);
+    QCOMPARE(table()->model()->rowCount(), 2);
     QCOMPARE(table()->model()->data(table()->model()->index(0, 2)).toString(),
              QString("Русский язык"));
     QVERIFY(table()->isColumnHidden(0) && table()->isColumnHidden(1));
@@ -409,20 +421,86 @@ void TestAdditionalEditDialog::saveStoresSections()
     QVERIFY(!child<QWidget>("widgetView")->isEnabled());
 }
 
-void TestAdditionalEditDialog::closeDropsSectionsKeepsDisciplines()
+void TestAdditionalEditDialog::closeAsksAboutUnsavedSections_data()
 {
-    open(m_doc);
-    child<QPlainTextEdit>("plainTextEditAdd_2")->setPlainText("не сохранять");
-    child<QComboBox>("comboBoxDiscipline")->setEditText("Технология");
-    m_dialog->on_pushButtonAddDisp_clicked();
-    m_dialog->on_pushButtonCancel_2_clicked();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<QString>("how");   // "Закрыть", "Escape" or the window's "close button"
+    QTest::addColumn<QString>("typed"); // typed over the courses section, if anything
+    QTest::addColumn<bool>("elsewhere"); // the sections are saved elsewhere meanwhile
+    QTest::addColumn<QDialogButtonBox::StandardButton>("answer"); // to "Сохранить изменения?"
+    QTest::addColumn<QDialogButtonBox::StandardButton>("then"); // to the save's own question
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("stays");
 
-    QVERIFY(m_dialog.isNull());
+    using B = QDialogButtonBox;
+    QTest::newRow("view state: closed without a question")
+            << false << "Закрыть"
+            << "" << false << B::NoButton << B::NoButton << "курсы" << false;
+    QTest::newRow("nothing typed: closed without a question")
+            << true << "Escape"
+            << "" << false << B::NoButton << B::NoButton << "курсы" << false;
+    QTest::newRow("Закрыть, Save stores the sections and closes")
+            << true << "Закрыть"
+            << "мои курсы" << false << B::Save << B::NoButton << "мои курсы" << false;
+    QTest::newRow("Escape, Discard closes without storing")
+            << true << "Escape"
+            << "мои курсы" << false << B::Discard << B::NoButton << "курсы" << false;
+    QTest::newRow("close button, Cancel keeps the window and the typing")
+            << true << "close button"
+            << "мои курсы" << false << B::Cancel << B::NoButton << "курсы" << true;
+    QTest::newRow("saved elsewhere: Save asks again, Cancel keeps the window")
+            << true << "Закрыть"
+            << "мои курсы" << true << B::Save << B::Cancel << "чужие курсы" << true;
+    QTest::newRow("saved elsewhere: Save asks again, overwrite stores and closes")
+            << true << "close button"
+            << "мои курсы" << true << B::Save << B::Save << "мои курсы" << false;
+}
+
+void TestAdditionalEditDialog::closeAsksAboutUnsavedSections()
+{
+    QFETCH(bool, editing);
+    QFETCH(QString, how);
+    QFETCH(QString, typed);
+    QFETCH(bool, elsewhere);
+    QFETCH(QDialogButtonBox::StandardButton, answer);
+    QFETCH(QDialogButtonBox::StandardButton, then);
+    QFETCH(QString, stored);
+    QFETCH(bool, stays);
+
+    open(m_doc, editing);
+    // Shown for the window's close button to count; not modal, so the answerer sees
+    // only the questions.
+    m_dialog->setWindowModality(Qt::NonModal);
+    m_dialog->show();
+    auto *courses = child<QPlainTextEdit>("plainTextEditAdd_1");
+    if (editing) {
+        // Disciplines are stored as they are added, whatever the answer.
+        child<QComboBox>("comboBoxDiscipline")->setEditText("Технология");
+        m_dialog->on_pushButtonAddDisp_clicked();
+    }
+    if (!typed.isEmpty()) {
+        courses->selectAll();
+        typeText(courses, typed);
+    }
+    if (elsewhere)
+        QVERIFY(EditFixture::execElsewhere(
+                QString("UPDATE PsDocuments SET add1 = 'чужие курсы' WHERE psId = %1").arg(m_doc)));
+    if (answer != QDialogButtonBox::NoButton)
+        m_modal->expectButton("Внимание!", "Сохранить изменения?", answer);
+    if (elsewhere)
+        m_modal->expectButton("Внимание!", "Приложение к документу изменено в другом месте", then);
+
+    EditFixture::closeAs(how, m_dialog, child<QPushButton>("pushButtonCancel_2"), courses);
+    QCOMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(!m_dialog.isNull(), stays);
+    if (stays)
+        QCOMPARE(courses->toPlainText(), typed);
     QCOMPARE(
-            EditFixture::scalar(QString("SELECT add2 FROM PsDocuments WHERE psId = %1").arg(m_doc)),
-            QString("программы"));
-    QCOMPARE(EditFixture::appendix(m_doc), QStringList{"Технология:Освоено"});
+            EditFixture::scalar(QString("SELECT add1 FROM PsDocuments WHERE psId = %1").arg(m_doc)),
+            stored);
+    QCOMPARE(EditFixture::appendix(m_doc),
+             editing ? QStringList{"Технология:Освоено"} : QStringList{});
 }
 
 void TestAdditionalEditDialog::sectionsOfferEarlierValues()
@@ -522,17 +600,8 @@ void TestAdditionalEditDialog::changedElsewhere()
             {"trigger",
              "CREATE TRIGGER refuse BEFORE UPDATE ON PsDocumentDetails "
              "BEGIN SELECT RAISE(ABORT, 'refused'); END"}};
-    if (statements.contains(other)) {
-        // Another program writes through a connection of its own.
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
-            db.setDatabaseName(Database::databasePath());
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY2(query.exec(statements.value(other)), qPrintable(query.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase("other");
-    }
+    if (statements.contains(other))
+        QVERIFY(EditFixture::execElsewhere(statements.value(other)));
     if (answer != QDialogButtonBox::NoButton)
         m_modal->expectButton(
                 "Внимание!", "Приложение к документу изменено в другом месте", answer);

@@ -1,8 +1,10 @@
 #include "documents/additionaleditdialog.h"
+#include "documents/datelineedit.h"
 #include "documents/documenteditdialog.h"
 #include "editfixture.h"
 #include "modalanswerer.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QClipboard>
 #include <QDateEdit>
@@ -16,6 +18,8 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QTextDocumentFragment>
+
+Q_DECLARE_METATYPE(QDialogButtonBox::StandardButton)
 
 class TestDocumentEditDialog : public QObject
 {
@@ -41,7 +45,10 @@ private slots:
     void printRequestCarriesDocument();
     void hintFollowsFocus_data();
     void hintFollowsFocus();
-    void closeReleasesDialog();
+    void birthDate_data();
+    void birthDate();
+    void closeAsksAboutUnsavedChanges_data();
+    void closeAsksAboutUnsavedChanges();
 
 private:
     DocumentEditDialog *open();
@@ -246,7 +253,7 @@ void TestDocumentEditDialog::documentFromTemplate()
     QCOMPARE(text("lineEditFio_3"), QString());
     QCOMPARE(text("lineEditNumber"), QString("77 АА"));
     QCOMPARE(text("lineEditRegNumber"), QString("R-15"));
-    QCOMPARE(child<QDateEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
+    QCOMPARE(child<DateLineEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
     QCOMPARE(child<QDateEdit>("dateEditIssue")->date(), QDate(2024, 5, 25));
     QCOMPARE(child<QPlainTextEdit>("plainTextEditDecision")->toPlainText(),
              QString("Освоил программу"));
@@ -459,17 +466,10 @@ void TestDocumentEditDialog::savedElsewhere()
     dialog->on_pushButtonEdit_clicked();
     child<QLineEdit>("lineEditFio_2")->setText("Пётр");
     if (otherSave) {
-        // Another program saves the same document through its own connection.
-        {
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-            other.setDatabaseName(Database::databasePath());
-            QVERIFY(other.open());
-            QVERIFY(QSqlQuery(other).exec(
-                    QString("UPDATE PsDocuments SET fio2 = 'Павел', "
-                            "editDate = '2024-06-01 12:00:00' WHERE psId = %1")
-                            .arg(id)));
-        }
-        QSqlDatabase::removeDatabase("other");
+        QVERIFY(EditFixture::execElsewhere(QString("UPDATE PsDocuments SET fio2 = 'Павел', "
+                                                   "editDate = '2024-06-01 12:00:00' WHERE "
+                                                   "psId = %1")
+                                                   .arg(id)));
         m_modal->expectButton("Внимание!",
                               "Документ изменён в другом месте",
                               QDialogButtonBox::StandardButton(answer));
@@ -529,15 +529,172 @@ void TestDocumentEditDialog::hintFollowsFocus()
              hint);
 }
 
-void TestDocumentEditDialog::closeReleasesDialog()
+void TestDocumentEditDialog::birthDate_data()
 {
+    QTest::addColumn<QString>("before"); // as stored; "new" for a new document
+    QTest::addColumn<QString>("typed");  // over the field's text, "" erases it
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown"); // after the save and a reload
+
+    QTest::newRow("a new document has none and stores none") << "new"
+                                                             << ""
+                                                             << ""
+                                                             << "";
+    QTest::newRow("typed with dots") << "new"
+                                     << "14.03.2013"
+                                     << "2013-03-14"
+                                     << "14.03.2013";
+    QTest::newRow("typed without dots") << "new"
+                                        << "14032013"
+                                        << "2013-03-14"
+                                        << "14.03.2013";
+    QTest::newRow("day and month of one digit") << "new"
+                                                << "4.3.2013"
+                                                << "2013-03-04"
+                                                << "04.03.2013";
+    QTest::newRow("erased from a stored document") << "2013-02-03"
+                                                   << ""
+                                                   << ""
+                                                   << "";
+    QTest::newRow("no such day: refused, the stored date stays") << "2013-02-03"
+                                                                 << "31022013"
+                                                                 << "2013-02-03"
+                                                                 << "31.02.2013";
+}
+
+void TestDocumentEditDialog::birthDate()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+
     DocumentEditDialog *dialog = open();
-    dialog->createFromTemplate(0);
-    child<QLineEdit>("lineEditFio_1")->setText("Несохранённый");
-    dialog->on_pushButtonCancel_clicked();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(m_dialog.isNull());
-    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 0);
+    if (before == "new") {
+        dialog->createFromTemplate(0);
+        child<QLineEdit>("lineEditFio_1")->setText("Новиков");
+    } else {
+        EditFixture::Row row;
+        row.fio1 = "Новиков";
+        row.birthDate = before;
+        dialog->loadDocument(EditFixture::insertRow(row));
+        dialog->on_pushButtonEdit_clicked();
+    }
+    auto *birth = child<DateLineEdit>("dateEditBirth");
+    QCOMPARE(birth->text().isEmpty(), before == "new");
+    birth->selectAll();
+    if (typed.isEmpty())
+        QTest::keyClick(birth, Qt::Key_Delete);
+    else
+        typeText(birth, typed);
+    QTest::keyClick(birth, Qt::Key_Tab);
+    const bool refused = stored == before && !typed.isEmpty();
+    if (refused)
+        m_modal->expectButton("Ошибка", "Дата рождения", QDialogButtonBox::Ok);
+    QCOMPARE(dialog->saveDocument(), !refused);
+    QCOMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(EditFixture::scalar("SELECT IFNULL(birthDate, 'null') FROM PsDocuments"), stored);
+    QCOMPARE(birth->text(), shown);
+}
+
+void TestDocumentEditDialog::closeAsksAboutUnsavedChanges_data()
+{
+    QTest::addColumn<QString>("how");   // "Закрыть", "Escape" or the window's "close button"
+    QTest::addColumn<QString>("typed"); // the name typed over "Иван", if any
+    QTest::addColumn<QString>("other"); // what happens to the stored row meanwhile
+    QTest::addColumn<QDialogButtonBox::StandardButton>("answer"); // to "Сохранить изменения?"
+    QTest::addColumn<QDialogButtonBox::StandardButton>("then"); // to the save's own question
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("stays");
+
+    using B = QDialogButtonBox;
+    QTest::newRow("nothing typed: closed without a question")
+            << "Закрыть"
+            << ""
+            << "" << B::NoButton << B::NoButton << "Иван" << false;
+    QTest::newRow("typed back as it was: closed without a question")
+            << "Escape"
+            << "Иван"
+            << "" << B::NoButton << B::NoButton << "Иван" << false;
+    QTest::newRow("Закрыть, Save stores and closes")
+            << "Закрыть"
+            << "Пётр"
+            << "" << B::Save << B::NoButton << "Пётр" << false;
+    QTest::newRow("Escape, Discard closes without storing")
+            << "Escape"
+            << "Пётр"
+            << "" << B::Discard << B::NoButton << "Иван" << false;
+    QTest::newRow("close button, Cancel keeps the window and the typing")
+            << "close button"
+            << "Пётр"
+            << "" << B::Cancel << B::NoButton << "Иван" << true;
+    QTest::newRow("saved elsewhere: Save asks again, Cancel keeps the window")
+            << "Закрыть"
+            << "Пётр"
+            << "saved" << B::Save << B::Cancel << "Павел" << true;
+    QTest::newRow("saved elsewhere: Save asks again, overwrite stores and closes")
+            << "close button"
+            << "Пётр"
+            << "saved" << B::Save << B::Save << "Пётр" << false;
+    QTest::newRow("a save the register refuses keeps the window")
+            << "Escape"
+            << "Пётр"
+            << "refused" << B::Save << B::Ok << "Иван" << true;
+}
+
+void TestDocumentEditDialog::closeAsksAboutUnsavedChanges()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, typed);
+    QFETCH(QString, other);
+    QFETCH(QDialogButtonBox::StandardButton, answer);
+    QFETCH(QDialogButtonBox::StandardButton, then);
+    QFETCH(QString, stored);
+    QFETCH(bool, stays);
+
+    EditFixture::Row row;
+    row.fio1 = "Иванов";
+    row.fio2 = "Иван";
+    row.editDate = "2024-05-25 10:00:00";
+    const int id = EditFixture::insertRow(row);
+    DocumentEditDialog *dialog = open();
+    dialog->loadDocument(id);
+    // Shown for the window's close button to count; not modal, so the answerer sees
+    // only the questions.
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->show();
+    dialog->on_pushButtonEdit_clicked();
+    if (!typed.isEmpty()) {
+        child<QLineEdit>("lineEditFio_2")->selectAll();
+        typeText(child<QLineEdit>("lineEditFio_2"), typed);
+    }
+    if (other == "saved")
+        QVERIFY(EditFixture::execElsewhere(QString("UPDATE PsDocuments SET fio2 = 'Павел', "
+                                                   "editDate = '2024-06-01 12:00:00' WHERE "
+                                                   "psId = %1")
+                                                   .arg(id)));
+    if (other == "refused")
+        QVERIFY(EditFixture::exec("CREATE TRIGGER refuse BEFORE UPDATE ON PsDocuments "
+                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    if (answer != QDialogButtonBox::NoButton)
+        m_modal->expectButton("Внимание!", "Сохранить изменения?", answer);
+    if (other == "saved")
+        m_modal->expectButton("Внимание!", "Документ изменён в другом месте", then);
+    if (other == "refused")
+        m_modal->expectButton("Ошибка", "Документ не сохранён.", then);
+
+    EditFixture::closeAs(
+            how, dialog, child<QPushButton>("pushButtonCancel"), child<QLineEdit>("lineEditFio_2"));
+    QCOMPARE(m_modal->pending(), 0);
+
+    QCOMPARE(!m_dialog.isNull(), stays);
+    if (stays) {
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(text("lineEditFio_2"), typed);
+    }
+    QCOMPARE(EditFixture::scalar(QString("SELECT fio2 FROM PsDocuments WHERE psId = %1").arg(id)),
+             stored);
 }
 
 ZR_TEST_MAIN(TestDocumentEditDialog)

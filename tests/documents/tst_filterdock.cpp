@@ -1,5 +1,6 @@
 #include "documents/filterdockwidget.h"
 #include "testhome.h"
+#include "typetext.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -37,13 +38,6 @@ struct Form
     QDateEdit *dateEditTo;
     QPushButton *pushButtonClear;
 };
-
-// keyClicks() only knows Latin letters; Cyrillic goes in as key events with text.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 } // namespace
 
