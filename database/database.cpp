@@ -579,14 +579,17 @@ bool Database::exec(QSqlQuery &query)
     return false;
 }
 
-QString Database::getVariable(const QString &name)
+QString Database::getVariable(const QString &name, bool *ok)
 {
     instance();
     // LIKE keeps the lookup case-insensitive; binding keeps apostrophes verbatim.
     QSqlQuery query;
     query.prepare(QStringLiteral("SELECT value FROM Variables WHERE name LIKE ?;"));
     query.addBindValue(name);
-    if (exec(query) && query.next())
+    const bool read = exec(query);
+    if (ok)
+        *ok = read;
+    if (read && query.next())
         return query.value(0).toString();
     return QString();
 }

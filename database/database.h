@@ -55,7 +55,9 @@ public:
     static QSqlQuery *execQuery(const QString &sql);
     static bool exec(QSqlQuery &query);
 
-    static QString getVariable(const QString &name);
+    // An empty text for a name never stored; `ok`, when given, is false when the register
+    // could not be read (in use, damaged), so an empty text is not taken for the value.
+    static QString getVariable(const QString &name, bool *ok = nullptr);
     // False when the value could not be stored (logged).
     static bool setVariable(const QString &name, const QString &value);
 

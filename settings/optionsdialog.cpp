@@ -6,6 +6,7 @@
 #include "settings/widgetgeometry.h"
 
 #include <QDateTime>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -19,7 +20,19 @@ OptionsDialog::OptionsDialog(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
     setWindowModality(Qt::ApplicationModal);
-    loadOptions();
+    if (!loadOptions()) {
+        // Empty fields saved over the stored ones would take the school's name off every
+        // certificate printed afterwards.
+        ui->pushButtonSave->setEnabled(false);
+        QMessageBox box(QMessageBox::Warning,
+                        QStringLiteral("Ошибка"),
+                        QStringLiteral("Данные организации не прочитаны: реестр занят другой "
+                                       "программой или повреждён. Закройте это окно и откройте "
+                                       "его ещё раз немного позже."),
+                        QMessageBox::Ok,
+                        parent);
+        box.exec();
+    }
     restoreWidgetGeometry(this);
     ui->groupBox_8->hide();
 }
@@ -30,14 +43,22 @@ OptionsDialog::~OptionsDialog()
     delete ui;
 }
 
-void OptionsDialog::loadOptions()
+bool OptionsDialog::loadOptions()
 {
-    ui->lineEditOrgName_1->setText(Database::getVariable(QStringLiteral("Data/OrgName_1")));
-    ui->lineEditOrgName_2->setText(Database::getVariable(QStringLiteral("Data/OrgName_2")));
-    ui->lineEditOrgName_3->setText(Database::getVariable(QStringLiteral("Data/OrgName_3")));
-    ui->lineEditCity->setText(Database::getVariable(QStringLiteral("Data/City")));
-    ui->lineEditDate->setText(Database::getVariable(QStringLiteral("Data/Date")));
-    ui->lineEditBoss_1->setText(Database::getVariable(QStringLiteral("Data/Boss_1")));
+    const QList<QPair<QLineEdit *, QString>> fields{
+            {ui->lineEditOrgName_1, QStringLiteral("Data/OrgName_1")},
+            {ui->lineEditOrgName_2, QStringLiteral("Data/OrgName_2")},
+            {ui->lineEditOrgName_3, QStringLiteral("Data/OrgName_3")},
+            {ui->lineEditCity, QStringLiteral("Data/City")},
+            {ui->lineEditDate, QStringLiteral("Data/Date")},
+            {ui->lineEditBoss_1, QStringLiteral("Data/Boss_1")}};
+    for (const auto &field : fields) {
+        bool read = false;
+        field.first->setText(Database::getVariable(field.second, &read));
+        if (!read)
+            return false;
+    }
+    return true;
 }
 
 bool OptionsDialog::saveOptions()

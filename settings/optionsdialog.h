@@ -22,7 +22,8 @@ public slots:
     // False when the register did not take them (full disk, read-only, in use): then
     // nothing of them is stored.
     bool saveOptions();
-    void loadOptions();
+    // False when the register could not be read: the fields are then left empty.
+    bool loadOptions();
 
 private slots:
     void on_pushButtonSave_clicked();

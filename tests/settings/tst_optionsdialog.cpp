@@ -29,6 +29,7 @@ private slots:
     void namesReachTheExportedPdf();
     void failedSaveKeepsTheDialog_data();
     void failedSaveKeepsTheDialog();
+    void unreadOptionsAreNotSavedOverStoredOnes();
 
 private:
     std::unique_ptr<QTemporaryDir> m_data;
@@ -250,6 +251,26 @@ void TestOptionsDialog::failedSaveKeepsTheDialog()
     for (int i = 0; i < keys.size(); ++i)
         QCOMPARE(Database::getVariable(keys.at(i)), before.at(i));
     QCOMPARE(Database::getVariable("Data/Date"), QString("2001-01-01 00:00:00"));
+}
+
+void TestOptionsDialog::unreadOptionsAreNotSavedOverStoredOnes()
+{
+    for (int i = 0; i < keys.size(); ++i)
+        Database::setVariable(keys.at(i), before.at(i));
+    {
+        // Another program writes while the dialog opens: nothing can be read.
+        FaultChild::Child holder = FaultChild::hold("hold-exclusive", {Database::databasePath()});
+        ModalAnswerer answerer;
+        answerer.expectButton("Ошибка", "не прочитаны", QDialogButtonBox::Ok);
+        m_dialog = new OptionsDialog;
+        QCOMPARE(answerer.pending(), 0);
+        QVERIFY(answerer.unexpected().isEmpty());
+    }
+    // The register is free again: the empty fields must not replace the stored data.
+    m_dialog->show();
+    m_dialog->findChild<QPushButton *>("pushButtonSave")->click();
+    for (int i = 0; i < keys.size(); ++i)
+        QCOMPARE(Database::getVariable(keys.at(i)), before.at(i));
 }
 
 ZR_TEST_MAIN_WITH_CHILDREN(TestOptionsDialog, addChildren)
