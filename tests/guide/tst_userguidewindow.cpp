@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <memory>
 
 namespace {
@@ -70,6 +71,12 @@ void TestUserGuideWindow::init()
 
 void TestUserGuideWindow::cleanup()
 {
+    // The find box's clear button fades in and out on an animation that deletes itself
+    // (later) only when it ends: let it end and go before the window, not left at exit.
+    const qreal shown = m_window->findBox()->text().isEmpty() ? 0 : 1;
+    for (auto button : m_window->findBox()->findChildren<QToolButton *>())
+        QTRY_VERIFY(qAbs(button->property("opacity").toReal() - shown) < 1e-9);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_window.reset();
     Database::destroy();
     m_data.reset();
