@@ -101,25 +101,7 @@ bool DocumentsTable::deleteDocuments(const QList<int> &ids)
 
 int DocumentsTable::copyDocument(int id)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-            "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
-            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)"
-            "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, editDate, "
-            "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 "
-            "FROM PsDocuments WHERE psId = :psId;"));
-    query.bindValue(QStringLiteral(":psId"), id);
-    if (!Database::exec(query))
-        return -1;
-    // With no source row SQLite inserts nothing and would still hand back the
-    // id of some earlier insert, to which the appendix would then be copied.
-    if (query.numRowsAffected() != 1) {
-        ZR_LOG() << "copyDocument: no document" << id;
-        return -1;
-    }
-    bool ok = false;
-    const int newId = query.lastInsertId().toInt(&ok);
-    return ok && newId > 0 ? newId : -1;
+    return DocumentStore::copyRow(id);
 }
 
 bool DocumentsTable::copyDocumentDetails(int oldId, int newId)

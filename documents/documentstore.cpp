@@ -145,6 +145,29 @@ bool DocumentStore::addDiscipline(int id, const DocumentRecord::Discipline &disc
     return Database::exec(m_discipline);
 }
 
+int DocumentStore::copyRow(int id)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral(
+            "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
+            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)"
+            "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, editDate, "
+            "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 "
+            "FROM PsDocuments WHERE psId = :psId;"));
+    query.bindValue(QStringLiteral(":psId"), id);
+    if (!Database::exec(query))
+        return -1;
+    // With no source row SQLite inserts nothing and would still hand back the
+    // id of some earlier insert, to which the appendix would then be copied.
+    if (query.numRowsAffected() != 1) {
+        ZR_LOG() << "copy: no document" << id;
+        return -1;
+    }
+    bool ok = false;
+    const int newId = query.lastInsertId().toInt(&ok);
+    return ok && newId > 0 ? newId : -1;
+}
+
 bool DocumentStore::copyDisciplines(int fromId, int toId)
 {
     QSqlQuery query;

@@ -141,17 +141,7 @@ int SelectTemplateDialog::copyTemplate(int id)
 {
     QSqlDatabase db = QSqlDatabase::database();
     const bool inTransaction = db.transaction();
-    QSqlQuery copy;
-    copy.prepare(QStringLiteral(
-            "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
-            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)SELECT "
-            "isTemplate, birthDate, issueDate, number, regNumber, comment, editDate, 'КОПИЯ ' || "
-            "IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 FROM PsDocuments "
-            "WHERE psId = :psId;"));
-    copy.bindValue(QStringLiteral(":psId"), id);
-    int newId = 0;
-    if (Database::exec(copy) && copy.numRowsAffected() == 1)
-        newId = copy.lastInsertId().toInt();
+    int newId = qMax(0, DocumentStore::copyRow(id));
     if (newId > 0 && !DocumentStore::copyDisciplines(id, newId))
         newId = 0;
     if (inTransaction) {
