@@ -1,11 +1,10 @@
 // The register with 100,000 documents: opening it (select and fetching every
 // row) and changing the filter, next to the naive ways measured in the same run.
+#include "benchprogram.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "documents/documentstable.h"
-#include "testhome.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -73,10 +72,7 @@ void naiveFilter(DocumentsTable *table, const QString &fio)
 
 int main(int argc, char **argv)
 {
-    TestHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const BenchProgram program(argc, argv);
     const int documents = argc > 1 ? QString(argv[1]).toInt() : 100000;
 
     if (!Database::create())

@@ -1,16 +1,15 @@
 // Importing a class list of 1,000 pupils with 20 grade columns from CSV and from XLSX into an
 // empty register, each beside the time of reading the file alone: the checks and the writing
 // must not cost much more than the parsing.
+#include "benchprogram.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "documents/import/documentimporter.h"
 #include "documents/import/importmapping.h"
 #include "documents/import/importplan.h"
 #include "documents/import/importsource.h"
-#include "testhome.h"
 #include "xlsxfile.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QSqlQuery>
 
@@ -67,10 +66,8 @@ int importFile(const QString &path)
 
 int main(int argc, char **argv)
 {
-    TestHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const BenchProgram program(argc, argv);
+    const TestHome &home = program.home();
     if (!Database::create())
         return 1;
 

@@ -1,6 +1,7 @@
 // Exporting 100 appendices (form 304, 20 disciplines each) into one PDF, the cost per
 // document, and one page drawn at the printer's resolution next to reading the template:
 // the drawing must not read the template or decode its pictures again.
+#include "benchprogram.h"
 #include "benchregister.h"
 #include "benchreport.h"
 #include "database/database.h"
@@ -8,11 +9,9 @@
 #include "printing/engine.h"
 #include "printing/pdfexport.h"
 #include "printing/reportlist.h"
-#include "testhome.h"
 
 #include "ZrReport/reportpage.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QPainter>
@@ -36,10 +35,8 @@ int exportDocuments(const QString &output, const QStringList &ids)
 
 int main(int argc, char **argv)
 {
-    TestHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const BenchProgram program(argc, argv);
+    const TestHome &home = program.home();
     if (!Database::create())
         return 1;
     Database::migrateLegacySettings(Database::dataPath() + "/ZrPs.ini");

@@ -1,6 +1,7 @@
 // Checking 1,000 appendices (form 304, 20 disciplines each) before printing, texts measured
 // at the printer's resolution, beside filling the same pages with the documents' data: what
 // the check adds to what any print of them must do anyway.
+#include "benchprogram.h"
 #include "benchregister.h"
 #include "benchreport.h"
 #include "database/database.h"
@@ -8,18 +9,12 @@
 #include "printing/engine.h"
 #include "printing/printcheck.h"
 #include "printing/reportlist.h"
-#include "testhome.h"
 
 #include "ZrReport/reportpage.h"
 
-#include <QApplication>
-
 int main(int argc, char **argv)
 {
-    TestHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const BenchProgram program(argc, argv);
     if (!Database::create())
         return 1;
     Database::migrateLegacySettings(Database::dataPath() + "/ZrPs.ini");

@@ -1,12 +1,11 @@
 // Spell checking while the user types: a line edit re-checked on every change
 // and a long plain-text section, each next to Hunspell's own time for the
 // same words measured in the same run.
+#include "benchprogram.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "settings/spellchecker.h"
-#include "testhome.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QTextEdit>
 #include <algorithm>
@@ -65,10 +64,7 @@ std::pair<double, double> medianPair(int runs,
 int main(int argc, char **argv)
 {
     // Never the real home: the dictionary is installed into a throw-away data folder.
-    TestHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const BenchProgram program(argc, argv);
     if (!SpellChecker::initialize()) {
         QTextStream(stderr) << "no Russian Hunspell dictionary in "
                             << SpellChecker::systemDictionaryFolder() << "\n";

@@ -5,11 +5,11 @@
 // documents and on one of 100, up to the moment the main window shows the register.
 #include "app/startup.h"
 #include "app/zrmainwindow.h"
+#include "benchprogram.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "database/sqlscript.h"
 #include "documents/documentstable.h"
-#include "testhome.h"
 
 #include <QApplication>
 #include <QDate>
@@ -170,10 +170,8 @@ int main(int argc, char **argv)
         qAddPreRoutine(watchForRegister);
         return runApplication(argc, argv);
     }
-    TestHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const BenchProgram program(argc, argv);
+    const TestHome &home = program.home();
     const int documents = argc > 1 ? QString(argv[1]).toInt() : 100000;
 
     if (!Database::create())
