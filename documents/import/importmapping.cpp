@@ -122,7 +122,7 @@ bool isGrade(const QString &cell)
     return ok;
 }
 
-bool isDate(const QString &cell, bool daySerials)
+bool isDate(const QString &cell, ImportTable::DaySerials daySerials)
 {
     bool ok = false;
     return ImportNormalizer::date(cell, daySerials, &ok).isValid();
@@ -203,8 +203,8 @@ bool ImportMapping::firstRowIsHeader(const ImportTable &table)
     for (int column = 0; column < table.columnCount; ++column) {
         const QString first = table.cell(0, column).trimmed();
         const QString second = table.cell(1, column).trimmed();
-        if (!first.isEmpty() && !isGrade(first) && !isDate(first, table.dateSerials)
-            && (isGrade(second) || isDate(second, table.dateSerials)))
+        if (!first.isEmpty() && !isGrade(first) && !isDate(first, table.daySerials)
+            && (isGrade(second) || isDate(second, table.daySerials)))
             return true;
     }
     return false;
@@ -226,7 +226,7 @@ ImportMapping ImportMapping::guess(const ImportTable &table, bool header)
                              column,
                              false,
                              [&table](const QString &cell) {
-                                 return isDate(cell, table.dateSerials);
+                                 return isDate(cell, table.daySerials);
                              })
                              >= 0.8
                      && mapping.columnsOf(BirthDate).isEmpty())

@@ -207,7 +207,7 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
         const auto readDate = [&](ImportMapping::Field field, QDate *date, const QString &what) {
             const QString text = cellOf(row, field);
             bool ok = false;
-            const QDate value = ImportNormalizer::date(text, table.dateSerials, &ok);
+            const QDate value = ImportNormalizer::date(text, table.daySerials, &ok);
             if (!ok)
                 errors << QStringLiteral("не удалось прочитать %1 «%2»").arg(what, text);
             else if (value.isValid())

@@ -124,31 +124,36 @@ void TestImportPlan::grades()
 void TestImportPlan::dates_data()
 {
     QTest::addColumn<QString>("cell");
-    QTest::addColumn<bool>("daySerials");
+    QTest::addColumn<int>("daySerials");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QDate>("date");
 
-    QTest::newRow("dd.MM.yyyy") << "03.04.2014" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("d.M.yy in this century") << "3.4.14" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("d.M.yy of the last century") << "3.4.99" << false << true << QDate(1999, 4, 3);
-    QTest::newRow("yyyy-MM-dd") << "2014-04-03" << false << true << QDate(2014, 4, 3);
+    const int none = ImportTable::NoDaySerials;
+    const int from1900 = ImportTable::DaysFrom1900;
+    QTest::newRow("dd.MM.yyyy") << "03.04.2014" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("d.M.yy in this century") << "3.4.14" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("d.M.yy of the last century") << "3.4.99" << none << true << QDate(1999, 4, 3);
+    QTest::newRow("yyyy-MM-dd") << "2014-04-03" << none << true << QDate(2014, 4, 3);
     QTest::newRow("with a time of day")
-            << "03.04.2014 0:00:00" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("ISO with a time") << "2014-04-03T00:00:00" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("day that does not exist") << "31.02.2014" << false << false << QDate();
-    QTest::newRow("day number of a workbook") << "41730" << true << true << QDate(2014, 4, 1);
-    QTest::newRow("day number in a text table") << "41730" << false << false << QDate();
-    QTest::newRow("American order") << "04/03/2014" << false << false << QDate();
-    QTest::newRow("words") << "вчера" << false << false << QDate();
-    QTest::newRow("empty cell: no date") << "" << false << true << QDate();
+            << "03.04.2014 0:00:00" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("ISO with a time") << "2014-04-03T00:00:00" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("day that does not exist") << "31.02.2014" << none << false << QDate();
+    QTest::newRow("day number of a workbook") << "41730" << from1900 << true << QDate(2014, 4, 1);
+    // 40268 days after 1.1.1904 is 1.4.2014; counted from 1900 it would be four years early.
+    QTest::newRow("day number of a workbook counting from 1904")
+            << "40268" << int(ImportTable::DaysFrom1904) << true << QDate(2014, 4, 1);
+    QTest::newRow("day number in a text table") << "41730" << none << false << QDate();
+    QTest::newRow("American order") << "04/03/2014" << none << false << QDate();
+    QTest::newRow("words") << "вчера" << none << false << QDate();
+    QTest::newRow("empty cell: no date") << "" << none << true << QDate();
 }
 
 void TestImportPlan::dates()
 {
     QFETCH(QString, cell);
-    QFETCH(bool, daySerials);
+    QFETCH(int, daySerials);
     bool ok = false;
-    QTEST(ImportNormalizer::date(cell, daySerials, &ok), "date");
+    QTEST(ImportNormalizer::date(cell, ImportTable::DaySerials(daySerials), &ok), "date");
     QTEST(ok, "ok");
 }
 
