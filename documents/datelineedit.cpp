@@ -1,5 +1,7 @@
 #include "datelineedit.h"
 
+#include "dateparser.h"
+
 #include <QAction>
 #include <QCalendarWidget>
 #include <QPainter>
@@ -11,16 +13,6 @@
 namespace {
 
 const QString shownFormat = QStringLiteral("dd.MM.yyyy");
-
-// "140313" and "14.03.13" are in this century unless that would be in the future.
-int fullYear(int year, int digits)
-{
-    if (digits != 2)
-        return year;
-    const int thisYear = QDate::currentDate().year();
-    const int century = thisYear / 100 * 100;
-    return century + year > thisYear ? century - 100 + year : century + year;
-}
 
 // The digits in the groups of a date as typed so far: "14032" becomes "14.03.2".
 QString dotted(const QString &digits)
@@ -60,25 +52,9 @@ DateLineEdit::DateLineEdit(QWidget *parent)
     connect(this, &QLineEdit::editingFinished, this, &DateLineEdit::onEditingFinished);
 }
 
-QDate DateLineEdit::parse(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    static const QRegularExpression packed(QStringLiteral("^(\\d\\d)(\\d\\d)(\\d\\d|\\d{4})$"));
-    static const QRegularExpression grouped(
-            QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d\\d|\\d{4})$"));
-    QRegularExpressionMatch match = packed.match(trimmed);
-    if (!match.hasMatch())
-        match = grouped.match(trimmed);
-    if (!match.hasMatch())
-        return QDate();
-    return QDate(fullYear(match.captured(3).toInt(), match.captured(3).size()),
-                 match.captured(2).toInt(),
-                 match.captured(1).toInt());
-}
-
 QDate DateLineEdit::date() const
 {
-    return parse(text());
+    return DateParser::parse(text());
 }
 
 void DateLineEdit::setDate(const QDate &date)

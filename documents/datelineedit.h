@@ -3,8 +3,9 @@
 #include <QDate>
 #include <QLineEdit>
 
-// A date typed as people write it, "14.03.2013", "14032013" or "14.3.2013", or no date at
-// all: an empty field is a date not given, never today's. The dots appear by themselves
+// A date typed as people write it, "14.03.2013", "14032013" or "14.3.13" (read by
+// DateParser, as imported dates are), or no date at all: an empty field is a date not given,
+// never today's. The dots appear by themselves
 // while digits are typed; the button at the field's end opens a calendar.
 class DateLineEdit : public QLineEdit
 {
@@ -20,9 +21,6 @@ public:
     bool hasInvalidDate() const;
     // The month the calendar opens on while the field is empty.
     void setCalendarStart(const QDate &date) { m_calendarStart = date; }
-
-    // "dd.MM.yyyy", "d.M.yyyy", "ddMMyyyy", and each with a two-digit year.
-    static QDate parse(const QString &text);
 
 signals:
     void dateChanged(const QDate &date);

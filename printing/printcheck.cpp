@@ -1,6 +1,7 @@
 #include "printcheck.h"
 
 #include "database/database.h"
+#include "documents/documentnumber.h"
 #include "documents/documentrecord.h"
 #include "documents/documentstore.h"
 #include "documents/personname.h"
@@ -91,17 +92,6 @@ QStringList variablesIn(const QString &text)
     return names;
 }
 
-// Numbers as people compare them: "77 123456" and "77123456 " are one number.
-QString comparable(const QString &number)
-{
-    QString result;
-    for (const QChar c : number) {
-        if (!c.isSpace())
-            result += c;
-    }
-    return result.toCaseFolded();
-}
-
 QString yearsWord(int years)
 {
     const int tens = years % 100;
@@ -181,7 +171,7 @@ struct PrintCheck::Numbers
                                             query->value(2).toString(),
                                             query->value(3).toString()}
                                          .full();
-            const QString number = comparable(query->value(4).toString());
+            const QString number = DocumentNumber::comparable(query->value(4).toString());
             if (query->value(6).toInt() == 1) {
                 // A template's name is kept in its surname.
                 if (!number.isEmpty())
@@ -190,7 +180,7 @@ struct PrintCheck::Numbers
             }
             if (!number.isEmpty())
                 numbers[number].append({id, name});
-            const QString regNumber = comparable(query->value(5).toString());
+            const QString regNumber = DocumentNumber::comparable(query->value(5).toString());
             if (!regNumber.isEmpty())
                 regNumbers[regNumber].append({id, name});
         }
@@ -382,7 +372,7 @@ void PrintCheck::checkData(const Problem &about,
                             .arg(oldest));
     }
 
-    const QString number = comparable(record.number);
+    const QString number = DocumentNumber::comparable(record.number);
     if (!number.isEmpty()) {
         const QStringList others = Numbers::others(numbers.numbers.value(number), id);
         if (!others.isEmpty())
@@ -396,7 +386,7 @@ void PrintCheck::checkData(const Problem &about,
                                    "забыли изменить.")
                             .arg(record.number.trimmed(), fromTemplate.value()));
     }
-    const QString regNumber = comparable(record.regNumber);
+    const QString regNumber = DocumentNumber::comparable(record.regNumber);
     if (!regNumber.isEmpty()) {
         const QStringList others = Numbers::others(numbers.regNumbers.value(regNumber), id);
         if (!others.isEmpty())

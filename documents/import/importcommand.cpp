@@ -39,11 +39,14 @@ HeadlessCommand ImportCommand::command()
                     "строка становится документом с приложением. Столбцы сопоставляются по\n"
                     "заголовкам, как в мастере \"Импорт из таблицы...\" (с учётом сопоставления,\n"
                     "выбранного в мастере последним); кодировка и разделитель CSV определяются\n"
-                    "по содержимому файла.\n"
+                    "по содержимому файла. Столбец с заголовком \"Номер\" не загружается, пока\n"
+                    "в мастере не выбрано, что в нём номера свидетельств.\n"
                     "\n"
                     "  --import ФАЙЛ       таблица: CSV (.csv, .txt) или книга Excel (.xlsx)\n"
-                    "  --template НОМЕР    шаблон документа (psId): его номер, даты, решение,\n"
-                    "                      разделы и дисциплины - начальные значения\n"
+                    "  --template НОМЕР    шаблон документа (psId): его дата выдачи, решение,\n"
+                    "                      разделы и дисциплины - начальные значения; номер,\n"
+                    "                      регистрационный номер и дата рождения берутся\n"
+                    "                      только из таблицы\n"
                     "  --sheet N           лист книги, считая с 1 (по умолчанию первый)\n"
                     "\n"
                     "Если хоть в одной строке есть ошибка, ничего не загружается, а ошибки\n"
@@ -89,6 +92,8 @@ int ImportCommand::import(const Request &request, QTextStream &out, QTextStream 
     const ImportTable &table = source.table();
     const ImportMapping mapping
             = ImportMapping::guess(table, ImportMapping::firstRowIsHeader(table));
+    for (const QString &question : mapping.questions(table))
+        err << question << '\n';
     const ImportPlan plan = ImportPlan::build(table, mapping, request.templateId);
     if (!plan.canImport(false)) {
         for (const QString &problem : plan.problemTexts())

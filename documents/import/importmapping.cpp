@@ -35,6 +35,10 @@ const FieldInfo fieldInfo[]
            {ImportMapping::Section5, "add5", "Личностные результаты"},
            {ImportMapping::Discipline, "discipline", "Оценка по дисциплине"}};
 
+// A bare "Номер" heads a class teacher's row counter as often as certificate numbers: the
+// column is left unloaded until the user chooses.
+const QString numberOrCounter = QStringLiteral("номер");
+
 // Headers as they come in class teachers' tables and school system exports, reduced by
 // ImportNormalizer::key.
 const QHash<QString, ImportMapping::Field> &knownHeaders()
@@ -63,7 +67,6 @@ const QHash<QString, ImportMapping::Field> &knownHeaders()
             {QStringLiteral("№ документа"), ImportMapping::Number},
             {QStringLiteral("номер бланка"), ImportMapping::Number},
             {QStringLiteral("№ бланка"), ImportMapping::Number},
-            {QStringLiteral("номер"), ImportMapping::Number},
             {QStringLiteral("регистрационный номер"), ImportMapping::RegNumber},
             {QStringLiteral("рег номер"), ImportMapping::RegNumber},
             {QStringLiteral("рег №"), ImportMapping::RegNumber},
@@ -79,8 +82,11 @@ const QHash<QString, ImportMapping::Field> &knownHeaders()
             {QStringLiteral("метапредметные результаты"), ImportMapping::Section4},
             {QStringLiteral("личностные результаты"), ImportMapping::Section5},
             // Counters and facts a certificate does not print.
+            {numberOrCounter, ImportMapping::Ignore},
             {QStringLiteral("№"), ImportMapping::Ignore},
             {QStringLiteral("№ п п"), ImportMapping::Ignore},
+            {QStringLiteral("номер п п"), ImportMapping::Ignore},
+            {QStringLiteral("порядковый номер"), ImportMapping::Ignore},
             {QStringLiteral("п п"), ImportMapping::Ignore},
             {QStringLiteral("n"), ImportMapping::Ignore},
             {QStringLiteral("класс"), ImportMapping::Ignore},
@@ -122,7 +128,7 @@ bool isGrade(const QString &cell)
     return ok;
 }
 
-bool isDate(const QString &cell, bool daySerials)
+bool isDate(const QString &cell, ImportTable::DaySerials daySerials)
 {
     bool ok = false;
     return ImportNormalizer::date(cell, daySerials, &ok).isValid();
@@ -203,8 +209,8 @@ bool ImportMapping::firstRowIsHeader(const ImportTable &table)
     for (int column = 0; column < table.columnCount; ++column) {
         const QString first = table.cell(0, column).trimmed();
         const QString second = table.cell(1, column).trimmed();
-        if (!first.isEmpty() && !isGrade(first) && !isDate(first, table.dateSerials)
-            && (isGrade(second) || isDate(second, table.dateSerials)))
+        if (!first.isEmpty() && !isGrade(first) && !isDate(first, table.daySerials)
+            && (isGrade(second) || isDate(second, table.daySerials)))
             return true;
     }
     return false;
@@ -226,7 +232,7 @@ ImportMapping ImportMapping::guess(const ImportTable &table, bool header)
                              column,
                              false,
                              [&table](const QString &cell) {
-                                 return isDate(cell, table.dateSerials);
+                                 return isDate(cell, table.daySerials);
                              })
                              >= 0.8
                      && mapping.columnsOf(BirthDate).isEmpty())
@@ -252,6 +258,23 @@ ImportMapping ImportMapping::guess(const ImportTable &table, bool header)
     }
     settings->endGroup();
     return mapping;
+}
+
+QStringList ImportMapping::questions(const ImportTable &table) const
+{
+    QStringList texts;
+    // With the numbers in a column of their own, "Номер" counts the rows.
+    if (!header || table.rows.isEmpty() || columns.contains(Number))
+        return texts;
+    for (int column = 0; column < columns.size(); ++column) {
+        const QString name = table.cell(0, column).simplified();
+        if (ImportNormalizer::key(name) == numberOrCounter && columns.at(column) == Ignore)
+            texts << QStringLiteral("Столбец %1 «%2» не загружается: в нём может быть номер "
+                                    "ученика по порядку. Если в нём номера свидетельств, "
+                                    "выберите «%3».")
+                             .arg(ImportTable::columnName(column), name, title(Number));
+    }
+    return texts;
 }
 
 void ImportMapping::remember(const ImportTable &table) const

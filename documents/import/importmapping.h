@@ -41,6 +41,10 @@ public:
     static ImportMapping guess(const ImportTable &table, bool header);
     // Keeps the choice made for each header (in the per-user settings) for the next file.
     void remember(const ImportTable &table) const;
+    // While no column gives the certificate number, for each column left unloaded whose header
+    // may name it but as often heads a class teacher's row counter ("Номер"): what the user
+    // is asked to decide.
+    QStringList questions(const ImportTable &table) const;
 
     Field field(int column) const { return columns.value(column, Ignore); }
     // The columns set to the field, in order.

@@ -1,6 +1,7 @@
 #include "importnormalizer.h"
 
 #include "documents/comboboxitemdelegate.h"
+#include "documents/dateparser.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -70,35 +71,20 @@ QDate ImportNormalizer::dateFromSerial(double serial, bool date1904)
     return date1904 ? QDate(1904, 1, 1).addDays(days) : QDate(1899, 12, 30).addDays(days);
 }
 
-QDate ImportNormalizer::date(const QString &text, bool daySerials, bool *ok)
+QDate ImportNormalizer::date(const QString &text, ImportTable::DaySerials daySerials, bool *ok)
 {
-    static const QRegularExpression dotted(QStringLiteral(
-            "^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4}|\\d{2})(?:[ T]\\d{1,2}:\\d{2}(?::\\d{2})?)?$"));
-    static const QRegularExpression iso(
-            QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T]\\d{1,2}:\\d{2}(?::\\d{2})?)?$"));
     static const QRegularExpression number(QStringLiteral("^\\d+(?:[.,]\\d+)?$"));
 
     *ok = true;
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return QDate();
-    QDate date;
-    QRegularExpressionMatch match = dotted.match(trimmed);
-    if (match.hasMatch()) {
-        int year = match.captured(3).toInt();
-        if (match.captured(3).size() == 2) {
-            year += 2000;
-            if (year > QDate::currentDate().year() + 1)
-                year -= 100;
-        }
-        date = QDate(year, match.captured(2).toInt(), match.captured(1).toInt());
-    } else if ((match = iso.match(trimmed)).hasMatch()) {
-        date = QDate(
-                match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-    } else if (daySerials && number.match(trimmed).hasMatch()) {
+    QDate date = DateParser::parse(trimmed);
+    if (!date.isValid() && daySerials != ImportTable::NoDaySerials
+        && number.match(trimmed).hasMatch())
         date = dateFromSerial(
-                QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble());
-    }
+                QString(trimmed).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(),
+                daySerials == ImportTable::DaysFrom1904);
     *ok = date.isValid();
     return date;
 }

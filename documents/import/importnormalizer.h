@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importtable.h"
+
 #include <QDate>
 #include <QString>
 
@@ -13,11 +15,10 @@ public:
     // gives an empty grade; `ok` is false for anything else.
     static QString grade(const QString &text, bool *ok);
 
-    // "dd.MM.yyyy", "d.M.yy" (a two-digit year in this century unless that is more than a
-    // year ahead), "yyyy-MM-dd", each perhaps followed by a time of day, and, when
-    // `daySerials`, a spreadsheet day number. An empty cell gives an invalid date with `ok`
-    // true; an unreadable one an invalid date with `ok` false.
-    static QDate date(const QString &text, bool daySerials, bool *ok);
+    // A date as DateParser reads one typed in the edit dialog and, in a workbook, a day
+    // number counted as the workbook counts them. An empty cell gives an invalid date with
+    // `ok` true; an unreadable one an invalid date with `ok` false.
+    static QDate date(const QString &text, ImportTable::DaySerials daySerials, bool *ok);
     static QDate dateFromSerial(double serial, bool date1904 = false);
 
     // A header or a grade word reduced for comparison: lower case, "ё" as "е", punctuation

@@ -1,6 +1,7 @@
 #include "importplan.h"
 
 #include "database/database.h"
+#include "documents/documentnumber.h"
 #include "documents/documentstore.h"
 #include "documents/personname.h"
 #include "importnormalizer.h"
@@ -30,21 +31,32 @@ bool isTemplate(int id)
     return Database::exec(query) && query.next();
 }
 
-// Numbers of the documents already issued; a template's number is only a starting value.
-QSet<QString> registerNumbers()
+// Certificate or registration numbers, each to be given to one document only: those of the
+// documents already issued (not of templates) and the file's own.
+struct NumberCheck
 {
-    QSet<QString> numbers;
+    ImportMapping::Field field;
+    QString issuedText; // %1 the number
+    QString twiceText;  // %1 the number, %2 the other lines
+    QSet<QString> issued;
+    QHash<QString, QList<int>> lines;
+};
+
+void readIssuedNumbers(NumberCheck *numbers, NumberCheck *regNumbers)
+{
     QSqlQuery query;
-    query.prepare(
-            QStringLiteral("SELECT number FROM PsDocuments WHERE IFNULL(isTemplate, 0) != 1;"));
+    query.prepare(QStringLiteral(
+            "SELECT number, regNumber FROM PsDocuments WHERE IFNULL(isTemplate, 0) != 1;"));
     if (!Database::exec(query))
-        return numbers;
+        return;
     while (query.next()) {
-        const QString number = query.value(0).toString().trimmed();
-        if (!number.isEmpty())
-            numbers.insert(number);
+        for (NumberCheck *check : {numbers, regNumbers}) {
+            const QString number
+                    = DocumentNumber::comparable(query.value(check == numbers ? 0 : 1).toString());
+            if (!number.isEmpty())
+                check->issued.insert(number);
+        }
     }
-    return numbers;
 }
 
 } // namespace
@@ -120,10 +132,14 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
         if (!isTemplate(templateId) || !DocumentStore::read(templateId, &start))
             plan.blockers << QStringLiteral("Шаблон документа %1 не найден.").arg(templateId);
         // A document made from a template starts with empty names (the template's name is
-        // kept where a pupil's surname goes).
+        // kept where a pupil's surname goes). Numbers and the birth date are each pupil's
+        // own: the template's number would go to the whole class.
         start.fio1.clear();
         start.fio2.clear();
         start.fio3.clear();
+        start.birthDate = QDate();
+        start.number.clear();
+        start.regNumber.clear();
         start.editDate.clear();
     }
     plan.checkMapping(table, mapping);
@@ -150,14 +166,38 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
     // Without a surname column that is said once, not on every line.
     const bool namesMapped = !mapping.columnsOf(ImportMapping::FullName).isEmpty()
                              || !mapping.columnsOf(ImportMapping::Surname).isEmpty();
-    // Certificate numbers of the file, to find those given to two pupils.
-    QHash<QString, QList<int>> numberLines;
+    NumberCheck numbers{ImportMapping::Number,
+                        QStringLiteral("свидетельство с номером %1 уже есть в реестре"),
+                        QStringLiteral("номер %1 указан и в строке %2"),
+                        {},
+                        {}};
+    NumberCheck regNumbers{ImportMapping::RegNumber,
+                           QStringLiteral("регистрационный номер %1 уже есть в реестре"),
+                           QStringLiteral("регистрационный номер %1 указан и в строке %2"),
+                           {},
+                           {}};
+    readIssuedNumbers(&numbers, &regNumbers);
     for (int row = firstRow; row < table.rows.size(); ++row) {
-        const QString number = cellOf(row, ImportMapping::Number);
-        if (!number.isEmpty() && hasData(row))
-            numberLines[number] << table.lineNumbers.at(row);
+        for (NumberCheck *check : {&numbers, &regNumbers}) {
+            const QString number = DocumentNumber::comparable(cellOf(row, check->field));
+            if (!number.isEmpty() && hasData(row))
+                check->lines[number] << table.lineNumbers.at(row);
+        }
     }
-    const QSet<QString> issued = registerNumbers();
+    // The line's number as written; why it cannot be given goes to `errors`.
+    const auto checkedNumber
+            = [](const NumberCheck &check, const QString &number, int line, QStringList *errors) {
+                  const QString key = DocumentNumber::comparable(number);
+                  if (check.issued.contains(key))
+                      *errors << check.issuedText.arg(number);
+                  QStringList others;
+                  for (int other : check.lines.value(key))
+                      if (other != line)
+                          others << QString::number(other);
+                  if (!others.isEmpty())
+                      *errors << check.twiceText.arg(number, others.join(QStringLiteral(", ")));
+                  return number;
+              };
     // A discipline the template has keeps its place in the appendix with the imported grade;
     // the others follow the template's own, in the table's order.
     struct GradeColumn
@@ -207,7 +247,7 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
         const auto readDate = [&](ImportMapping::Field field, QDate *date, const QString &what) {
             const QString text = cellOf(row, field);
             bool ok = false;
-            const QDate value = ImportNormalizer::date(text, table.dateSerials, &ok);
+            const QDate value = ImportNormalizer::date(text, table.daySerials, &ok);
             if (!ok)
                 errors << QStringLiteral("не удалось прочитать %1 «%2»").arg(what, text);
             else if (value.isValid())
@@ -216,25 +256,9 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
         readDate(ImportMapping::BirthDate, &record.birthDate, QStringLiteral("дату рождения"));
         readDate(ImportMapping::IssueDate, &record.issueDate, QStringLiteral("дату выдачи"));
 
-        const QString number = cellOf(row, ImportMapping::Number);
-        if (!number.isEmpty()) {
-            record.number = number;
-            if (issued.contains(number))
-                errors << QStringLiteral("свидетельство с номером %1 уже есть в реестре")
-                                  .arg(number);
-            const QList<int> lines = numberLines.value(number);
-            if (lines.size() > 1) {
-                QStringList others;
-                for (int other : lines)
-                    if (other != line)
-                        others << QString::number(other);
-                errors << QStringLiteral("номер %1 указан и в строке %2")
-                                  .arg(number, others.join(QStringLiteral(", ")));
-            }
-        }
-        const QString regNumber = cellOf(row, ImportMapping::RegNumber);
-        if (!regNumber.isEmpty())
-            record.regNumber = regNumber;
+        record.number = checkedNumber(numbers, cellOf(row, ImportMapping::Number), line, &errors);
+        record.regNumber
+                = checkedNumber(regNumbers, cellOf(row, ImportMapping::RegNumber), line, &errors);
         for (int i = 0; i < sections.size(); ++i) {
             const QString text = cellOf(row, sections.at(i));
             if (!text.isEmpty())

@@ -24,8 +24,9 @@ public:
         QString text;
     };
 
-    // The documents start from the template's values and appendix (0: no template), as a
-    // document created from it does; the table's non-empty cells win over them.
+    // The documents start from the template's issue date, decision, sections and appendix
+    // (0: no template); the table's non-empty cells win over them. Names, numbers and the
+    // birth date are each pupil's own and come from the table only.
     static ImportPlan build(const ImportTable &table, const ImportMapping &mapping, int templateId);
 
     // With `skipErrors`, the lines with errors are left out; without it, any error stops all.

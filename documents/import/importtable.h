@@ -18,7 +18,10 @@ struct ImportTable
     QVector<QStringList> rows; // empty rows are left out; a row may be shorter than others
     QVector<int> lineNumbers;  // the row number a spreadsheet program shows for each row
     int columnCount = 0;
-    bool dateSerials = false; // a number in a date column is a spreadsheet day number
+    // A number in a date column of a workbook is a day number, counted in one of the two
+    // systems spreadsheets have (the workbook says which); in a text table it is no date.
+    enum DaySerials { NoDaySerials, DaysFrom1900, DaysFrom1904 };
+    DaySerials daySerials = NoDaySerials;
 
     QString cell(int row, int column) const { return rows.at(row).value(column); }
     void appendRow(const QStringList &cells, int lineNumber)

@@ -225,12 +225,23 @@ void ImportWizard::fillMapping()
         for (ImportMapping::Field field : ImportMapping::fields())
             box->addItem(ImportMapping::title(field), int(field));
         box->setCurrentIndex(box->findData(int(mapping.field(column))));
+        connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+            showMappingQuestions();
+        });
         view->setCellWidget(column, 3, box);
         m_fieldBoxes << box;
     }
+    showMappingQuestions();
     view->resizeColumnsToContents();
     view->setColumnWidth(1, qMin(view->columnWidth(1), 220));
     view->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+}
+
+void ImportWizard::showMappingQuestions()
+{
+    const QStringList questions = chosenMapping().questions(m_source.table());
+    ui->labelMappingQuestions->setText(questions.join(QLatin1Char('\n')));
+    ui->labelMappingQuestions->setVisible(!questions.isEmpty());
 }
 
 ImportMapping ImportWizard::chosenMapping() const

@@ -43,6 +43,8 @@ private:
     void rereadWithChoices();
     void showPreview();
     void fillMapping();
+    // Asks about the columns whose header may mean a row counter as well as a field.
+    void showMappingQuestions();
     // The mapping as chosen on the mapping page.
     ImportMapping chosenMapping() const;
     void fillTemplates();

@@ -343,7 +343,7 @@ QString XlsxReader::cellText(const QString &type,
 bool XlsxReader::readSheet(int index, ImportTable *table, QString *error)
 {
     *table = ImportTable();
-    table->dateSerials = true;
+    table->daySerials = m_date1904 ? ImportTable::DaysFrom1904 : ImportTable::DaysFrom1900;
     if (index < 0 || index >= m_sheetParts.size()) {
         *error = QStringLiteral("В книге нет листа %1 (листов в ней: %2).")
                          .arg(index + 1)

@@ -39,6 +39,12 @@ void TestDateLineEdit::typing_data()
             << "01.01.98"
             << "01.01.98"
             << "01.01.1998" << QDate(1998, 1, 1) << false;
+    // An issue date is typed months ahead for the end of the school year.
+    const QString next = QString::number((QDate::currentDate().year() + 1) % 100);
+    QTest::newRow("two-digit year of next year is next year, as in the import")
+            << "2505" + next.rightJustified(2, '0') << "25.05." + next.rightJustified(2, '0')
+            << "25.05." + QString::number(QDate::currentDate().year() + 1)
+            << QDate(QDate::currentDate().year() + 1, 5, 25) << false;
     QTest::newRow("a day that does not exist stays as typed") << "31022013"
                                                               << "31.02.2013"
                                                               << "31.02.2013" << QDate() << true;

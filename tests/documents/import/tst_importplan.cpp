@@ -124,31 +124,36 @@ void TestImportPlan::grades()
 void TestImportPlan::dates_data()
 {
     QTest::addColumn<QString>("cell");
-    QTest::addColumn<bool>("daySerials");
+    QTest::addColumn<int>("daySerials");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QDate>("date");
 
-    QTest::newRow("dd.MM.yyyy") << "03.04.2014" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("d.M.yy in this century") << "3.4.14" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("d.M.yy of the last century") << "3.4.99" << false << true << QDate(1999, 4, 3);
-    QTest::newRow("yyyy-MM-dd") << "2014-04-03" << false << true << QDate(2014, 4, 3);
+    const int none = ImportTable::NoDaySerials;
+    const int from1900 = ImportTable::DaysFrom1900;
+    QTest::newRow("dd.MM.yyyy") << "03.04.2014" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("d.M.yy in this century") << "3.4.14" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("d.M.yy of the last century") << "3.4.99" << none << true << QDate(1999, 4, 3);
+    QTest::newRow("yyyy-MM-dd") << "2014-04-03" << none << true << QDate(2014, 4, 3);
     QTest::newRow("with a time of day")
-            << "03.04.2014 0:00:00" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("ISO with a time") << "2014-04-03T00:00:00" << false << true << QDate(2014, 4, 3);
-    QTest::newRow("day that does not exist") << "31.02.2014" << false << false << QDate();
-    QTest::newRow("day number of a workbook") << "41730" << true << true << QDate(2014, 4, 1);
-    QTest::newRow("day number in a text table") << "41730" << false << false << QDate();
-    QTest::newRow("American order") << "04/03/2014" << false << false << QDate();
-    QTest::newRow("words") << "вчера" << false << false << QDate();
-    QTest::newRow("empty cell: no date") << "" << false << true << QDate();
+            << "03.04.2014 0:00:00" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("ISO with a time") << "2014-04-03T00:00:00" << none << true << QDate(2014, 4, 3);
+    QTest::newRow("day that does not exist") << "31.02.2014" << none << false << QDate();
+    QTest::newRow("day number of a workbook") << "41730" << from1900 << true << QDate(2014, 4, 1);
+    // 40268 days after 1.1.1904 is 1.4.2014; counted from 1900 it would be four years early.
+    QTest::newRow("day number of a workbook counting from 1904")
+            << "40268" << int(ImportTable::DaysFrom1904) << true << QDate(2014, 4, 1);
+    QTest::newRow("day number in a text table") << "41730" << none << false << QDate();
+    QTest::newRow("American order") << "04/03/2014" << none << false << QDate();
+    QTest::newRow("words") << "вчера" << none << false << QDate();
+    QTest::newRow("empty cell: no date") << "" << none << true << QDate();
 }
 
 void TestImportPlan::dates()
 {
     QFETCH(QString, cell);
-    QFETCH(bool, daySerials);
+    QFETCH(int, daySerials);
     bool ok = false;
-    QTEST(ImportNormalizer::date(cell, daySerials, &ok), "date");
+    QTEST(ImportNormalizer::date(cell, ImportTable::DaySerials(daySerials), &ok), "date");
     QTEST(ok, "ok");
 }
 
@@ -189,6 +194,8 @@ void TestImportPlan::guessFromHeaders_data()
             << QList<ImportMapping::Field>{F, ImportMapping::BirthDate, I};
     QTest::newRow("unknown headers above grades")
             << "Ученик 4А;Чтение\nИванов Иван;5" << true << QList<ImportMapping::Field>{I, D};
+    QTest::newRow("bare Номер is a class teacher's counter until the user says otherwise")
+            << "Номер;Фамилия\n1;Иванов\n2;Петров" << true << QList<ImportMapping::Field>{I, S};
 }
 
 void TestImportPlan::guessFromHeaders()
@@ -240,6 +247,14 @@ void TestImportPlan::lineProblems_data()
             << QStringList{"Строка 2: номер 7 указан и в строке 4",
                            "Строка 4: номер 7 указан и в строке 2"}
             << 1;
+    QTest::newRow("registration number issued before, in other case and blanks")
+            << "Фамилия;Регистрационный номер\nИванов;р- 17\nПетров;Р-99"
+            << QStringList{"Строка 2: регистрационный номер р- 17 уже есть в реестре"} << 1;
+    QTest::newRow("registration number twice in the file marks both lines")
+            << "Фамилия;Рег. номер\nИванов;12\nПетров;12"
+            << QStringList{"Строка 2: регистрационный номер 12 указан и в строке 3",
+                           "Строка 3: регистрационный номер 12 указан и в строке 2"}
+            << 0;
     QTest::newRow("no surname column stops everything")
             << "Имя;Чтение\nИван;5"
             << QStringList{"Не выбран столбец с фамилией или с ФИО в одном столбце."} << 1;
@@ -251,8 +266,8 @@ void TestImportPlan::lineProblems_data()
 void TestImportPlan::lineProblems()
 {
     QFETCH(QString, text);
-    EditFixture::insertRow({"Кузнецов", "", "", "", "1001"});
-    EditFixture::Row templateRow{"Шаблон 4А", "", "", "", "5000"};
+    EditFixture::insertRow({"Кузнецов", "", "", "", "1001", "Р-17"});
+    EditFixture::Row templateRow{"Шаблон 4А", "", "", "", "5000", "Р-99"};
     templateRow.isTemplate = 1;
     EditFixture::insertRow(templateRow);
 
@@ -296,10 +311,11 @@ void TestImportPlan::templateValuesUnderImportedColumns()
                             "|| number || '|' || regNumber || '|' || issueDate || '|' || decision "
                             "|| '|' || add1 || '|' || add5 || '|' || IFNULL(isTemplate, '') FROM "
                             "PsDocuments WHERE psId = %1";
+    // Numbers and the birth date are each pupil's own: the template's are never copied.
     QCOMPARE(EditFixture::scalar(columns.arg(ids.at(0))),
-             "Иванов|Иван|Иванович|2014-04-03|Т-1|Р-1|2024-05-25|Решение совета|Шахматы|Личные|0");
+             "Иванов|Иван|Иванович|2014-04-03|||2024-05-25|Решение совета|Шахматы|Личные|0");
     QCOMPARE(EditFixture::scalar(columns.arg(ids.at(1))),
-             "Петрова|Анна||2000-01-01|1002|Р-1|2024-05-25|Решение совета|Курсы|Личные|0");
+             "Петрова|Анна|||1002||2024-05-25|Решение совета|Курсы|Личные|0");
     // The template's disciplines keep their places; a grade from the table replaces theirs.
     QCOMPARE(EditFixture::appendix(ids.at(0)),
              QStringList({"Русский язык:", "Математика:5", "Музыка:Освоено", "Чтение:4"}));
