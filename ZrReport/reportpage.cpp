@@ -460,7 +460,8 @@ void ReportPage::renderOn(QPainter *painter,
 {
     // Without a correction the painter is not touched at all: the output stays the same.
     if (!correction.isNone())
-        painter->setTransform(correction.transform(scale), true);
+        painter->setTransform(
+                correction.transform(scale, w, QPageLayout::Orientation(mOrientation)), true);
     const QRect sheet(0, 0, w, h);
     if (pageIndex == 0 && withBackground && !backgroundImage.isNull())
         painter->drawPixmap(sheet, backgroundImage, backgroundImage.rect());

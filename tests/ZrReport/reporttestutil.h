@@ -130,3 +130,17 @@ inline QImage rasterisePdf(const QString &pdf, QSizeF sizeMM = QSizeF(150, 100),
 }
 
 } // namespace ReportTest
+
+#include <QTransform>
+
+namespace ReportTest {
+
+// A page as it leaves the printer: the paper goes in portrait, and a landscape page is put
+// on it a quarter turn counter-clockwise, its top edge along the sheet's left edge and its
+// left edge along the sheet's bottom (CUPS's "landscape"; the drivers do the same).
+inline QImage asPrintedSheet(const QImage &page)
+{
+    return page.width() > page.height() ? page.transformed(QTransform().rotate(-90)) : page;
+}
+
+} // namespace ReportTest
