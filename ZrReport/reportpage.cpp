@@ -519,9 +519,11 @@ void ReportPage::previewReport(bool replaceExpressions, int printBackground)
         printBackgroundImage = true;
     else if (printBackground < 0)
         printBackgroundImage = false;
-    mPrinter->setFullPage(true);
-    mPrinter->setPageMargins(QMarginsF(margins[0], margins[1], margins[2], margins[3]),
-                             QPageLayout::Millimeter);
+    // Laid out at the printer's resolution, as the export and the batch are: at the
+    // screen's the same blank would print differently on every monitor.
+    if (!m_sheetPrinter)
+        m_sheetPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    setupPrinter(m_sheetPrinter.get());
     previewPage(replaceExpressions);
 }
 
@@ -548,7 +550,7 @@ void ReportPage::previewPage(bool)
             box.exec();
         }
 
-        auto dialog = new QPrintPreviewDialog(mPrinter.get());
+        auto dialog = new QPrintPreviewDialog(m_sheetPrinter.get());
         previewDialog = dialog;
         connect(dialog, &QPrintPreviewDialog::paintRequested, this, &ReportPage::print);
         dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowMaximizeButtonHint);

@@ -36,6 +36,8 @@ public:
     void setPagesCount(int count);
     QPagedPaintDevice::PageSize pageSize() const;
     void setPageSize(QPagedPaintDevice::PageSize size);
+    // At the screen's resolution: the designer's scene and the backgrounds are laid out
+    // on it. The sheets go to a printer of the printer's own resolution (previewReport).
     QPrinter *printer() const { return mPrinter.get(); }
     bool replaceExpressions() const { return mReplaceExpressions; }
     // Substitution without a preview, for a caller that renders pages itself.
@@ -140,4 +142,7 @@ private:
     };
     EncodedImage m_encoded[2];
     QString m_loadError;
+    // The previews' printer, kept for the whole sequence: the printer chosen for side 1
+    // stays chosen for side 2.
+    std::unique_ptr<QPrinter> m_sheetPrinter;
 };

@@ -270,7 +270,7 @@ void TestPrintJournal::singlePrintIsRecorded()
         answerer.expect(previewTitle, QString(), [&, print, side](QWidget *dialog) {
             // What the preview's print button does, into a file instead of a printer.
             if (print) {
-                QPrinter *printer = engine.currentPage()->printer();
+                QPrinter *printer = qobject_cast<QPrintPreviewDialog *>(dialog)->printer();
                 printer->setOutputFormat(QPrinter::PdfFormat);
                 printer->setOutputFileName(out.filePath(QStringLiteral("side%1.pdf").arg(side)));
                 dialog->findChild<QPrintPreviewWidget *>()->print();
