@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
@@ -538,21 +539,27 @@ void ReportPage::previewPage(bool)
                             QStringLiteral("Включена печать фона.\nПродолжить?!"),
                             QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
-            if (box.exec() != QMessageBox::Yes)
+            if (box.exec() != QMessageBox::Yes) {
+                printCancelled = true;
                 return;
+            }
         } else if (currentPage > 0) {
             QMessageBox box(QMessageBox::Information,
                             QString(),
                             currentPage % 2 ? QStringLiteral("Переверните страницу!")
                                             : QStringLiteral("Вставьте следующий лист"),
-                            QMessageBox::Ok);
+                            QMessageBox::Ok | QMessageBox::Cancel);
             box.setDefaultButton(QMessageBox::Ok);
-            box.exec();
+            if (box.exec() != QMessageBox::Ok) {
+                printCancelled = true;
+                return;
+            }
         }
 
         auto dialog = new QPrintPreviewDialog(m_sheetPrinter.get());
         previewDialog = dialog;
         connect(dialog, &QPrintPreviewDialog::paintRequested, this, &ReportPage::print);
+        dialog->installEventFilter(this);
         dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowMaximizeButtonHint);
         dialog->adjustSize();
         if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -560,13 +567,35 @@ void ReportPage::previewPage(bool)
             dialog->resize(dialog->width(), int(available.height() * 0.9));
             dialog->move(available.center() - dialog->rect().center());
         }
+        m_sidePrinted = false;
         dialog->exec();
         if (dialog == previewDialog.data()) {
             dialog->hide();
             dialog->deleteLater();
         }
+        // A side that did not reach the paper ends the print: the next prompt would have
+        // the user turn a sheet that has nothing on it.
+        if (!m_sidePrinted) {
+            printCancelled = true;
+            return;
+        }
         ++currentPage;
     }
+}
+
+bool ReportPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // The system print dialog is the preview's child. Its Отмена ends the print rather
+    // than leaving the preview open, as every other Отмена of the sequence does.
+    if (event->type() == QEvent::ChildPolished && watched == previewDialog.data()) {
+        if (auto *system = qobject_cast<QPrintDialog *>(static_cast<QChildEvent *>(event)->child()))
+            connect(system,
+                    &QDialog::rejected,
+                    previewDialog.data(),
+                    &QDialog::reject,
+                    Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ReportPage::print(QPrinter *printer)
@@ -603,8 +632,10 @@ void ReportPage::print(QPrinter *printer)
              correction);
     painter.restore();
     const bool painted = painter.end();
-    if (painted && !toPreview && pageIndex < mPagesCount)
+    if (painted && !toPreview && pageIndex < mPagesCount) {
+        m_sidePrinted = true;
         emit pagePrinted(pageIndex, target->printerName());
+    }
 
     // Asked after painting has ended, so the question's event loop never runs while
     // the preview's painter is active.

@@ -68,7 +68,9 @@ public:
     static QString limitsExceeded(const QJsonObject &json);
 
     // The interactive sequence: background question, one modal preview per page,
-    // sheet prompts between pages, overflow question on page 0.
+    // sheet prompts between pages, overflow question on page 0. A side that is not
+    // printed, a sheet prompt or a system print dialog answered with Отмена ends it with
+    // printCancelled set.
     void previewReport(bool replaceExpressions, int printBackground);
     void previewPage(bool replaceExpressions = false);
     void print(QPrinter *printer);
@@ -121,6 +123,9 @@ signals:
     // A page of the interactive sequence went to a printer (or a file), not to the preview.
     void pagePrinted(int pageIndex, const QString &printerName);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void renderOn(QPainter *painter,
                   int w,
@@ -145,4 +150,5 @@ private:
     // The previews' printer, kept for the whole sequence: the printer chosen for side 1
     // stays chosen for side 2.
     std::unique_ptr<QPrinter> m_sheetPrinter;
+    bool m_sidePrinted = false;
 };

@@ -56,11 +56,11 @@ private:
         return false;
     }
 
-    // Records which background each preview showed, then closes it as the window's
-    // close button would.
-    static ModalAnswerer::Action closePreview(QStringList *shown)
+    // Records which background each preview showed, then prints its side into a file in
+    // `folder`: only a printed side is followed by the next one.
+    static ModalAnswerer::Action printPreview(QStringList *shown, const QString &folder)
     {
-        return [shown](QWidget *dialog) {
+        return [shown, folder](QWidget *dialog) {
             const QImage image = dialog->grab().toImage();
             QString sides;
             if (hasColour(image, qRgb(255, 0, 0)))
@@ -68,7 +68,7 @@ private:
             if (hasColour(image, qRgb(0, 0, 255)))
                 sides += QLatin1Char('2');
             *shown << (sides.isEmpty() ? QStringLiteral("-") : sides);
-            dialog->close();
+            printPreviewTo(dialog, QStringLiteral("%1/%2.pdf").arg(folder).arg(shown->size()));
         };
     }
 
@@ -133,9 +133,10 @@ private slots:
         page.printBackgroundImage = templateBackground;
         ModalAnswerer answerer;
         QStringList seenSides;
+        QTemporaryDir out;
         for (const QString &title : dialogs) {
             if (title == previewTitle)
-                answerer.expect(previewTitle, QString(), closePreview(&seenSides));
+                answerer.expect(previewTitle, QString(), printPreview(&seenSides, out.path()));
             else if (title == attention)
                 answerer.expectButton(attention, backgroundQuestion, QDialogButtonBox::Yes);
             else
@@ -191,12 +192,15 @@ private slots:
 
         ModalAnswerer answerer;
         QStringList shown;
+        QTemporaryDir out;
         answerer.expectButton(
                 attention, overflowText, goOn ? QDialogButtonBox::Yes : QDialogButtonBox::No);
         if (goOn) {
-            answerer.expect(previewTitle, QString(), closePreview(&shown));
+            answerer.expect(previewTitle, QString(), printPreview(&shown, out.path()));
+            // Asked again when the side goes to the printer.
+            answerer.expectButton(attention, overflowText, QDialogButtonBox::Yes);
             answerer.expectButton(QString(), turnOver, QDialogButtonBox::Ok);
-            answerer.expect(previewTitle, QString(), closePreview(&shown));
+            answerer.expect(previewTitle, QString(), printPreview(&shown, out.path()));
         }
         page.previewReport(true, -1);
         QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, 10000);
