@@ -24,10 +24,17 @@ bool PrintCorrection::isWithinLimits() const
            && scale >= minScale && scale <= maxScale;
 }
 
-QTransform PrintCorrection::transform(double pixelsPerMM) const
+QTransform PrintCorrection::transform(double pixelsPerMM,
+                                      double pageWidth,
+                                      QPageLayout::Orientation orientation) const
 {
     const double factor = scale / 100;
-    return QTransform(factor, 0, 0, factor, offsetX * pixelsPerMM, offsetY * pixelsPerMM);
+    const QTransform onSheet(factor, 0, 0, factor, offsetX * pixelsPerMM, offsetY * pixelsPerMM);
+    if (orientation != QPageLayout::Landscape)
+        return onSheet;
+    // Page point (x, y) lies at (y, pageWidth - x) on the sheet.
+    const QTransform pageToSheet(0, -1, 1, 0, 0, pageWidth);
+    return pageToSheet * onSheet * pageToSheet.inverted();
 }
 
 int PrintCorrection::sideOfPage(int pageIndex)

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
@@ -460,7 +461,8 @@ void ReportPage::renderOn(QPainter *painter,
 {
     // Without a correction the painter is not touched at all: the output stays the same.
     if (!correction.isNone())
-        painter->setTransform(correction.transform(scale), true);
+        painter->setTransform(
+                correction.transform(scale, w, QPageLayout::Orientation(mOrientation)), true);
     const QRect sheet(0, 0, w, h);
     if (pageIndex == 0 && withBackground && !backgroundImage.isNull())
         painter->drawPixmap(sheet, backgroundImage, backgroundImage.rect());
@@ -518,9 +520,11 @@ void ReportPage::previewReport(bool replaceExpressions, int printBackground)
         printBackgroundImage = true;
     else if (printBackground < 0)
         printBackgroundImage = false;
-    mPrinter->setFullPage(true);
-    mPrinter->setPageMargins(QMarginsF(margins[0], margins[1], margins[2], margins[3]),
-                             QPageLayout::Millimeter);
+    // Laid out at the printer's resolution, as the export and the batch are: at the
+    // screen's the same blank would print differently on every monitor.
+    if (!m_sheetPrinter)
+        m_sheetPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    setupPrinter(m_sheetPrinter.get());
     previewPage(replaceExpressions);
 }
 
@@ -535,21 +539,27 @@ void ReportPage::previewPage(bool)
                             QStringLiteral("Включена печать фона.\nПродолжить?!"),
                             QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
-            if (box.exec() != QMessageBox::Yes)
+            if (box.exec() != QMessageBox::Yes) {
+                printCancelled = true;
                 return;
+            }
         } else if (currentPage > 0) {
             QMessageBox box(QMessageBox::Information,
                             QString(),
                             currentPage % 2 ? QStringLiteral("Переверните страницу!")
                                             : QStringLiteral("Вставьте следующий лист"),
-                            QMessageBox::Ok);
+                            QMessageBox::Ok | QMessageBox::Cancel);
             box.setDefaultButton(QMessageBox::Ok);
-            box.exec();
+            if (box.exec() != QMessageBox::Ok) {
+                printCancelled = true;
+                return;
+            }
         }
 
-        auto dialog = new QPrintPreviewDialog(mPrinter.get());
+        auto dialog = new QPrintPreviewDialog(m_sheetPrinter.get());
         previewDialog = dialog;
         connect(dialog, &QPrintPreviewDialog::paintRequested, this, &ReportPage::print);
+        dialog->installEventFilter(this);
         dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowMaximizeButtonHint);
         dialog->adjustSize();
         if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -557,13 +567,35 @@ void ReportPage::previewPage(bool)
             dialog->resize(dialog->width(), int(available.height() * 0.9));
             dialog->move(available.center() - dialog->rect().center());
         }
+        m_sidePrinted = false;
         dialog->exec();
         if (dialog == previewDialog.data()) {
             dialog->hide();
             dialog->deleteLater();
         }
+        // A side that did not reach the paper ends the print: the next prompt would have
+        // the user turn a sheet that has nothing on it.
+        if (!m_sidePrinted) {
+            printCancelled = true;
+            return;
+        }
         ++currentPage;
     }
+}
+
+bool ReportPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // The system print dialog is the preview's child. Its Отмена ends the print rather
+    // than leaving the preview open, as every other Отмена of the sequence does.
+    if (event->type() == QEvent::ChildPolished && watched == previewDialog.data()) {
+        if (auto *system = qobject_cast<QPrintDialog *>(static_cast<QChildEvent *>(event)->child()))
+            connect(system,
+                    &QDialog::rejected,
+                    previewDialog.data(),
+                    &QDialog::reject,
+                    Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ReportPage::print(QPrinter *printer)
@@ -600,8 +632,10 @@ void ReportPage::print(QPrinter *printer)
              correction);
     painter.restore();
     const bool painted = painter.end();
-    if (painted && !toPreview && pageIndex < mPagesCount)
+    if (painted && !toPreview && pageIndex < mPagesCount) {
+        m_sidePrinted = true;
         emit pagePrinted(pageIndex, target->printerName());
+    }
 
     // Asked after painting has ended, so the question's event loop never runs while
     // the preview's painter is active.

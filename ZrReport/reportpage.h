@@ -36,6 +36,8 @@ public:
     void setPagesCount(int count);
     QPagedPaintDevice::PageSize pageSize() const;
     void setPageSize(QPagedPaintDevice::PageSize size);
+    // At the screen's resolution: the designer's scene and the backgrounds are laid out
+    // on it. The sheets go to a printer of the printer's own resolution (previewReport).
     QPrinter *printer() const { return mPrinter.get(); }
     bool replaceExpressions() const { return mReplaceExpressions; }
     // Substitution without a preview, for a caller that renders pages itself.
@@ -66,7 +68,9 @@ public:
     static QString limitsExceeded(const QJsonObject &json);
 
     // The interactive sequence: background question, one modal preview per page,
-    // sheet prompts between pages, overflow question on page 0.
+    // sheet prompts between pages, overflow question on page 0. A side that is not
+    // printed, a sheet prompt or a system print dialog answered with Отмена ends it with
+    // printCancelled set.
     void previewReport(bool replaceExpressions, int printBackground);
     void previewPage(bool replaceExpressions = false);
     void print(QPrinter *printer);
@@ -119,6 +123,9 @@ signals:
     // A page of the interactive sequence went to a printer (or a file), not to the preview.
     void pagePrinted(int pageIndex, const QString &printerName);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void renderOn(QPainter *painter,
                   int w,
@@ -140,4 +147,8 @@ private:
     };
     EncodedImage m_encoded[2];
     QString m_loadError;
+    // The previews' printer, kept for the whole sequence: the printer chosen for side 1
+    // stays chosen for side 2.
+    std::unique_ptr<QPrinter> m_sheetPrinter;
+    bool m_sidePrinted = false;
 };

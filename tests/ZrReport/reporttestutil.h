@@ -130,3 +130,41 @@ inline QImage rasterisePdf(const QString &pdf, QSizeF sizeMM = QSizeF(150, 100),
 }
 
 } // namespace ReportTest
+
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QTimer>
+
+namespace ReportTest {
+
+// What the preview's print button does once the user has chosen a PDF file in the system
+// print dialog: the side is painted into the file and the preview closes. It happens after
+// the answer returns, so that a question asked while printing is answered in its turn.
+inline void printPreviewTo(QWidget *dialog, const QString &pdf)
+{
+    auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
+    if (!preview)
+        return;
+    QTimer::singleShot(0, preview, [preview, pdf] {
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(pdf);
+        preview->findChild<QPrintPreviewWidget *>()->print();
+        preview->accept();
+    });
+}
+
+} // namespace ReportTest
+
+#include <QTransform>
+
+namespace ReportTest {
+
+// A page as it leaves the printer: the paper goes in portrait, and a landscape page is put
+// on it a quarter turn counter-clockwise, its top edge along the sheet's left edge and its
+// left edge along the sheet's bottom (CUPS's "landscape"; the drivers do the same).
+inline QImage asPrintedSheet(const QImage &page)
+{
+    return page.width() > page.height() ? page.transformed(QTransform().rotate(-90)) : page;
+}
+
+} // namespace ReportTest

@@ -56,11 +56,11 @@ private:
         return false;
     }
 
-    // Records which background each preview showed, then closes it as the window's
-    // close button would.
-    static ModalAnswerer::Action closePreview(QStringList *shown)
+    // Records which background each preview showed, then prints its side into a file in
+    // `folder`: only a printed side is followed by the next one.
+    static ModalAnswerer::Action printPreview(QStringList *shown, const QString &folder)
     {
-        return [shown](QWidget *dialog) {
+        return [shown, folder](QWidget *dialog) {
             const QImage image = dialog->grab().toImage();
             QString sides;
             if (hasColour(image, qRgb(255, 0, 0)))
@@ -68,7 +68,7 @@ private:
             if (hasColour(image, qRgb(0, 0, 255)))
                 sides += QLatin1Char('2');
             *shown << (sides.isEmpty() ? QStringLiteral("-") : sides);
-            dialog->close();
+            printPreviewTo(dialog, QStringLiteral("%1/%2.pdf").arg(folder).arg(shown->size()));
         };
     }
 
@@ -133,9 +133,10 @@ private slots:
         page.printBackgroundImage = templateBackground;
         ModalAnswerer answerer;
         QStringList seenSides;
+        QTemporaryDir out;
         for (const QString &title : dialogs) {
             if (title == previewTitle)
-                answerer.expect(previewTitle, QString(), closePreview(&seenSides));
+                answerer.expect(previewTitle, QString(), printPreview(&seenSides, out.path()));
             else if (title == attention)
                 answerer.expectButton(attention, backgroundQuestion, QDialogButtonBox::Yes);
             else
@@ -191,12 +192,15 @@ private slots:
 
         ModalAnswerer answerer;
         QStringList shown;
+        QTemporaryDir out;
         answerer.expectButton(
                 attention, overflowText, goOn ? QDialogButtonBox::Yes : QDialogButtonBox::No);
         if (goOn) {
-            answerer.expect(previewTitle, QString(), closePreview(&shown));
+            answerer.expect(previewTitle, QString(), printPreview(&shown, out.path()));
+            // Asked again when the side goes to the printer.
+            answerer.expectButton(attention, overflowText, QDialogButtonBox::Yes);
             answerer.expectButton(QString(), turnOver, QDialogButtonBox::Ok);
-            answerer.expect(previewTitle, QString(), closePreview(&shown));
+            answerer.expect(previewTitle, QString(), printPreview(&shown, out.path()));
         }
         page.previewReport(true, -1);
         QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, 10000);
@@ -251,6 +255,7 @@ private slots:
         QFETCH(double, scale);
         QFETCH(QPointF, field);
         ReportPage page;
+        page.setOrientation(QPrinter::Portrait);
         page.defaultFont = QFont(serifFamily(), 14);
         addMark(page, field);
         const double ppm = 600 / 25.399931;
@@ -285,29 +290,36 @@ private slots:
     }
 
     // The preview never asks for a correction; the printed sheet asks for the printer it
-    // goes to and for its side, and is moved by what it gets.
+    // goes to and for its side, and is moved by what it gets on the sheet as it comes out.
     void correctionOnlyOnThePrintedSheet_data()
     {
+        QTest::addColumn<int>("orientation");
         QTest::addColumn<int>("pageIndex");
         QTest::addColumn<int>("side");
-        QTest::addColumn<QPointF>("shift"); // mm
-        QTest::newRow("page 1 is side 1") << 0 << 1 << QPointF(2, 3);
-        QTest::newRow("page 2 is side 2, with its own values") << 1 << 2 << QPointF(-1, 4);
-        QTest::newRow("page 3 is side 1 of the next sheet") << 2 << 1 << QPointF(2, 3);
+        QTest::addColumn<QPointF>("shift"); // mm, on the sheet
+        QTest::newRow("page 1 is side 1") << int(QPrinter::Portrait) << 0 << 1 << QPointF(2, 3);
+        QTest::newRow("page 2 is side 2, with its own values")
+                << int(QPrinter::Portrait) << 1 << 2 << QPointF(-1, 4);
+        QTest::newRow("page 3 is side 1 of the next sheet")
+                << int(QPrinter::Portrait) << 2 << 1 << QPointF(2, 3);
+        QTest::newRow("a landscape side is moved on the portrait sheet it is turned onto")
+                << int(QPrinter::Landscape) << 1 << 2 << QPointF(-1, 4);
     }
     void correctionOnlyOnThePrintedSheet()
     {
         if (!havePdfToPpm())
             QSKIP("pdftoppm (poppler-utils) is not installed");
+        QFETCH(int, orientation);
         QFETCH(int, pageIndex);
         QFETCH(int, side);
         QFETCH(QPointF, shift);
         ReportPage page;
+        page.setOrientation(QPrinter::Orientation(orientation));
         page.defaultFont = QFont(serifFamily(), 14);
         page.setPagesCount(3);
-        const double paperHeight = page.paperSizeMM().height();
+        const QSizeF paper = page.paperSizeMM();
         for (int i = 0; i < 3; ++i) {
-            addMark(page, QPointF(40, 30 + i * paperHeight));
+            addMark(page, QPointF(40, 30 + i * paper.height()));
         }
         QList<int> asked;
         PrintCorrection::setLookup([&asked](const QString &, int side) {
@@ -337,8 +349,10 @@ private slots:
         PrintCorrection::setLookup(nullptr);
         QCOMPARE(asked, QList<int>{side});
 
-        const QRect plain = inkBounds(rasterisePdf(plainPrinter->outputFileName()));
-        const QRect printed = inkBounds(rasterisePdf(printer->outputFileName()));
+        const QRect plain
+                = inkBounds(asPrintedSheet(rasterisePdf(plainPrinter->outputFileName(), paper)));
+        const QRect printed
+                = inkBounds(asPrintedSheet(rasterisePdf(printer->outputFileName(), paper)));
         QVERIFY(!plain.isNull() && !printed.isNull());
         // Ten pixels per millimetre; 0.15 mm allowed.
         QVERIFY2(qAbs(printed.left() - plain.left() - shift.x() * 10) <= 1.5

@@ -1,3 +1,4 @@
+#include "../ZrReport/reporttestutil.h"
 #include "database/database.h"
 #include "faultchild.h"
 #include "modalanswerer.h"
@@ -54,6 +55,7 @@ private:
 
     PrintingFixture m_fixture;
     QString m_previewTitle;
+    QTemporaryDir m_out;
 };
 
 void TestEngine::init()
@@ -80,9 +82,11 @@ void TestEngine::expectSteps(ModalAnswerer &answerer,
 {
     for (const Step &step : steps) {
         if (step.title == QLatin1String("preview")) {
-            answerer.expect(m_previewTitle, QString(), [&engine, previewedPages](QWidget *w) {
-                previewedPages->append(engine.currentPage()->currentPage);
-                qobject_cast<QDialog *>(w)->reject();
+            answerer.expect(m_previewTitle, QString(), [this, &engine, previewedPages](QWidget *w) {
+                const int page = engine.currentPage()->currentPage;
+                previewedPages->append(page);
+                // Only a side that went to the printer is followed by the next one.
+                ReportTest::printPreviewTo(w, m_out.filePath(QStringLiteral("%1.pdf").arg(page)));
             });
         } else {
             answerer.expectButton(step.title, step.text, step.button);
@@ -382,7 +386,7 @@ void TestEngine::previewScreenshot()
         QTest::qWait(300);
         static int n = 0;
         w->grab().save(QStringLiteral("%1/preview-%2.png").arg(folder).arg(++n));
-        qobject_cast<QDialog *>(w)->reject();
+        ReportTest::printPreviewTo(w, QStringLiteral("%1/preview-%2.pdf").arg(folder).arg(n));
     };
     answerer.expect(m_previewTitle, QString(), grab);
     answerer.expectButton("", "Переверните страницу!", QDialogButtonBox::Ok);

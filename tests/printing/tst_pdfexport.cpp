@@ -8,6 +8,8 @@
 #include "printingfixture.h"
 #include "testhome.h"
 
+#include "ZrReport/reportpage.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -512,25 +514,36 @@ void TestPdfExport::commandLineHelpAndMistakes()
 
 void TestPdfExport::correctionMovesEverySide_data()
 {
+    QTest::addColumn<QString>("form");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QVector<double>>("side1"); // offset X, offset Y, scale
     QTest::addColumn<QVector<double>>("side2");
 
     QTest::newRow("--offset 2,3 on both sides")
-            << QStringList{"--offset", "2,3"} << QVector<double>{2, 3, 100}
+            << "304" << QStringList{"--offset", "2,3"} << QVector<double>{2, 3, 100}
             << QVector<double>{2, 3, 100};
     QTest::newRow("--offset left and down, --scale 101 about the corner")
-            << QStringList{"--offset=-1.5,0.5", "--scale", "101"} << QVector<double>{-1.5, 0.5, 101}
-            << QVector<double>{-1.5, 0.5, 101};
+            << "304" << QStringList{"--offset=-1.5,0.5", "--scale", "101"}
+            << QVector<double>{-1.5, 0.5, 101} << QVector<double>{-1.5, 0.5, 101};
     QTest::newRow("--printer: side 1 to page 1, side 2 to page 2")
-            << QStringList{"--printer", "Kyocera FS-1040"} << QVector<double>{1, -1, 100}
+            << "304" << QStringList{"--printer", "Kyocera FS-1040"} << QVector<double>{1, -1, 100}
+            << QVector<double>{-2, 2, 100};
+    QTest::newRow("landscape form, --offset 2,3: 2 mm right and 3 mm down on the sheet")
+            << "301" << QStringList{"--offset", "2,3"} << QVector<double>{2, 3, 100}
+            << QVector<double>{2, 3, 100};
+    QTest::newRow("landscape form, --scale 101 about the sheet's top left corner")
+            << "301" << QStringList{"--scale", "101"} << QVector<double>{0, 0, 101}
+            << QVector<double>{0, 0, 101};
+    QTest::newRow("landscape form, --printer: each side by its own millimetres on the sheet")
+            << "301" << QStringList{"--printer", "Kyocera FS-1040"} << QVector<double>{1, -1, 100}
             << QVector<double>{-2, 2, 100};
 }
 
-// Exported through the program, the appendix's name field (page 1) and the head's name
-// (page 2) land where the correction of their side puts them, within 0.15 mm.
+// Exported through the program, the ink of every side lands where the correction of its
+// side puts it on the sheet as it comes out of the printer, within 0.15 mm.
 void TestPdfExport::correctionMovesEverySide()
 {
+    QFETCH(QString, form);
     QFETCH(QStringList, options);
     QFETCH(QVector<double>, side1);
     QFETCH(QVector<double>, side2);
@@ -538,8 +551,10 @@ void TestPdfExport::correctionMovesEverySide()
         QSKIP("pdftoppm is not installed");
     QVERIFY(PrinterCalibration::save(
             QStringLiteral("Kyocera FS-1040"), {1, -1, 100}, {-2, 2, 100}));
+    ReportPage page;
+    QVERIFY(page.loadFromFile(Engine::templatePath(form.toInt())));
     Database::destroy(); // the program opens the register itself
-    auto exportWith = [this](const QStringList &extra, const QString &file) {
+    auto exportWith = [this, &form](const QStringList &extra, const QString &file) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", m_fixture.dataHome());
         QProcess process;
@@ -548,7 +563,7 @@ void TestPdfExport::correctionMovesEverySide()
                       QStringList{"--export-pdf",
                                   m_out->filePath(file),
                                   "--form",
-                                  "304",
+                                  form,
                                   "--doc",
                                   QString::number(m_doc)}
                               + extra);
@@ -557,23 +572,16 @@ void TestPdfExport::correctionMovesEverySide()
     QVERIFY(exportWith({}, "plain.pdf"));
     QVERIFY(exportWith(options, "moved.pdf"));
 
-    // Each field's box on its side (mm), looked at where it is and where it goes.
-    const QRectF fields[2] = {QRectF(20, 50.5, 170, 7.5), QRectF(106, 237.5, 84, 7.5)};
     const QVector<double> corrections[2] = {side1, side2};
     for (int side = 0; side < 2; ++side) {
         const double f = corrections[side].at(2) / 100;
         const QPointF offset(corrections[side].at(0), corrections[side].at(1));
-        const QRectF field = fields[side];
-        const QRectF target(field.topLeft() * f + offset, field.bottomRight() * f + offset);
-        auto pixels = [](const QRectF &mm) {
-            return QRectF(mm.topLeft() * 10, mm.bottomRight() * 10).toRect().adjusted(-2, -2, 2, 2);
+        auto sheetInk = [&](const QString &file) {
+            return ReportTest::inkBounds(ReportTest::asPrintedSheet(
+                    ReportTest::rasterisePdf(m_out->filePath(file), page.paperSizeMM(), side + 1)));
         };
-        const QRect plain = ReportTest::inkBounds(
-                ReportTest::rasterisePdf(m_out->filePath("plain.pdf"), QSizeF(210, 297), side + 1),
-                pixels(field));
-        const QRect moved = ReportTest::inkBounds(
-                ReportTest::rasterisePdf(m_out->filePath("moved.pdf"), QSizeF(210, 297), side + 1),
-                pixels(target));
+        const QRect plain = sheetInk("plain.pdf");
+        const QRect moved = sheetInk("moved.pdf");
         QVERIFY(!plain.isNull() && !moved.isNull());
         const QPointF wantedTopLeft = QPointF(plain.left(), plain.top()) / 10 * f + offset;
         const QPointF wantedBottomRight

@@ -1,5 +1,6 @@
 #include "../ZrReport/reporttestutil.h"
 #include "database/database.h"
+#include "modalanswerer.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
 #include "printing/reportlist.h"
@@ -32,17 +33,25 @@ namespace {
 
 struct Device
 {
+    enum Path {
+        Image,  // drawn onto an image of that resolution
+        Export, // the PDF export
+        Window  // one document printed from the window: preview, print dialog, a PDF file
+    };
     QString name;
     int dpi; // the resolution the page is laid out at
-    bool pdf;
+    Path path;
 };
 
+// A print from the window is laid out as the export is, whatever the screen.
 const QList<Device> &devices()
 {
-    static const QList<Device> list{{QStringLiteral("96 dpi"), 96, false},
-                                    {QStringLiteral("300 dpi"), 300, false},
-                                    {QStringLiteral("600 dpi"), 600, false},
-                                    {QStringLiteral("PDF"), 1200, true}};
+    static const QList<Device> list{
+            {QStringLiteral("96 dpi"), 96, Device::Image},
+            {QStringLiteral("300 dpi"), 300, Device::Image},
+            {QStringLiteral("600 dpi"), 600, Device::Image},
+            {QStringLiteral("PDF"), 1200, Device::Export},
+            {QStringLiteral("printed from the window"), 1200, Device::Window}};
     return list;
 }
 
@@ -295,7 +304,7 @@ TestPrintGeometry::rendering(int type, bool longNames, const Device &device)
     ReportPage &page = *m_rendering.page;
     m_rendering.devicePixelsPerMM = device.dpi / 25.399931;
     m_rendering.paperHeightPx = page.paperSizeMM().height() * m_rendering.devicePixelsPerMM;
-    if (!device.pdf) {
+    if (device.path == Device::Image) {
         const QSizeF paper = page.paperSizeMM() * m_rendering.devicePixelsPerMM;
         for (int side = 0; side < page.pagesCount(); ++side) {
             QImage image(paper.toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -312,33 +321,51 @@ TestPrintGeometry::rendering(int type, bool longNames, const Device &device)
         m_rendering.paperHeightPx = paper.toSize().height();
         return m_rendering;
     }
-    const QString pdf = m_pdfDir.filePath(QStringLiteral("sides.pdf"));
+    // Each side's file and its page in it.
+    QList<QPair<QString, int>> files;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
     page.setupPrinter(&printer);
-    QPainter painter(&printer);
-    for (int side = 0; side < page.pagesCount(); ++side) {
-        if (side > 0)
-            printer.newPage();
-        page.renderPage(&painter, side, false);
+    if (device.path == Device::Export) {
+        const QString pdf = m_pdfDir.filePath(QStringLiteral("sides.pdf"));
+        printer.setOutputFileName(pdf);
+        QPainter painter(&printer);
+        for (int side = 0; side < page.pagesCount(); ++side) {
+            if (side > 0)
+                printer.newPage();
+            page.renderPage(&painter, side, false);
+            files << qMakePair(pdf, side + 1);
+        }
+        painter.end();
+    } else {
+        Engine engine;
+        ModalAnswerer answerer;
+        for (int side = 0; side < page.pagesCount(); ++side) {
+            if (side > 0)
+                answerer.expectButton(QString(), QString(), QDialogButtonBox::Ok);
+            const QString pdf = m_pdfDir.filePath(QStringLiteral("window%1.pdf").arg(side));
+            answerer.expect(QCoreApplication::translate("QPrintPreviewDialog", "Print Preview"),
+                            QString(),
+                            [pdf](QWidget *preview) { printPreviewTo(preview, pdf); });
+            files << qMakePair(pdf, 1);
+        }
+        engine.onDocumentPrint(type, longNames ? m_longPupil : m_shortPupil, false);
     }
-    painter.end();
     m_rendering.devicePixelsPerMM = printer.logicalDpiX() / 25.399931;
     m_rendering.paperHeightPx = printer.height();
     m_rendering.imagePixelsPerMM = pdfRasterDpi / 25.4;
-    for (int side = 0; side < page.pagesCount(); ++side) {
+    for (int side = 0; side < files.size(); ++side) {
         const QString stem = m_pdfDir.filePath(QStringLiteral("side%1").arg(side));
         QProcess::execute(QStringLiteral("pdftoppm"),
                           {QStringLiteral("-r"),
                            QString::number(pdfRasterDpi),
                            QStringLiteral("-gray"),
                            QStringLiteral("-f"),
-                           QString::number(side + 1),
+                           QString::number(files.at(side).second),
                            QStringLiteral("-l"),
-                           QString::number(side + 1),
+                           QString::number(files.at(side).second),
                            QStringLiteral("-singlefile"),
-                           pdf,
+                           files.at(side).first,
                            stem});
         m_rendering.sides << QImage(stem + QStringLiteral(".pgm"))
                                      .convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -9,8 +9,10 @@
 
 #include "ZrReport/reportpage.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
@@ -18,6 +20,7 @@
 #include <QSqlRecord>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 // The journal kept in the register: what is written for a print, how it is filtered and
 // counted, and that a register made before it gets it without losing anything.
@@ -242,17 +245,28 @@ void TestPrintJournal::olderRegisterGetsTheJournal()
 
 void TestPrintJournal::singlePrintIsRecorded_data()
 {
-    QTest::addColumn<QList<bool>>("printSides");
+    // What the user does, in order: "print" a side from its preview, "close" a preview,
+    // "cancel" the system print dialog opened from a preview, "turn" the sheet when asked
+    // or "stop" there with Отмена.
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("expected"); // pages and outcome; empty: no row
 
-    QTest::newRow("both sides printed") << QList<bool>{true, true} << "2 Напечатан";
-    QTest::newRow("side 2 only looked at") << QList<bool>{true, false} << "1 Печать прервана";
-    QTest::newRow("only looked at: no blank used") << QList<bool>{false, false} << "";
+    QTest::newRow("both sides printed") << QStringList{"print", "turn", "print"} << "2 Напечатан";
+    QTest::newRow("side 2 only looked at")
+            << QStringList{"print", "turn", "close"} << "1 Печать прервана";
+    QTest::newRow("side 1 only looked at: the print ends, no blank used")
+            << QStringList{"close"} << "";
+    QTest::newRow("Отмена in the system print dialog ends the print")
+            << QStringList{"cancel"} << "";
+    QTest::newRow("Отмена in the system print dialog of side 2")
+            << QStringList{"print", "turn", "cancel"} << "1 Печать прервана";
+    QTest::newRow("Отмена when asked to turn the sheet")
+            << QStringList{"print", "stop"} << "1 Печать прервана";
 }
 
 void TestPrintJournal::singlePrintIsRecorded()
 {
-    QFETCH(QList<bool>, printSides);
+    QFETCH(QStringList, steps);
     QFETCH(QString, expected);
 
     PrintingFixture::writeTemplate(ReportList::Id3339, 2);
@@ -260,25 +274,43 @@ void TestPrintJournal::singlePrintIsRecorded()
     QTemporaryDir out;
     QPrinter probe;
     const QString previewTitle = QPrintPreviewDialog(&probe).windowTitle();
+    const QString printTitle = QPrintDialog(&probe).windowTitle();
     Engine engine;
     ModalAnswerer answerer;
-    for (int side = 0; side < printSides.size(); ++side) {
-        if (side > 0)
-            answerer.expectButton(
-                    QString(), QStringLiteral("Переверните страницу!"), QDialogButtonBox::Ok);
-        const bool print = printSides.at(side);
-        answerer.expect(previewTitle, QString(), [&, print, side](QWidget *dialog) {
-            // What the preview's print button does, into a file instead of a printer.
-            if (print) {
-                QPrinter *printer = engine.currentPage()->printer();
-                printer->setOutputFormat(QPrinter::PdfFormat);
-                printer->setOutputFileName(out.filePath(QStringLiteral("side%1.pdf").arg(side)));
-                dialog->findChild<QPrintPreviewWidget *>()->print();
+    int side = 0;
+    for (const QString &step : steps) {
+        if (step == QLatin1String("turn") || step == QLatin1String("stop")) {
+            answerer.expectButton(QString(),
+                                  QStringLiteral("Переверните страницу!"),
+                                  step == QLatin1String("turn") ? QDialogButtonBox::Ok
+                                                                : QDialogButtonBox::Cancel);
+            continue;
+        }
+        const QString file = out.filePath(QStringLiteral("side%1.pdf").arg(side++));
+        answerer.expect(previewTitle, QString(), [step, file](QWidget *dialog) {
+            auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
+            if (step == QLatin1String("close")) {
+                preview->reject();
+                return;
             }
-            qobject_cast<QDialog *>(dialog)->reject();
+            // The preview's own print button, which opens the system print dialog; it
+            // runs after this answer, so that the dialog is answered in its turn.
+            const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+            for (QAction *action : preview->findChildren<QAction *>()) {
+                if (action->text() == print)
+                    QTimer::singleShot(0, action, &QAction::trigger);
+            }
+            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+            preview->printer()->setOutputFileName(file);
         });
+        if (step != QLatin1String("close"))
+            answerer.expectButton(printTitle,
+                                  QString(),
+                                  step == QLatin1String("print") ? QDialogButtonBox::Ok
+                                                                 : QDialogButtonBox::Cancel);
     }
     engine.onDocumentPrint(ReportList::Id3339, id, false);
+    QCOMPARE(answerer.unexpected(), QStringList());
     QCOMPARE(answerer.pending(), 0);
     const QList<PrintJournal::Entry> entries = PrintJournal::entries({});
     if (expected.isEmpty()) {
