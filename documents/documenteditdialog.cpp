@@ -140,9 +140,13 @@ void DocumentEditDialog::createFromTemplate(int templateId)
     setEditable(true);
     ui->pushButtonAdditonal->setEnabled(false);
     if (templateId >= 1 && fillFromRecord(templateId)) {
+        // The pupil's own data and the document's change date are not the template's.
         ui->lineEditFio_1->clear();
         ui->lineEditFio_2->clear();
         ui->lineEditFio_3->clear();
+        ui->dateEditBirth->setDate(QDate());
+        loadedEditDate.clear();
+        ui->lineEditDate->clear();
     } else {
         // Nothing to copy from a template that is gone.
         this->templateId = 0;

@@ -238,6 +238,7 @@ void TestDocumentEditDialog::documentFromTemplate()
     tpl.regNumber = "R-15";
     tpl.birthDate = "2013-02-03";
     tpl.issueDate = "2024-05-25";
+    tpl.editDate = "2024-05-20 09:00:00";
     tpl.decision = "Освоил программу";
     tpl.sections = QStringList{"курсы", "программы", "олимпиады", "мета", "личностные"};
     const int templateId = EditFixture::insertRow(tpl);
@@ -253,7 +254,9 @@ void TestDocumentEditDialog::documentFromTemplate()
     QCOMPARE(text("lineEditFio_3"), QString());
     QCOMPARE(text("lineEditNumber"), QString("77 АА"));
     QCOMPARE(text("lineEditRegNumber"), QString("R-15"));
-    QCOMPARE(child<DateLineEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
+    // The pupil's birth date and the document's change date are its own, as in a new document.
+    QCOMPARE(text("dateEditBirth"), QString());
+    QCOMPARE(text("lineEditDate"), QString());
     QCOMPARE(child<QDateEdit>("dateEditIssue")->date(), QDate(2024, 5, 25));
     QCOMPARE(child<QPlainTextEdit>("plainTextEditDecision")->toPlainText(),
              QString("Освоил программу"));
@@ -275,8 +278,13 @@ void TestDocumentEditDialog::documentFromTemplate()
                                          "'|' || add1 || add2 || add3 || add4 || add5 FROM "
                                          "PsDocuments WHERE psId = %1")
                                          .arg(id)),
-             QString("0|Смирнова|Ольга|77 АА|2013-02-03|2024-05-25|"
+             QString("0|Смирнова|Ольга|77 АА||2024-05-25|"
                      "курсыпрограммыолимпиадыметаличностные"));
+    const QDateTime changed = QDateTime::fromString(
+            EditFixture::scalar(
+                    QString("SELECT editDate FROM PsDocuments WHERE psId = %1").arg(id)),
+            "yyyy-MM-dd hh:mm:ss");
+    QVERIFY(qAbs(changed.secsTo(QDateTime::currentDateTime())) < 60);
     QCOMPARE(EditFixture::appendix(id), QStringList({"Русский язык:5", "Математика:Освоено"}));
     QCOMPARE(EditFixture::appendix(templateId), EditFixture::appendix(id));
 }
