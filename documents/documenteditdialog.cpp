@@ -109,7 +109,7 @@ void DocumentEditDialog::loadDocument(int id)
         ui->pushButtonAdditonal->setEnabled(false);
         setEditable(true);
     }
-    shownRecord = inputs();
+    rememberShownInputs();
 }
 
 bool DocumentEditDialog::fillFromRecord(int id)
@@ -151,7 +151,13 @@ void DocumentEditDialog::createFromTemplate(int templateId)
         // Nothing to copy from a template that is gone.
         this->templateId = 0;
     }
+    rememberShownInputs();
+}
+
+void DocumentEditDialog::rememberShownInputs()
+{
     shownRecord = inputs();
+    shownBirthText = ui->dateEditBirth->text();
 }
 
 void DocumentEditDialog::on_pushButtonSave_clicked()
@@ -303,7 +309,9 @@ void DocumentEditDialog::on_pushButtonCancel_clicked()
 
 bool DocumentEditDialog::hasUnsavedChanges() const
 {
-    return editable && inputs() != shownRecord;
+    // A birth date typed in part or wrongly reads as no date, like an empty field: the text
+    // tells them apart.
+    return editable && (inputs() != shownRecord || ui->dateEditBirth->text() != shownBirthText);
 }
 
 void DocumentEditDialog::reject()
