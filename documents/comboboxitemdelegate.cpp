@@ -24,7 +24,7 @@ QWidget *ComboBoxItemDelegate::createEditor(QWidget *parent,
     Q_UNUSED(index)
     auto *combo = new QComboBox(parent);
     combo->addItems(grades());
-    // The editors stay open over the cells, so a choice is stored as soon as it is made.
+    // The editors stay open over the cells, so a choice goes to the cell as soon as it is made.
     auto *self = const_cast<ComboBoxItemDelegate *>(this);
     connect(combo, QOverload<int>::of(&QComboBox::activated), self, [self, combo]() {
         emit self->commitData(combo);
@@ -41,8 +41,9 @@ void ComboBoxItemDelegate::setEditorData(QWidget *editor, const QModelIndex &ind
     }
     const int found = combo->findText(index.data(Qt::EditRole).toString(),
                                       Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found >= 0)
-        combo->setCurrentIndex(found);
+    // A grade the list lacks shows the empty item, also in an editor that showed another row's
+    // grade before the rows were moved.
+    combo->setCurrentIndex(qMax(0, found));
 }
 
 void ComboBoxItemDelegate::setModelData(QWidget *editor,

@@ -1,17 +1,13 @@
 #include "itemoperations.h"
 
-#include "app/debuglog.h"
 #include "database/database.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QCompleter>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QSqlTableModel>
-#include <QVariantList>
 
 void fillValueCombo(const QString &table, const QString &column, QComboBox *combo, int limit)
 {
@@ -23,21 +19,6 @@ void fillValueCombo(const QString &table, const QString &column, QComboBox *comb
         completer->setCaseSensitivity(Qt::CaseSensitive);
 }
 
-namespace {
-
-void exchange(QAbstractItemModel *model, int a, int b, int firstColumn)
-{
-    for (int column = firstColumn; column < model->columnCount(); ++column) {
-        const QModelIndex first = model->index(a, column);
-        const QModelIndex second = model->index(b, column);
-        const QVariant firstValue = first.data(Qt::DisplayRole);
-        model->setData(first, second.data(Qt::DisplayRole), Qt::EditRole);
-        model->setData(second, firstValue, Qt::EditRole);
-    }
-}
-
-} // namespace
-
 bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn)
 {
     if (!model)
@@ -45,37 +26,14 @@ bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn)
     const int rows = model->rowCount();
     if (a < 0 || b < 0 || a >= rows || b >= rows)
         return false;
-
-    auto *table = qobject_cast<QSqlTableModel *>(model);
-    if (!table) {
-        exchange(model, a, b, firstColumn);
-        return true;
+    for (int column = firstColumn; column < model->columnCount(); ++column) {
+        const QModelIndex first = model->index(a, column);
+        const QModelIndex second = model->index(b, column);
+        const QVariant firstValue = first.data(Qt::DisplayRole);
+        model->setData(first, second.data(Qt::DisplayRole), Qt::EditRole);
+        model->setData(second, firstValue, Qt::EditRole);
     }
-
-    // Written field by field, a failure half-way would leave one row twice and
-    // lose the other; collect both rows and store them together instead.
-    const QSqlTableModel::EditStrategy strategy = table->editStrategy();
-    table->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    exchange(table, a, b, firstColumn);
-    QSqlDatabase db = table->database();
-    bool stored = db.transaction();
-    if (!stored)
-        ZR_LOG() << "swapRows: no transaction" << db.lastError().text();
-    stored = stored && table->submitAll();
-    if (stored) {
-        stored = db.commit();
-        if (!stored)
-            ZR_LOG() << "swapRows: commit failed" << db.lastError().text();
-    } else {
-        ZR_LOG() << "swapRows: rows not stored" << table->lastError().text();
-    }
-    if (!stored) {
-        db.rollback();
-        table->revertAll();
-        table->select();
-    }
-    table->setEditStrategy(strategy);
-    return stored;
+    return true;
 }
 
 QString readError(const QSqlQueryModel *model)

@@ -9,9 +9,8 @@ class QSqlQueryModel;
 // Offers the values already used in a column, most frequent first.
 void fillValueCombo(const QString &table, const QString &column, QComboBox *combo, int limit);
 
-// Exchanges the values of two rows from firstColumn to the last column. On an
-// SQL table model both rows are written in one transaction, so a failure
-// leaves them as they were. False when nothing was exchanged.
+// Exchanges the values of two rows from firstColumn to the last column. False when nothing
+// was exchanged.
 bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn);
 
 // Why a model's last select did not read all of its rows; empty when it did.
