@@ -42,6 +42,13 @@ AdditionalEditDialog::AdditionalEditDialog(QWidget *parent)
                    QStringLiteral("disciplineName"),
                    ui->comboBoxDiscipline,
                    0);
+    // The wheel over a list the user has not clicked into would pick another value unseen.
+    for (QComboBox *combo : {ui->comboBoxAdd_3,
+                             ui->comboBoxAdd_4,
+                             ui->comboBoxAdd_5,
+                             ui->comboBoxDiscipline,
+                             ui->comboBoxRate})
+        wheelOnlyWhenFocused(combo);
 
     setEditable(false);
     attachSpellChecker(this);

@@ -5,9 +5,11 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QCompleter>
+#include <QEvent>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QWidget>
 
 void fillValueCombo(const QString &table, const QString &column, QComboBox *combo, int limit)
 {
@@ -18,6 +20,29 @@ void fillValueCombo(const QString &table, const QString &column, QComboBox *comb
     if (QCompleter *completer = combo->completer())
         completer->setCaseSensitivity(Qt::CaseSensitive);
 }
+
+namespace {
+
+class WheelNeedsFocus : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->hasFocus())
+            return false;
+        // Ignored, the event goes on to the parent widgets.
+        event->ignore();
+        return true;
+    }
+};
+
+} // namespace
 
 bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn)
 {
@@ -45,4 +70,11 @@ QString readError(const QSqlQueryModel *model)
     // A read that breaks off half-way leaves its error on the query, not on the model.
     const QSqlError fetch = model->query().lastError();
     return fetch.isValid() ? fetch.text() : QString();
+}
+
+void wheelOnlyWhenFocused(QWidget *widget)
+{
+    // A widget that takes the focus from the wheel would have it before the check.
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->installEventFilter(new WheelNeedsFocus(widget));
 }

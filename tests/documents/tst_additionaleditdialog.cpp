@@ -10,8 +10,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 Q_DECLARE_METATYPE(QDialogButtonBox::StandardButton)
 
@@ -452,10 +455,25 @@ void TestAdditionalEditDialog::gradeInput_data()
     QTest::addColumn<QString>("stored"); // the first discipline's grade
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("grade"); // stored after Save
+    QTest::addColumn<bool>("scrolled");
 
     QTest::newRow("a grade chosen from the list") << "4"
                                                   << "choose"
-                                                  << "3";
+                                                  << "3" << false;
+    QTest::newRow("the wheel over a grade not clicked into scrolls the table") << "4"
+                                                                               << "wheel"
+                                                                               << "4" << true;
+    QTest::newRow("the wheel after a click into the grade changes it") << "4"
+                                                                       << "click, wheel"
+                                                                       << "3" << false;
+    QTest::newRow("a grade the list lacks stays after a click into it and away")
+            << "Отлично"
+            << "click, away"
+            << "Отлично" << false;
+    QTest::newRow("the wheel over a section list not clicked into keeps the section")
+            << "4"
+            << "wheel over section"
+            << "4" << false;
 }
 
 void TestAdditionalEditDialog::gradeInput()
@@ -463,14 +481,53 @@ void TestAdditionalEditDialog::gradeInput()
     QFETCH(QString, stored);
     QFETCH(QString, input);
     QFETCH(QString, grade);
+    QFETCH(bool, scrolled);
 
     EditFixture::insertDetail(m_doc, "Русский язык", stored);
+    for (int i = 0; i < 40; ++i)
+        EditFixture::insertDetail(m_doc, QString("Предмет %1").arg(i), "5");
+    EditFixture::Row other;
+    other.sections = QStringList{"", "", "районная олимпиада", "", ""};
+    EditFixture::insertRow(other);
     open(m_doc);
+    m_dialog->setWindowModality(Qt::NonModal);
+    m_dialog->show();
+    QApplication::setActiveWindow(m_dialog);
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+
+    QWidget *target = input.endsWith("section") ? child<QComboBox>("comboBoxAdd_3")
+                                                : static_cast<QWidget *>(gradeEditor(0));
+    QVERIFY(target);
+    if (input.startsWith("click")) {
+        target->setFocus(Qt::MouseFocusReason);
+        QVERIFY(target->hasFocus());
+    }
     if (input == "choose")
         chooseGrade(0, "3");
+    if (input.contains("wheel")) {
+        // As the mouse sends it: spontaneous, so the application passes it on to the widgets
+        // beneath when the one under the pointer ignores it (sendEvent would not).
+        const QPoint at = target->rect().center();
+        QWheelEvent wheel(at,
+                          target->mapToGlobal(at),
+                          QPoint(),
+                          QPoint(0, -120),
+                          Qt::NoButton,
+                          Qt::NoModifier,
+                          Qt::NoScrollPhase,
+                          false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(target, &wheel);
+    }
+    if (input.endsWith("away"))
+        child<QPlainTextEdit>("plainTextEditAdd_1")->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(table()->verticalScrollBar()->value() > 0, scrolled);
     save();
 
     QCOMPARE(EditFixture::appendix(m_doc).value(0), "Русский язык:" + grade);
+    QCOMPARE(
+            EditFixture::scalar(QString("SELECT add3 FROM PsDocuments WHERE psId = %1").arg(m_doc)),
+            QString("олимпиады"));
 }
 
 void TestAdditionalEditDialog::saveStoresSections()
