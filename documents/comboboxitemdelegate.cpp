@@ -1,6 +1,17 @@
 #include "comboboxitemdelegate.h"
 
+#include "itemoperations.h"
+
 #include <QComboBox>
+
+namespace {
+
+// Set while a grade the user chose is being written; anything else that asks the delegate to
+// write (the editor losing the focus, Enter) leaves the grade alone, so a stored grade the
+// list lacks is not replaced by the empty item it shows.
+const char *const chosenProperty = "gradeChosen";
+
+} // namespace
 
 ComboBoxItemDelegate::ComboBoxItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
@@ -24,10 +35,14 @@ QWidget *ComboBoxItemDelegate::createEditor(QWidget *parent,
     Q_UNUSED(index)
     auto *combo = new QComboBox(parent);
     combo->addItems(grades());
-    // The editors stay open over the cells, so a choice is stored as soon as it is made.
+    // The table is scrolled over grades that stay open in their cells.
+    wheelOnlyWhenFocused(combo);
+    // The editors stay open over the cells, so a choice goes to the cell as soon as it is made.
     auto *self = const_cast<ComboBoxItemDelegate *>(this);
     connect(combo, QOverload<int>::of(&QComboBox::activated), self, [self, combo]() {
+        combo->setProperty(chosenProperty, true);
         emit self->commitData(combo);
+        combo->setProperty(chosenProperty, false);
     });
     return combo;
 }
@@ -41,8 +56,9 @@ void ComboBoxItemDelegate::setEditorData(QWidget *editor, const QModelIndex &ind
     }
     const int found = combo->findText(index.data(Qt::EditRole).toString(),
                                       Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found >= 0)
-        combo->setCurrentIndex(found);
+    // A grade the list lacks shows the empty item, also in an editor that showed another row's
+    // grade before the rows were moved.
+    combo->setCurrentIndex(qMax(0, found));
 }
 
 void ComboBoxItemDelegate::setModelData(QWidget *editor,
@@ -54,7 +70,8 @@ void ComboBoxItemDelegate::setModelData(QWidget *editor,
         QStyledItemDelegate::setModelData(editor, model, index);
         return;
     }
-    model->setData(index, combo->currentText(), Qt::EditRole);
+    if (combo->property(chosenProperty).toBool())
+        model->setData(index, combo->currentText(), Qt::EditRole);
 }
 
 void ComboBoxItemDelegate::updateEditorGeometry(QWidget *editor,

@@ -109,7 +109,7 @@ void DocumentEditDialog::loadDocument(int id)
         ui->pushButtonAdditonal->setEnabled(false);
         setEditable(true);
     }
-    shownRecord = inputs();
+    rememberShownInputs();
 }
 
 bool DocumentEditDialog::fillFromRecord(int id)
@@ -140,14 +140,24 @@ void DocumentEditDialog::createFromTemplate(int templateId)
     setEditable(true);
     ui->pushButtonAdditonal->setEnabled(false);
     if (templateId >= 1 && fillFromRecord(templateId)) {
+        // The pupil's own data and the document's change date are not the template's.
         ui->lineEditFio_1->clear();
         ui->lineEditFio_2->clear();
         ui->lineEditFio_3->clear();
+        ui->dateEditBirth->setDate(QDate());
+        loadedEditDate.clear();
+        ui->lineEditDate->clear();
     } else {
         // Nothing to copy from a template that is gone.
         this->templateId = 0;
     }
+    rememberShownInputs();
+}
+
+void DocumentEditDialog::rememberShownInputs()
+{
     shownRecord = inputs();
+    shownBirthText = ui->dateEditBirth->text();
 }
 
 void DocumentEditDialog::on_pushButtonSave_clicked()
@@ -299,7 +309,9 @@ void DocumentEditDialog::on_pushButtonCancel_clicked()
 
 bool DocumentEditDialog::hasUnsavedChanges() const
 {
-    return editable && inputs() != shownRecord;
+    // A birth date typed in part or wrongly reads as no date, like an empty field: the text
+    // tells them apart.
+    return editable && (inputs() != shownRecord || ui->dateEditBirth->text() != shownBirthText);
 }
 
 void DocumentEditDialog::reject()

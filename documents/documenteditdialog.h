@@ -63,6 +63,7 @@ private:
     UpdateResult updateDocument(bool overwrite);
     void splitPastedName(const QString &text);
     DocumentRecord inputs() const;
+    void rememberShownInputs();
     void openPrintDialog();
 
     Ui::DocumentEditDialog *ui;
@@ -76,4 +77,5 @@ private:
     QStringList sections;
     // The inputs as they were filled in, before the user typed anything.
     DocumentRecord shownRecord;
+    QString shownBirthText;
 };

@@ -13,6 +13,12 @@ namespace {
 const QString dateFormat = QStringLiteral("yyyy-MM-dd");
 const QString stampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
+// The change date of a row written now.
+QString changedNow()
+{
+    return QDateTime::currentDateTime().toString(stampFormat);
+}
+
 // Empty texts are stored as empty texts, never as NULL, whoever built the record.
 QString text(const QString &value)
 {
@@ -85,8 +91,7 @@ void DocumentStore::bindFields(QSqlQuery &query, const DocumentRecord &record)
     query.bindValue(QStringLiteral(":number"), text(record.number));
     query.bindValue(QStringLiteral(":regNumber"), text(record.regNumber));
     query.bindValue(QStringLiteral(":issueDate"), text(record.issueDate.toString(dateFormat)));
-    query.bindValue(QStringLiteral(":editDate"),
-                    QDateTime::currentDateTime().toString(stampFormat));
+    query.bindValue(QStringLiteral(":editDate"), changedNow());
     query.bindValue(QStringLiteral(":decision"), text(record.decision));
 }
 
@@ -151,10 +156,12 @@ int DocumentStore::copyRow(int id)
     query.prepare(QStringLiteral(
             "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
             "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)"
-            "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, editDate, "
+            "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, :editDate, "
             "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 "
             "FROM PsDocuments WHERE psId = :psId;"));
     query.bindValue(QStringLiteral(":psId"), id);
+    // The copy is a new row, changed now.
+    query.bindValue(QStringLiteral(":editDate"), changedNow());
     if (!Database::exec(query))
         return -1;
     // With no source row SQLite inserts nothing and would still hand back the

@@ -19,7 +19,8 @@ public:
     static void bindFields(QSqlQuery &query, const DocumentRecord &record);
     // The document templates as (psId, name), in the order the register keeps them.
     static QVector<QPair<int, QString>> templates();
-    // A copy of the row, its name marked "КОПИЯ "; the new id, or -1 (also for no such row).
+    // A copy of the row, its name marked "КОПИЯ " and its change date now; the new id, or -1
+    // (also for no such row).
     static int copyRow(int id);
     static bool copyDisciplines(int fromId, int toId);
 

@@ -1,17 +1,15 @@
 #include "itemoperations.h"
 
-#include "app/debuglog.h"
 #include "database/database.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QCompleter>
-#include <QSqlDatabase>
+#include <QEvent>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QSqlTableModel>
-#include <QVariantList>
+#include <QWidget>
 
 void fillValueCombo(const QString &table, const QString &column, QComboBox *combo, int limit)
 {
@@ -25,16 +23,24 @@ void fillValueCombo(const QString &table, const QString &column, QComboBox *comb
 
 namespace {
 
-void exchange(QAbstractItemModel *model, int a, int b, int firstColumn)
+class WheelNeedsFocus : public QObject
 {
-    for (int column = firstColumn; column < model->columnCount(); ++column) {
-        const QModelIndex first = model->index(a, column);
-        const QModelIndex second = model->index(b, column);
-        const QVariant firstValue = first.data(Qt::DisplayRole);
-        model->setData(first, second.data(Qt::DisplayRole), Qt::EditRole);
-        model->setData(second, firstValue, Qt::EditRole);
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->hasFocus())
+            return false;
+        // Ignored, the event goes on to the parent widgets.
+        event->ignore();
+        return true;
     }
-}
+};
 
 } // namespace
 
@@ -45,37 +51,14 @@ bool swapRows(QAbstractItemModel *model, int a, int b, int firstColumn)
     const int rows = model->rowCount();
     if (a < 0 || b < 0 || a >= rows || b >= rows)
         return false;
-
-    auto *table = qobject_cast<QSqlTableModel *>(model);
-    if (!table) {
-        exchange(model, a, b, firstColumn);
-        return true;
+    for (int column = firstColumn; column < model->columnCount(); ++column) {
+        const QModelIndex first = model->index(a, column);
+        const QModelIndex second = model->index(b, column);
+        const QVariant firstValue = first.data(Qt::DisplayRole);
+        model->setData(first, second.data(Qt::DisplayRole), Qt::EditRole);
+        model->setData(second, firstValue, Qt::EditRole);
     }
-
-    // Written field by field, a failure half-way would leave one row twice and
-    // lose the other; collect both rows and store them together instead.
-    const QSqlTableModel::EditStrategy strategy = table->editStrategy();
-    table->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    exchange(table, a, b, firstColumn);
-    QSqlDatabase db = table->database();
-    bool stored = db.transaction();
-    if (!stored)
-        ZR_LOG() << "swapRows: no transaction" << db.lastError().text();
-    stored = stored && table->submitAll();
-    if (stored) {
-        stored = db.commit();
-        if (!stored)
-            ZR_LOG() << "swapRows: commit failed" << db.lastError().text();
-    } else {
-        ZR_LOG() << "swapRows: rows not stored" << table->lastError().text();
-    }
-    if (!stored) {
-        db.rollback();
-        table->revertAll();
-        table->select();
-    }
-    table->setEditStrategy(strategy);
-    return stored;
+    return true;
 }
 
 QString readError(const QSqlQueryModel *model)
@@ -87,4 +70,11 @@ QString readError(const QSqlQueryModel *model)
     // A read that breaks off half-way leaves its error on the query, not on the model.
     const QSqlError fetch = model->query().lastError();
     return fetch.isValid() ? fetch.text() : QString();
+}
+
+void wheelOnlyWhenFocused(QWidget *widget)
+{
+    // A widget that takes the focus from the wheel would have it before the check.
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->installEventFilter(new WheelNeedsFocus(widget));
 }

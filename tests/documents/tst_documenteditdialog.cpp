@@ -238,6 +238,7 @@ void TestDocumentEditDialog::documentFromTemplate()
     tpl.regNumber = "R-15";
     tpl.birthDate = "2013-02-03";
     tpl.issueDate = "2024-05-25";
+    tpl.editDate = "2024-05-20 09:00:00";
     tpl.decision = "Освоил программу";
     tpl.sections = QStringList{"курсы", "программы", "олимпиады", "мета", "личностные"};
     const int templateId = EditFixture::insertRow(tpl);
@@ -253,7 +254,9 @@ void TestDocumentEditDialog::documentFromTemplate()
     QCOMPARE(text("lineEditFio_3"), QString());
     QCOMPARE(text("lineEditNumber"), QString("77 АА"));
     QCOMPARE(text("lineEditRegNumber"), QString("R-15"));
-    QCOMPARE(child<DateLineEdit>("dateEditBirth")->date(), QDate(2013, 2, 3));
+    // The pupil's birth date and the document's change date are its own, as in a new document.
+    QCOMPARE(text("dateEditBirth"), QString());
+    QCOMPARE(text("lineEditDate"), QString());
     QCOMPARE(child<QDateEdit>("dateEditIssue")->date(), QDate(2024, 5, 25));
     QCOMPARE(child<QPlainTextEdit>("plainTextEditDecision")->toPlainText(),
              QString("Освоил программу"));
@@ -275,8 +278,13 @@ void TestDocumentEditDialog::documentFromTemplate()
                                          "'|' || add1 || add2 || add3 || add4 || add5 FROM "
                                          "PsDocuments WHERE psId = %1")
                                          .arg(id)),
-             QString("0|Смирнова|Ольга|77 АА|2013-02-03|2024-05-25|"
+             QString("0|Смирнова|Ольга|77 АА||2024-05-25|"
                      "курсыпрограммыолимпиадыметаличностные"));
+    const QDateTime changed = QDateTime::fromString(
+            EditFixture::scalar(
+                    QString("SELECT editDate FROM PsDocuments WHERE psId = %1").arg(id)),
+            "yyyy-MM-dd hh:mm:ss");
+    QVERIFY(qAbs(changed.secsTo(QDateTime::currentDateTime())) < 60);
     QCOMPARE(EditFixture::appendix(id), QStringList({"Русский язык:5", "Математика:Освоено"}));
     QCOMPARE(EditFixture::appendix(templateId), EditFixture::appendix(id));
 }
@@ -601,7 +609,8 @@ void TestDocumentEditDialog::birthDate()
 void TestDocumentEditDialog::closeAsksAboutUnsavedChanges_data()
 {
     QTest::addColumn<QString>("how");   // "Закрыть", "Escape" or the window's "close button"
-    QTest::addColumn<QString>("typed"); // the name typed over "Иван", if any
+    QTest::addColumn<QString>("into");  // the field typed into
+    QTest::addColumn<QString>("typed"); // typed over its text ("Иван", no birth date), if any
     QTest::addColumn<QString>("other"); // what happens to the stored row meanwhile
     QTest::addColumn<QDialogButtonBox::StandardButton>("answer"); // to "Сохранить изменения?"
     QTest::addColumn<QDialogButtonBox::StandardButton>("then"); // to the save's own question
@@ -609,43 +618,45 @@ void TestDocumentEditDialog::closeAsksAboutUnsavedChanges_data()
     QTest::addColumn<bool>("stays");
 
     using B = QDialogButtonBox;
+    const QString name = "lineEditFio_2";
+    const QString birth = "dateEditBirth";
     QTest::newRow("nothing typed: closed without a question")
-            << "Закрыть"
-            << ""
+            << "Закрыть" << name << ""
             << "" << B::NoButton << B::NoButton << "Иван" << false;
     QTest::newRow("typed back as it was: closed without a question")
-            << "Escape"
-            << "Иван"
+            << "Escape" << name << "Иван"
             << "" << B::NoButton << B::NoButton << "Иван" << false;
     QTest::newRow("Закрыть, Save stores and closes")
-            << "Закрыть"
-            << "Пётр"
+            << "Закрыть" << name << "Пётр"
             << "" << B::Save << B::NoButton << "Пётр" << false;
     QTest::newRow("Escape, Discard closes without storing")
-            << "Escape"
-            << "Пётр"
+            << "Escape" << name << "Пётр"
             << "" << B::Discard << B::NoButton << "Иван" << false;
     QTest::newRow("close button, Cancel keeps the window and the typing")
-            << "close button"
-            << "Пётр"
+            << "close button" << name << "Пётр"
             << "" << B::Cancel << B::NoButton << "Иван" << true;
     QTest::newRow("saved elsewhere: Save asks again, Cancel keeps the window")
-            << "Закрыть"
-            << "Пётр"
+            << "Закрыть" << name << "Пётр"
             << "saved" << B::Save << B::Cancel << "Павел" << true;
     QTest::newRow("saved elsewhere: Save asks again, overwrite stores and closes")
-            << "close button"
-            << "Пётр"
+            << "close button" << name << "Пётр"
             << "saved" << B::Save << B::Save << "Пётр" << false;
     QTest::newRow("a save the register refuses keeps the window")
-            << "Escape"
-            << "Пётр"
+            << "Escape" << name << "Пётр"
             << "refused" << B::Save << B::Ok << "Иван" << true;
+    QTest::newRow("a birth date typed in part over none: asked, Cancel keeps it")
+            << "Escape" << birth << "12.0"
+            << "" << B::Cancel << B::NoButton << "Иван" << true;
+    // The save's own question here is the refusal of the date.
+    QTest::newRow("an impossible birth date typed over none: asked, Save refuses it")
+            << "Закрыть" << birth << "31.02.2013"
+            << "" << B::Save << B::Ok << "Иван" << true;
 }
 
 void TestDocumentEditDialog::closeAsksAboutUnsavedChanges()
 {
     QFETCH(QString, how);
+    QFETCH(QString, into);
     QFETCH(QString, typed);
     QFETCH(QString, other);
     QFETCH(QDialogButtonBox::StandardButton, answer);
@@ -665,9 +676,10 @@ void TestDocumentEditDialog::closeAsksAboutUnsavedChanges()
     dialog->setWindowModality(Qt::NonModal);
     dialog->show();
     dialog->on_pushButtonEdit_clicked();
+    auto *field = child<QLineEdit>(qPrintable(into));
     if (!typed.isEmpty()) {
-        child<QLineEdit>("lineEditFio_2")->selectAll();
-        typeText(child<QLineEdit>("lineEditFio_2"), typed);
+        field->selectAll();
+        typeText(field, typed);
     }
     if (other == "saved")
         QVERIFY(EditFixture::execElsewhere(QString("UPDATE PsDocuments SET fio2 = 'Павел', "
@@ -683,15 +695,16 @@ void TestDocumentEditDialog::closeAsksAboutUnsavedChanges()
         m_modal->expectButton("Внимание!", "Документ изменён в другом месте", then);
     if (other == "refused")
         m_modal->expectButton("Ошибка", "Документ не сохранён.", then);
+    if (other.isEmpty() && then != QDialogButtonBox::NoButton)
+        m_modal->expectButton("Ошибка", "Дата рождения", then);
 
-    EditFixture::closeAs(
-            how, dialog, child<QPushButton>("pushButtonCancel"), child<QLineEdit>("lineEditFio_2"));
+    EditFixture::closeAs(how, dialog, child<QPushButton>("pushButtonCancel"), field);
     QCOMPARE(m_modal->pending(), 0);
 
     QCOMPARE(!m_dialog.isNull(), stays);
     if (stays) {
         QVERIFY(dialog->isVisible());
-        QCOMPARE(text("lineEditFio_2"), typed);
+        QCOMPARE(field->text(), typed);
     }
     QCOMPARE(EditFixture::scalar(QString("SELECT fio2 FROM PsDocuments WHERE psId = %1").arg(id)),
              stored);

@@ -56,6 +56,7 @@ void TestSelectTemplateDialog::init()
     row.isTemplate = 1;
     row.fio1 = "Основной";
     row.number = "12";
+    row.editDate = "2024-05-20 09:00:00";
     row.sections = QStringList{"a", "b", "c", "d", "e"};
     m_main = EditFixture::insertRow(row);
     EditFixture::insertDetail(m_main, "Русский язык", "5");
@@ -234,6 +235,12 @@ void TestSelectTemplateDialog::copyTemplate()
                                          "PsDocuments WHERE psId = %1")
                                          .arg(copy)),
              QString("112ae"));
+    // A new row, changed now.
+    const QDateTime changed = QDateTime::fromString(
+            EditFixture::scalar(
+                    QString("SELECT editDate FROM PsDocuments WHERE psId = %1").arg(copy)),
+            "yyyy-MM-dd hh:mm:ss");
+    QVERIFY(qAbs(changed.secsTo(QDateTime::currentDateTime())) < 60);
 }
 
 void TestSelectTemplateDialog::savedTemplateIsListedAfterRefresh()
