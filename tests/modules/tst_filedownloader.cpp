@@ -1,14 +1,23 @@
 #include "database/database.h"
 #include "localhttpserver.h"
+#include "modules/banner/banner.h"
+#include "modules/banner/banneritem.h"
+#include "modules/network/boundedget.h"
 #include "modules/network/filedownloader.h"
 #include "modules/network/serveraddress.h"
 #include "modules/network/weblink.h"
+#include "modules/updater/updater.h"
 #include "testhome.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QPointer>
 #include <QSignalSpy>
+#include <functional>
+#include <memory>
 
 // Stands in for the browser: records what the program asked to open.
 class UrlRecorder : public QObject
@@ -32,6 +41,8 @@ private slots:
     void safeFileName();
     void download_data();
     void download();
+    void stalledServer_data();
+    void stalledServer();
     void serverAddress_data();
     void serverAddress();
     void webLink_data();
@@ -55,6 +66,8 @@ void TestFileDownloader::cleanup()
 {
     delete m_server;
     m_server = nullptr;
+    BoundedGet::setDeadline(BoundedGet::defaultDeadlineMs);
+    qputenv(ServerAddress::environmentVariable, LocalHttpServer::refusingUrl().toEncoded());
 }
 
 void TestFileDownloader::writeFile(const QString &path, const QByteArray &bytes)
@@ -206,6 +219,90 @@ void TestFileDownloader::download()
     // Nothing but the one file ever lands in the folder.
     const QStringList stored = QDir(FileDownloader::downloadFolder()).entryList(QDir::Files);
     QVERIFY2(stored.size() <= 1, qPrintable(stored.join(", ")));
+}
+
+// Every request to our server ends within its deadline, whatever the server does.
+void TestFileDownloader::stalledServer_data()
+{
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<bool>("silent"); // else one byte a second
+
+    QTest::newRow("update check from a server sending a byte a second") << "update" << false;
+    QTest::newRow("update check from a server that never answers") << "update" << true;
+    QTest::newRow("download from a server sending a byte a second") << "download" << false;
+    QTest::newRow("banner list from a server sending a byte a second") << "list" << false;
+    QTest::newRow("banner picture from a server sending a byte a second") << "picture" << false;
+}
+
+void TestFileDownloader::stalledServer()
+{
+    QFETCH(QString, service);
+    QFETCH(bool, silent);
+    const int deadline = 1000;
+    BoundedGet::setDeadline(deadline);
+    qputenv(ServerAddress::environmentVariable, m_server->baseUrl().toEncoded());
+
+    LocalHttpServer::Response stalled;
+    stalled.body = QByteArray(500, 'x');
+    stalled.silent = silent;
+    stalled.byteIntervalMs = 1000;
+    const QMap<QString, QString> paths{{"update", "/po/last_version.xml"},
+                                       {"download", "/pics/b1.gif"},
+                                       {"list", "/docs/banners/banner.xml"},
+                                       {"picture", "/pics/slow.png"}};
+    m_server->setResponse(paths.value(service), stalled);
+    QImage picture(70, 40, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    m_server->setFile("/pics/good.png", png);
+    if (service == "picture") {
+        QString list = "<banners>";
+        for (const QString name : {"slow.png", "good.png"})
+            list += "<banner><imgUrl>" + m_server->url("/pics/" + name)
+                    + "</imgUrl><linkUrl>https://zrsoftware.example/</linkUrl>"
+                      "<showTime>0</showTime></banner>";
+        m_server->setFile("/docs/banners/banner.xml", (list + "</banners>").toUtf8());
+    }
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    std::function<bool()> ended;
+    QString outcome;
+    QObject owner;
+    std::unique_ptr<Banner> banner;
+    if (service == "update") {
+        auto updater = new Updater(&owner);
+        connect(updater, &Updater::updatingError, &owner, [&](const QString &text) {
+            outcome = text;
+        });
+        ended = [&] { return !outcome.isEmpty(); };
+    } else if (service == "download") {
+        auto downloader = new FileDownloader(&owner);
+        downloader->setUrl(m_server->url(paths.value(service)));
+        connect(downloader, &FileDownloader::error, &owner, [&] { outcome = "error"; });
+        downloader->download();
+        ended = [&] { return !outcome.isEmpty(); };
+    } else {
+        banner = std::make_unique<Banner>();
+        // Waiting pictures or none: the strip shows what could be fetched in time.
+        ended = [&] {
+            if (!banner->loadingItems().isEmpty() || banner->visibleItems().size() != 1)
+                return false;
+            outcome = banner->visibleItems().first()->localPath;
+            return true;
+        };
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(ended(), deadline + 4000);
+    QVERIFY2(elapsed.elapsed() >= deadline, qPrintable(QString::number(elapsed.elapsed())));
+    const QMap<QString, QString> expected{
+            {"update", "Не удалось подключиться к серверу обновлений"},
+            {"download", "error"},
+            {"list", Banner::builtInPicture},
+            {"picture", FileDownloader::downloadFolder() + "/good.png"}};
+    QCOMPARE(outcome, expected.value(service));
 }
 
 void TestFileDownloader::serverAddress_data()
