@@ -23,14 +23,18 @@
 #include <thread>
 
 namespace {
-// A background larger than this is no scan of a blank (pixels); refusing it keeps a
-// broken or hostile file from allocating gigabytes.
-constexpr qint64 maxBackgroundPixels = 10000LL * 10000LL;
+const QLatin1String backgroundKeys[2]
+        = {QLatin1String("backgroundImage"), QLatin1String("backgroundImage2")};
+
+bool tooManyPixels(const QSize &size)
+{
+    return size.isValid() && qint64(size.width()) * size.height() > ReportPage::maxBackgroundPixels;
+}
 
 QImage readLimitedImage(QImageReader &reader)
 {
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > maxBackgroundPixels)
+    if (tooManyPixels(size))
         return QImage();
     if (!size.isValid() && reader.supportsOption(QImageIOHandler::Size))
         return QImage();
@@ -87,6 +91,15 @@ QImage decodePng(QByteArray bytes)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
     return readLimitedImage(reader);
+}
+
+// What the PNG header of a background says, without decoding its pixels.
+QSize announcedSize(const QJsonValue &value)
+{
+    QByteArray bytes = decodeBase64(value.toString());
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer, "png").size();
 }
 
 bool validPageSize(int code)
@@ -284,9 +297,8 @@ void ReportPage::readJson(const QJsonObject &json)
 
     // Decoding the two scans is most of a load; side 2 is decoded on a helper thread
     // meanwhile. Pixmaps are made here, on the GUI thread, from the decoded images.
-    const QString imageKeys[2]
-            = {QStringLiteral("backgroundImage"), QStringLiteral("backgroundImage2")};
-    const QJsonValue imageValues[2] = {json.value(imageKeys[0]), json.value(imageKeys[1])};
+    const QJsonValue imageValues[2]
+            = {json.value(backgroundKeys[0]), json.value(backgroundKeys[1])};
     QImage decoded[2];
     std::thread helper;
     if (imageValues[0].isString() && imageValues[1].isString()) {
@@ -348,21 +360,32 @@ void ReportPage::writeJson(QJsonObject &json) const
     json.insert(QStringLiteral("textFields"), texts);
     json.insert(QStringLiteral("tableFields"), tables);
 
-    const QString imageKeys[2]
-            = {QStringLiteral("backgroundImage"), QStringLiteral("backgroundImage2")};
     const QPixmap *images[2] = {&backgroundImage, &backgroundImage2};
     for (int side = 0; side < 2; ++side) {
         if (images[side]->isNull())
             continue;
         if (images[side]->cacheKey() == m_encoded[side].cacheKey)
-            json.insert(imageKeys[side], m_encoded[side].text);
+            json.insert(backgroundKeys[side], m_encoded[side].text);
         else
-            json.insert(imageKeys[side], jsonValFromPixmap(*images[side]));
+            json.insert(backgroundKeys[side], jsonValFromPixmap(*images[side]));
     }
 }
 
 QString ReportPage::limitsExceeded(const QJsonObject &json)
 {
+    for (int side = 0; side < 2; ++side) {
+        const QJsonValue image = json.value(backgroundKeys[side]);
+        if (!image.isString())
+            continue;
+        const QSize size = announcedSize(image);
+        if (tooManyPixels(size))
+            return QStringLiteral("фон стороны %1 шаблона — картинка %2 × %3 точек, допустимо "
+                                  "не больше %4 млн точек")
+                    .arg(side + 1)
+                    .arg(size.width())
+                    .arg(size.height())
+                    .arg(maxBackgroundPixels / 1000000);
+    }
     const QJsonArray texts = json.value(QStringLiteral("textFields")).toArray();
     const QJsonArray tables = json.value(QStringLiteral("tableFields")).toArray();
     const int fieldCount = texts.size() + tables.size();

@@ -117,6 +117,11 @@ public:
     static constexpr qint64 maxFileBytes = 64LL * 1024 * 1024;
     static constexpr int maxFields = 2000;
     static constexpr int maxFieldText = 1024 * 1024; // characters of all texts of one field
+    // Background pixels, told from the picture's header before it is decoded. A blank
+    // scanned at 600 dpi, finer than any print of it needs, is 4961 x 7016 = 34.8 million
+    // pixels on A4 and 35.8 million for a scanner's whole 216 x 297 mm bed; a picture at
+    // the limit decodes into 160 MB.
+    static constexpr qint64 maxBackgroundPixels = 40LL * 1000 * 1000;
 
 signals:
     void dataUpdated();

@@ -1,6 +1,7 @@
 #include "zrmainwindow.h"
 
 #include "app/debuglog.h"
+#include "app/messagelines.h"
 #include "database/database.h"
 #include "modules/network/weblink.h"
 #include "modules/updater/updater.h"
@@ -37,7 +38,11 @@ ZrMainWindow::~ZrMainWindow() = default;
 
 void ZrMainWindow::showMessage(const QString &text, const QString &title)
 {
-    auto box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
+    auto box = new QMessageBox(QMessageBox::NoIcon, title, QString(), QMessageBox::Ok, this);
+    // Whatever a message lists, the box fits the screen.
+    QStringList lines = text.split(QLatin1Char('\n'));
+    const QString first = lines.takeFirst();
+    setMessageLines(box, first, lines);
     box->exec();
     box->deleteLater();
 }

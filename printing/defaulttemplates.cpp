@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "app/debuglog.h"
+#include "app/messagelines.h"
 #include "app/platformlayer.h"
 #include "database/database.h"
 #include "printing/reportlist.h"
@@ -92,15 +93,13 @@ void DefaultTemplates::installAtStartup()
     if (files.isEmpty())
         return;
     ZR_LOG() << "templates missing after installing" << files;
-    QMessageBox box(
-            QMessageBox::Warning,
-            QStringLiteral("Внимание!"),
-            QStringLiteral("Не удалось установить шаблоны бланков:\n%1\n\nЭти бланки "
-                           "нельзя будет напечатать. Проверьте, есть ли место на диске и "
-                           "разрешена ли запись в папку данных, затем восстановите шаблоны: "
-                           "Инструменты - Настройки программы - Расположение файлов - "
-                           "«Восстановить шаблоны по умолчанию».")
-                    .arg(files.join(QLatin1Char('\n'))),
-            QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Внимание!"), QString(), QMessageBox::Ok);
+    setMessageLines(&box,
+                    QStringLiteral("Не удалось установить шаблоны бланков:"),
+                    files,
+                    QStringLiteral("Эти бланки нельзя будет напечатать. Проверьте, есть ли место "
+                                   "на диске и разрешена ли запись в папку данных, затем "
+                                   "восстановите шаблоны: Инструменты - Настройки программы - "
+                                   "Расположение файлов - «Восстановить шаблоны по умолчанию»."));
     box.exec();
 }

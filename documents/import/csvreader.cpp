@@ -12,15 +12,14 @@ const QList<QChar> separators{QLatin1Char(';'), QLatin1Char(','), QLatin1Char('\
 
 // Control characters other than tab and line breaks do not occur in a table saved as text,
 // but are everywhere in binary files, which the Windows-1251 decoder would take byte by byte.
+// Zero bytes are left to the parser, which refuses them naming the line.
 bool looksBinary(const QString &text)
 {
     const int sample = qMin(text.size(), 64 * 1024);
     int control = 0;
     for (int i = 0; i < sample; ++i) {
         const ushort c = text.at(i).unicode();
-        if (c == 0)
-            return true;
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0xFFFD)
+        if ((c > 0 && c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0xFFFD)
             ++control;
     }
     return control > sample / 100;
@@ -75,9 +74,13 @@ bool CsvReader::decode(const QByteArray &data, Encoding *encoding, QString *text
         *text = QTextCodec::codecForName("Windows-1251")->toUnicode(data);
         break;
     case Utf8:
-    case AutoEncoding:
-        *text = QString::fromUtf8(data.startsWith(utf8Mark) ? data.mid(utf8Mark.size()) : data);
+    case AutoEncoding: {
+        // With its length: QString::fromUtf8(QByteArray) stops at a zero byte and would drop
+        // the rest of the file unseen.
+        const int skip = data.startsWith(utf8Mark) ? utf8Mark.size() : 0;
+        *text = QString::fromUtf8(data.constData() + skip, data.size() - skip);
         break;
+    }
     }
     if (text->startsWith(QChar(0xFEFF)))
         text->remove(0, 1);
@@ -124,6 +127,15 @@ bool CsvReader::parse(
         if (maxRows >= 0 && table->rows.size() >= maxRows)
             return true;
         const QChar c = text.at(i);
+        if (c.isNull()) {
+            // No spreadsheet program writes one: the file is damaged or no text, and
+            // reading on as if it were not would import a cut name as a whole one.
+            *error = QStringLiteral("Строка %1: в файле нулевой байт, которого не бывает в "
+                                    "таблице, сохранённой как текст. Возможно, файл повреждён: "
+                                    "сохраните таблицу заново как CSV.")
+                             .arg(lineNumber);
+            return false;
+        }
         if (inQuotes) {
             if (c == quote) {
                 if (i + 1 < size && text.at(i + 1) == quote) {

@@ -171,22 +171,22 @@ void Banner::fetchPicture(BannerItem *item)
 
 void Banner::prepareItem(BannerItem *item)
 {
+    // The size comes from the picture's header; the frames are decoded at the size shown.
+    QSize size = QImageReader(item->localPath).size();
+    if (size.width() > maxPictureSide || size.height() > maxPictureSide
+        || qint64(size.width()) * size.height() > maxPicturePixels) {
+        ZR_LOG() << "picture too large, skipped:" << size << item->localPath;
+        item->state = BannerItem::Failed;
+        rearrange();
+        return;
+    }
     item->movie = new QMovie(item->localPath);
-    const QSize announced = QImageReader(item->localPath).size();
-    QSize size;
-    if (announced.width() > maxPictureSide || announced.height() > maxPictureSide) {
-        ZR_LOG() << "picture too large:" << announced << item->localPath;
-        item->movie->setFileName(QString());
-    } else if (!item->movie->isValid()) {
+    if (!item->movie->isValid() || !size.isValid()) {
         ZR_LOG() << "GIF is not valid!" << item->localPath;
-    } else {
-        item->movie->jumpToFrame(0);
-        size = item->movie->currentImage().size();
+        size = QSize(0, 0);
     }
     if (size.height() > m_maxHeight)
         size = QSize(size.width() * m_maxHeight / size.height(), m_maxHeight);
-    if (!size.isValid())
-        size = QSize(0, 0);
     item->width = quint16(size.width());
     item->movie->setScaledSize(size);
 
@@ -196,7 +196,6 @@ void Banner::prepareItem(BannerItem *item)
     item->movie->setParent(item->label);
     item->label->setMovie(item->movie);
     item->label->resize(size);
-    item->movie->start();
     item->label->hide();
     item->label->installEventFilter(this);
 
@@ -231,6 +230,8 @@ void Banner::rearrange()
     for (BannerItem *item : qAsConst(m_visible)) {
         item->label->move(x, 0);
         item->label->show();
+        // Only the pictures on show are played.
+        item->movie->start();
         x += item->width + 5;
     }
     emit rearranged();
@@ -240,6 +241,7 @@ void Banner::onShowTimeEnded(BannerItem *item)
 {
     item->timer.stop();
     item->label->hide();
+    item->movie->setPaused(true);
     m_visible.removeOne(item);
     m_queue.append(item);
     rearrange();

@@ -15,8 +15,12 @@ class Banner : public QWidget
 public:
     static constexpr char builtInPicture[] = ":/icons/animated_banner.gif";
     static constexpr char builtInLink[] = "https://zrsoftware.example/";
-    // Larger pictures are refused before decoding: a tiny file can announce a huge frame.
+    // Larger pictures are skipped before decoding: a tiny file can announce a huge frame,
+    // and an animation is decoded at its full size before it is scaled. A picture as high
+    // as the tallest strip and wider than a wide screen is a million pixels; 32 such
+    // banners take some 130 MB.
     static constexpr int maxPictureSide = 4000;
+    static constexpr qint64 maxPicturePixels = 1000 * 1000;
     // A list is read up to this many banners, and its strip is at most this high
     // (pixels): a hostile list makes no thousands of downloads and no strip of height 0.
     static constexpr int maxBanners = 32;

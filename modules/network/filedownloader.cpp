@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "modules/network/boundedget.h"
 #include "modules/network/weblink.h"
 
 #include <QDir>
@@ -61,8 +62,7 @@ void FileDownloader::download()
                 this, [this] { finishFailed(targetPath()); }, Qt::QueuedConnection);
         return;
     }
-    QNetworkRequest request(m_url);
-    m_reply = m_manager.get(request);
+    m_reply = BoundedGet::start(&m_manager, m_url, m_maxSize);
     connect(m_reply.data(),
             &QNetworkReply::downloadProgress,
             this,
@@ -72,11 +72,6 @@ void FileDownloader::download()
 void FileDownloader::onDownloadProgress(qint64 recieved, qint64 total)
 {
     emit downloadProgress(recieved, total);
-    if (!m_tooLarge && (recieved > m_maxSize || total > m_maxSize)) {
-        m_tooLarge = true;
-        if (m_reply)
-            m_reply->abort();
-    }
 }
 
 void FileDownloader::downloadFinished(QNetworkReply *reply)
@@ -84,10 +79,11 @@ void FileDownloader::downloadFinished(QNetworkReply *reply)
     reply->deleteLater();
     const QString path = targetPath();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QByteArray content = m_tooLarge ? QByteArray() : reply->readAll();
-    if (m_tooLarge || content.size() > m_maxSize) {
-        ZR_LOG() << "reply ERROR"
-                 << "larger than" << m_maxSize << "bytes:" << m_url.toString();
+    const QString cut = BoundedGet::cutReason(reply);
+    const QByteArray content = cut.isEmpty() ? reply->readAll() : QByteArray();
+    if (!cut.isEmpty() || content.size() > m_maxSize) {
+        ZR_LOG() << "reply ERROR" << (cut.isEmpty() ? QStringLiteral("too large") : cut)
+                 << m_url.toString();
         finishFailed(path);
         return;
     }

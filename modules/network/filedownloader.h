@@ -51,6 +51,5 @@ private:
     QUrl m_url;
     QPointer<QNetworkReply> m_reply;
     qint64 m_maxSize = defaultMaxSize;
-    bool m_tooLarge = false;
     bool m_started = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/appinfo.h"
 #include "app/debuglog.h"
+#include "modules/network/boundedget.h"
 #include "modules/network/filedownloader.h"
 #include "modules/network/serveraddress.h"
 #include "modules/network/serverxml.h"
@@ -27,12 +28,8 @@ Updater::Updater(QObject *parent)
     , m_url(versionFileUrl())
 {
     connect(&m_manager, &QNetworkAccessManager::finished, this, &Updater::fileDownloaded);
-    QNetworkReply *reply = m_manager.get(QNetworkRequest(m_url));
-    // The version file is tiny; a server that sends more is broken or hostile.
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 recieved, qint64 total) {
-        if (recieved > FileDownloader::defaultMaxSize || total > FileDownloader::defaultMaxSize)
-            reply->abort();
-    });
+    // The version file is tiny; a server that sends more, or takes long, is broken or hostile.
+    BoundedGet::start(&m_manager, m_url, FileDownloader::defaultMaxSize);
 }
 
 QUrl Updater::versionFileUrl()
@@ -54,7 +51,8 @@ void Updater::fileDownloaded(QNetworkReply *pReply)
 {
     const QVariant status = pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (pReply->error() != QNetworkReply::NoError) {
-        ZR_LOG() << "update check:" << pReply->errorString();
+        const QString cut = BoundedGet::cutReason(pReply);
+        ZR_LOG() << "update check:" << (cut.isEmpty() ? pReply->errorString() : cut);
         emit updatingError(connectionErrorText());
     } else if (status.isValid() && status.toInt() != 200) {
         // A redirect is no version file; without following it we cannot reach one.

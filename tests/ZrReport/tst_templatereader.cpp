@@ -228,6 +228,22 @@ private slots:
                 << QByteArray(R"({"tableFields": [{"headerNames": [")") + QByteArray(600000, 'h')
                            + R"("], "columnIds": [")" + QByteArray(600000, 'c') + "\"]}]}"
                 << -1 << "1200000 знаков";
+        // One bit a pixel: the file is small, the pixels are what counts.
+        const auto background = [](const QByteArray &key, int width, int height) {
+            QImage scan(width, height, QImage::Format_Mono);
+            scan.fill(1);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            scan.save(&buffer, "PNG");
+            return "{\"textFields\": [{}], \"" + key + "\": \"" + png.toBase64() + "\"}";
+        };
+        QTest::newRow("a background of 10,000 x 10,000 pixels is refused")
+                << background("backgroundImage", 10000, 10000) << -1
+                << "фон стороны 1 шаблона — картинка 10000 × 10000 точек";
+        QTest::newRow("a second side of 8,000 x 5,001 pixels is refused")
+                << background("backgroundImage2", 8000, 5001) << -1
+                << "фон стороны 2 шаблона — картинка 8000 × 5001 точек";
         QTest::newRow("a file over 64 MB is refused")
                 << QByteArray(R"({"textFields": [{}], "padding": ")")
                            + QByteArray(64 * 1024 * 1024, ' ') + "\"}"

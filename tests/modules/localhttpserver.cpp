@@ -1,6 +1,7 @@
 #include "localhttpserver.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 LocalHttpServer::LocalHttpServer(QObject *parent)
     : QTcpServer(parent)
@@ -82,7 +83,21 @@ void LocalHttpServer::onReadyRead(QTcpSocket *socket)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.location.isEmpty())
         head += "Location: " + response.location + "\r\n";
-    socket->write(head + "\r\n");
-    socket->write(response.body);
-    socket->disconnectFromHost();
+    if (response.silent)
+        return;
+    const QByteArray answer = head + "\r\n" + response.body;
+    if (response.byteIntervalMs <= 0) {
+        socket->write(answer);
+        socket->disconnectFromHost();
+        return;
+    }
+    auto trickle = new QTimer(socket);
+    connect(trickle, &QTimer::timeout, socket, [socket, trickle, answer, sent = 0]() mutable {
+        socket->write(answer.mid(sent++, 1));
+        if (sent < answer.size())
+            return;
+        trickle->stop();
+        socket->disconnectFromHost();
+    });
+    trickle->start(response.byteIntervalMs);
 }

@@ -22,6 +22,10 @@ public:
         // Without Content-Length the body ends when the connection closes.
         bool announceLength = true;
         QByteArray location;
+        // A stalling server: the whole answer goes out one byte per interval, or nothing
+        // at all while the connection stays open.
+        int byteIntervalMs = 0;
+        bool silent = false;
     };
 
     explicit LocalHttpServer(QObject *parent = nullptr);

@@ -375,7 +375,8 @@ void TestBanner::badPictures_data()
             << QByteArray(FileDownloader::defaultMaxSize + 1, 'x') << 200 << false << 0;
     QTest::newRow("not a picture gives an empty label")
             << QByteArray("GIF89a but not really") << 200 << true << 0;
-    QTest::newRow("huge frame refused before decoding") << png(5000, 10) << 200 << true << 0;
+    QTest::newRow("frame wider than 4,000 pixels skipped") << png(5000, 10) << 200 << false << 0;
+    QTest::newRow("4,000 x 4,000 picture skipped") << png(4000, 4000) << 200 << false << 0;
 }
 
 void TestBanner::badPictures()

@@ -1,14 +1,22 @@
 #include "database/database.h"
 #include "localhttpserver.h"
+#include "modules/banner/banner.h"
+#include "modules/banner/banneritem.h"
+#include "modules/network/boundedget.h"
 #include "modules/network/filedownloader.h"
 #include "modules/network/serveraddress.h"
 #include "modules/network/weblink.h"
+#include "modules/updater/updater.h"
 #include "testhome.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QPointer>
 #include <QSignalSpy>
+#include <memory>
 
 // Stands in for the browser: records what the program asked to open.
 class UrlRecorder : public QObject
@@ -32,6 +40,8 @@ private slots:
     void safeFileName();
     void download_data();
     void download();
+    void stalledServer_data();
+    void stalledServer();
     void serverAddress_data();
     void serverAddress();
     void webLink_data();
@@ -55,6 +65,8 @@ void TestFileDownloader::cleanup()
 {
     delete m_server;
     m_server = nullptr;
+    BoundedGet::setDeadline(BoundedGet::defaultDeadlineMs);
+    qputenv(ServerAddress::environmentVariable, LocalHttpServer::refusingUrl().toEncoded());
 }
 
 void TestFileDownloader::writeFile(const QString &path, const QByteArray &bytes)
@@ -206,6 +218,80 @@ void TestFileDownloader::download()
     // Nothing but the one file ever lands in the folder.
     const QStringList stored = QDir(FileDownloader::downloadFolder()).entryList(QDir::Files);
     QVERIFY2(stored.size() <= 1, qPrintable(stored.join(", ")));
+}
+
+// Every request to our server ends within its deadline, whatever the server does.
+void TestFileDownloader::stalledServer_data()
+{
+    QTest::addColumn<QString>("path"); // the file that stalls; the service asking for it follows
+    QTest::addColumn<bool>("silent");  // else one byte a second
+    QTest::addColumn<QString>("outcome");
+
+    const QString noServer = "Не удалось подключиться к серверу обновлений";
+    QTest::newRow("update check from a server sending a byte a second")
+            << "/po/last_version.xml" << false << noServer;
+    QTest::newRow("update check from a server that never answers")
+            << "/po/last_version.xml" << true << noServer;
+    QTest::newRow("download from a server sending a byte a second")
+            << "/pics/b1.gif" << false << "error";
+    QTest::newRow("banner list from a server sending a byte a second")
+            << "/docs/banners/banner.xml" << false << QString(Banner::builtInPicture);
+    // The other picture is shown.
+    QTest::newRow("banner picture from a server sending a byte a second")
+            << "/pics/slow.png" << false << "/good.png";
+}
+
+void TestFileDownloader::stalledServer()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, silent);
+    QFETCH(QString, outcome);
+    const int deadline = 1000;
+    BoundedGet::setDeadline(deadline);
+    qputenv(ServerAddress::environmentVariable, m_server->baseUrl().toEncoded());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage picture(70, 40, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    picture.save(&buffer, "PNG");
+    m_server->setFile("/pics/good.png", png);
+    QString list = "<banners>";
+    for (const QString name : {"slow.png", "good.png"})
+        list += "<banner><imgUrl>" + m_server->url("/pics/" + name)
+                + "</imgUrl><linkUrl>https://zrsoftware.example/</linkUrl>"
+                  "<showTime>0</showTime></banner>";
+    m_server->setFile("/docs/banners/banner.xml", (list + "</banners>").toUtf8());
+    LocalHttpServer::Response stalled;
+    stalled.body = QByteArray(500, 'x');
+    stalled.silent = silent;
+    stalled.byteIntervalMs = 1000;
+    m_server->setResponse(path, stalled);
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QString ended;
+    QObject owner;
+    std::unique_ptr<Banner> banner;
+    if (path.startsWith("/po/")) {
+        connect(new Updater(&owner), &Updater::updatingError, &owner, [&](const QString &text) {
+            ended = text;
+        });
+    } else if (path.endsWith(".gif")) {
+        auto downloader = new FileDownloader(&owner);
+        downloader->setUrl(m_server->url(path));
+        connect(downloader, &FileDownloader::error, &owner, [&] { ended = "error"; });
+        downloader->download();
+    } else {
+        banner = std::make_unique<Banner>();
+        connect(banner.get(), &Banner::rearranged, &owner, [&] {
+            if (banner->loadingItems().isEmpty() && banner->visibleItems().size() == 1)
+                ended = banner->visibleItems().first()->localPath;
+        });
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), deadline + 4000);
+    QVERIFY2(elapsed.elapsed() >= deadline, qPrintable(QString::number(elapsed.elapsed())));
+    QVERIFY2(ended.endsWith(outcome), qPrintable(ended));
 }
 
 void TestFileDownloader::serverAddress_data()

@@ -36,7 +36,9 @@ enum BadFile {
     Ole,
     Truncated,
     BrokenXml,
-    NoSheet
+    NoSheet,
+    ZeroByte,
+    LateZeroByte
 };
 
 class TestImportReaders : public QObject
@@ -297,6 +299,10 @@ void TestImportReaders::refused_data()
     QTest::newRow("quote never closed")
             << "quote.csv" << int(OpenQuote) << "Строка 2: кавычка не закрыта";
     QTest::newRow("10 001 rows") << "rows.csv" << int(TooManyRows) << "больше 10000 строк";
+    QTest::newRow("zero byte in a UTF-8 surname")
+            << "zero.csv" << int(ZeroByte) << "Строка 3: в файле нулевой байт";
+    QTest::newRow("zero byte in Windows-1251 past the first 64 KB")
+            << "zero1251.csv" << int(LateZeroByte) << "Строка 8002: в файле нулевой байт";
     QTest::newRow("zip bomb renamed .xlsx") << "bomb.xlsx" << int(ZipBomb) << "больше 64 МБ";
     QTest::newRow("sheet with a cell in column NTP")
             << "wide.xlsx" << int(WideSheet) << "больше 256 столбцов";
@@ -346,6 +352,16 @@ void TestImportReaders::refused()
         for (int i = 0; i <= 10000; ++i)
             out.write("Иванов;5\n");
         break;
+    case ZeroByte:
+        out.write(QByteArray("Фамилия;Имя\nИванов;Иван\nИва") + '\0' + "нов;Пётр\nСидоров;Олег\n");
+        break;
+    case LateZeroByte: {
+        QTextCodec *codec = QTextCodec::codecForName("Windows-1251");
+        out.write(codec->fromUnicode("Фамилия;Отметка\n"));
+        out.write(codec->fromUnicode("Иванов;5\n").repeated(8000));
+        out.write(codec->fromUnicode("Пет") + '\0' + codec->fromUnicode("ров;4\nСидоров;3\n"));
+        break;
+    }
     case ZipBomb: {
         // 70 MB of blanks packs into some 70 KB.
         out.close();
