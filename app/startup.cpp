@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "app/debuglog.h"
 #include "app/mainwindow.h"
+#include "app/startupquestions.h"
 #include "database/database.h"
 #include "database/registerlock.h"
 #include "printing/defaulttemplates.h"
@@ -71,11 +72,12 @@ int runApplication(int argc, char **argv)
                 SpellChecker::initialize(data, user);
             }));
     dictionary->start();
-    const bool opened = Database::create();
+    const StartupQuestions::Outcome opened = StartupQuestions::openRegister();
     dictionary->wait();
-    if (!opened) {
+    if (opened != StartupQuestions::Outcome::Opened) {
         delete splash;
-        return 0;
+        Database::destroy();
+        return opened == StartupQuestions::Outcome::Left ? 0 : 1;
     }
 
     DebugLog::start(Database::userPath() + "//debug.txt");

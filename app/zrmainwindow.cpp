@@ -1,6 +1,7 @@
 #include "zrmainwindow.h"
 
 #include "app/debuglog.h"
+#include "app/startupquestions.h"
 #include "database/database.h"
 #include "modules/network/weblink.h"
 #include "modules/updater/updater.h"
@@ -51,7 +52,7 @@ void ZrMainWindow::onStartup()
         tips->show();
     }
     checkUpdates(true);
-    Database::checkVersionChange();
+    StartupQuestions::noticeVersionChange();
 }
 
 void ZrMainWindow::readSettings()
