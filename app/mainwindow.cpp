@@ -312,8 +312,9 @@ void MainWindow::restoreFrom(const QString &path)
 {
     // The chosen file is looked at, read-only, before anything is replaced.
     const Database::Inspection found = Database::inspect(path);
-    if (found.state != Database::RegisterState::Ok) {
-        emit m_engine->error(Database::notABackupText(path), QStringLiteral("Ошибка"));
+    if (!found.failure.ok()) {
+        emit m_engine->error(Database::backupRefusalText(path, found.failure),
+                             QStringLiteral("Ошибка"));
         return;
     }
     QMessageBox question(

@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "app/debuglog.h"
 #include "app/mainwindow.h"
+#include "app/startupquestions.h"
 #include "database/database.h"
 #include "database/registerlock.h"
 #include "printing/defaulttemplates.h"
@@ -12,7 +13,6 @@
 #include "settings/spellchecker.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPrinterInfo>
@@ -46,11 +46,7 @@ int runApplication(int argc, char **argv)
     // program leaves both to the first one.
     RegisterLock lock(Database::dataPath());
     if (!lock.acquire()) {
-        const QString text
-                = QStringLiteral("Реестр в папке %1 уже открыт другой копией программы "
-                                 "(%2).\nРаботать с реестром одновременно может только "
-                                 "одна программа.")
-                          .arg(QDir::toNativeSeparators(Database::dataPath()), lock.holder());
+        const QString text = lock.refusalText();
         ZR_LOG() << text;
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Внимание!"), text, QMessageBox::Ok);
         box.exec();
@@ -76,11 +72,12 @@ int runApplication(int argc, char **argv)
                 SpellChecker::initialize(data, user);
             }));
     dictionary->start();
-    const bool opened = Database::create();
+    const StartupQuestions::Outcome opened = StartupQuestions::openRegister();
     dictionary->wait();
-    if (!opened) {
+    if (opened != StartupQuestions::Outcome::Opened) {
         delete splash;
-        return 0;
+        Database::destroy();
+        return opened == StartupQuestions::Outcome::Left ? 0 : 1;
     }
 
     DebugLog::start(Database::userPath() + "//debug.txt");

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "app/messagelines.h"
+#include "app/startupquestions.h"
 #include "database/database.h"
 #include "modules/network/weblink.h"
 #include "modules/updater/updater.h"
@@ -56,7 +57,7 @@ void ZrMainWindow::onStartup()
         tips->show();
     }
     checkUpdates(true);
-    Database::checkVersionChange();
+    StartupQuestions::noticeVersionChange();
 }
 
 void ZrMainWindow::readSettings()

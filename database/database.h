@@ -1,35 +1,41 @@
 #pragma once
 
+#include "registerbackup.h"
+#include "registerfailure.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QSettings;
-class QSqlDatabase;
 class QSqlQuery;
 class QSqlTableModel;
+class RegisterConnection;
 
-// The process-wide storage service: folders, settings files, the SQLite
-// register and the small set of operations the rest of the program shares.
+// The process-wide storage service: the operations the rest of the program shares on
+// the register, its folders and settings files. The pieces behind it: DataFolders,
+// RegisterConnection and its engine, RegisterSchema, RegisterBackup. It never asks the
+// user anything: what stands in the way comes back as a RegisterFailure, and the
+// start-up asks (StartupQuestions).
 class Database
 {
 public:
-    // What a look at a register file found.
-    enum class RegisterState { Ok, Missing, Busy, WrongFormat, Damaged };
-    struct Inspection
-    {
-        RegisterState state = RegisterState::Missing;
-        int documents = 0;    // issued documents, templates not counted
-        QString newestChange; // the latest change date as stored, empty when none
-        QString detail;       // the driver's or the check's words when the state is not Ok
-    };
+    using Inspection = RegisterInspection;
 
-    // False when the user chose to leave: a database of the wrong format not to be
-    // replaced, a register in use by another program, a damaged register.
+    // Opens the register in the data folder on the program's connection, a new one
+    // where there is no file. A register that is not whole or not there is left as it
+    // is and the failure says why; with `acceptReadableDamage` a damaged register that
+    // still reads is opened as it is.
+    static RegisterFailure open(bool acceptReadableDamage = false);
+    // Moves the file that is there aside, under a time-stamped ".bak" name (in
+    // `renamedTo`), and opens a new register in its place; when the file cannot be
+    // moved, nothing is changed.
+    static RegisterFailure replaceWithNewRegister(QString *renamedTo = nullptr);
+    // open() when nothing is open yet: true when the register is open.
     static bool create();
     // For commands run without windows: opens the register only when it is there, of
-    // the right format, not in use and undamaged, and never asks anything; otherwise
-    // says why in `error`.
+    // the right format, not in use and undamaged; otherwise says why in `error`.
     static bool openExisting(QString *error);
     static Database *instance();
     static void destroy();
@@ -42,13 +48,8 @@ public:
     static QSettings *dataSettings();
 
     static bool checkDbStructure(const QString &path);
-    // Opens the file read-only on a connection of its own and checks that it is a
-    // register of this program (the structure check and PRAGMA quick_check); the file
-    // is not changed.
     static Inspection inspect(const QString &path);
     static void applyPatch();
-    // Recreates the views, in one transaction, only when the stored definitions differ
-    // from the program's.
     static void applyViews();
 
     // The caller owns the returned query.
@@ -65,37 +66,32 @@ public:
     static QStringList mostUsedValues(const QString &table, const QStringList &columns, int limit);
     static QStringList mostUsedValues(const QString &table, const QString &column, int limit);
 
-    // A consistent copy of the register even while it is written (VACUUM INTO a temporary
-    // file beside the destination, then renamed over it). Never into the register itself.
+    // See RegisterBackup::save.
     static bool backup(const QString &destination, QString *error = nullptr);
-    // Replaces the register by a checked backup. The current register is kept in the data
-    // folder under a "ZrPs_before-restore_<time>.db" name (in `keptAs`); true only once
-    // the new register is open and has passed the check. On failure the register in use
-    // is the one there was.
+    // See RegisterBackup::restore. On failure the register in use is the one there was.
     static bool restore(const QString &source, QString *error = nullptr, QString *keptAs = nullptr);
-    // The newest file among the backups in the user's documents folder and the data folder
-    // that passes inspect(); empty when there is none.
-    static QString newestBackup();
-    static void checkVersionChange();
+    // See RegisterBackup::newest: the data folder and the user's documents folder.
+    static QString newestBackup(Inspection *found = nullptr);
+    // Stores this version as the last one started; true when the user should be told
+    // that a new version runs on a data folder of their own choice.
+    static bool checkVersionChange();
     static void migrateLegacySettings(const QString &legacyIniPath);
 
-    // Whether two paths name the same file or folder (the second may not exist yet).
     static bool samePath(const QString &a, const QString &b);
 
-    static QString wrongFormatQuestion();
     static QString busyText();
-    static QString notABackupText(const QString &path);
+    // Why a chosen file cannot be restored from.
+    static QString backupRefusalText(const QString &path, const RegisterFailure &failure);
     // "dd.MM.yyyy hh:mm" of a stored change date, or a word for none.
     static QString changeDateText(const QString &stored);
 
 private:
-    Database() = default;
+    Database();
     ~Database();
-    bool open(bool interactive, QString *error);
-    // What the user chose about a damaged register: true to go on (restored or as it is).
-    bool resolveDamage(const QString &detail);
-    static void closeForReplace();
+    RegisterFailure openRegister(bool acceptReadableDamage);
+    RegisterFailure makeNewRegister();
+    void releaseModels();
 
+    std::unique_ptr<RegisterConnection> m_connection;
     QMap<QString, QSqlTableModel *> m_models;
-    bool m_cancelled = false;
 };

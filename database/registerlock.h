@@ -19,8 +19,12 @@ public:
     bool acquire();
     // Who holds the folder, for the message of a second start.
     QString holder() const;
+    // Why acquire() failed, as the user is told: another program holds the folder, or
+    // the folder (a read-only one, a full disk) takes no lock file at all.
+    QString refusalText() const;
     static QString fileName();
 
 private:
+    QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
 };

@@ -1,13 +1,13 @@
 DROP VIEW IF EXISTS viewPsDocuments;
 CREATE VIEW viewPsDocuments AS
 SELECT psId,
-       IFNULL(fio1, '') || ' ' || IFNULL(fio2, '') || ' ' || IFNULL(fio3, '') AS fio,
+       COALESCE(fio1, '') || ' ' || COALESCE(fio2, '') || ' ' || COALESCE(fio3, '') AS fio,
        issueDate,
        number,
        regNumber,
        editDate
 FROM PsDocuments
-WHERE IFNULL(isTemplate, 0) != 1;
+WHERE COALESCE(isTemplate, 0) != 1;
 DROP VIEW IF EXISTS viewPsDocumentDetails;
 CREATE VIEW viewPsDocumentDetails AS
 SELECT d.psId AS psId,

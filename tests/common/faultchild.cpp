@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -9,12 +10,15 @@
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 const char childMarker[] = "--zr-child";
+const char unprivilegedUser[] = "nobody";
 const char limitMarker[] = "--zr-file-size-limit";
 
 QMap<QString, FaultChild::Command> &commands()
@@ -114,6 +118,16 @@ FaultChild::Child FaultChild::hold(const QString &name, const QStringList &args)
     return child;
 }
 
+FaultChild::Child
+FaultChild::start(const QString &name, const QStringList &args, qint64 fileSizeLimit)
+{
+    Child child(new QProcess);
+    child->setProcessChannelMode(QProcess::MergedChannels);
+    child->start(QCoreApplication::applicationFilePath(),
+                 childArguments(name, args, fileSizeLimit));
+    return child;
+}
+
 FaultChild::Result
 FaultChild::run(const QString &name, const QStringList &args, qint64 fileSizeLimit)
 {
@@ -131,4 +145,25 @@ FaultChild::run(const QString &name, const QStringList &args, qint64 fileSizeLim
     result.output = QString::fromUtf8(child.readAll());
     result.status = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
     return result;
+}
+
+bool FaultChild::dropPrivileges()
+{
+    if (geteuid() != 0)
+        return false;
+    const passwd *user = getpwnam(unprivilegedUser);
+    // The group first: without root the process may no longer change it.
+    return user && setgroups(0, nullptr) == 0 && setgid(user->pw_gid) == 0
+           && setuid(user->pw_uid) == 0 && geteuid() != 0;
+}
+
+bool FaultChild::runsAsRoot()
+{
+    return geteuid() == 0;
+}
+
+bool FaultChild::giveToUnprivileged(const QString &path)
+{
+    const passwd *user = getpwnam(unprivilegedUser);
+    return user && chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid) == 0;
 }

@@ -36,9 +36,23 @@ struct Result
     int status = -1;
     QString output; // standard output and error together
 };
+// Starts a child command and returns at once, for a child that never says "ready"
+// (a program waiting on a message box): read what it says, then let it be killed.
+Child start(const QString &name, const QStringList &args, qint64 fileSizeLimit = 0);
+
 // Runs a child command to its end; with `fileSizeLimit` > 0 no file of it may grow past
 // that many bytes (setrlimit), as on a full disk: writes fail instead of killing it.
 Result run(const QString &name, const QStringList &args, qint64 fileSizeLimit = 0);
+
+// In a child command run by root, who may read and write everything: goes on as the
+// user "nobody", so that file permissions apply as they do to a secretary. True when
+// the child now runs unprivileged.
+bool dropPrivileges();
+// True when the tests run as root (as in CI): permissions then apply only to a child
+// that called dropPrivileges().
+bool runsAsRoot();
+// Gives a file or folder to the user a child drops to, so that it may write there.
+bool giveToUnprivileged(const QString &path);
 
 // In a child command: says "ready" and waits until the test kills it or goes away.
 [[noreturn]] void holdUntilKilled();

@@ -1,3 +1,4 @@
+#include "app/startupquestions.h"
 #include "database/database.h"
 #include "modalanswerer.h"
 #include "testhome.h"
@@ -150,7 +151,7 @@ void TestDatabase::wrongFormat()
     ModalAnswerer answerer;
     if (asked)
         answerer.expectButton("Внимание!", "Неверный формат базы данных.", answer);
-    QCOMPARE(Database::create(), replaced);
+    QCOMPARE(StartupQuestions::openRegister() == StartupQuestions::Outcome::Opened, replaced);
     QCOMPARE(answerer.pending(), 0);
     QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
 
@@ -427,7 +428,7 @@ void TestDatabase::versionChangeNotice()
     ModalAnswerer answerer;
     if (shown)
         answerer.expectButton("Внимание!", "нестандартный путь", QDialogButtonBox::Ok);
-    Database::checkVersionChange();
+    StartupQuestions::noticeVersionChange();
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(answerer.unexpected().isEmpty());
     QCOMPARE(Database::userSettings()->value("ZrPs/last_started_version").toString(),

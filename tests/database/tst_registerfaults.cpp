@@ -1,7 +1,9 @@
 // The register survives restore, backup, a second program and damage. Every fault is
 // made with real means (a child process holding a lock, a file-size limit, bytes of the
-// file overwritten, a failing statement) and the register is checked afterwards with
+// file overwritten, a failing statement, a child that file permissions apply to, as
+// nobody when the tests run as root) and the register is checked afterwards with
 // PRAGMA integrity_check and its row counts, on a connection of the test's own.
+#include "app/startupquestions.h"
 #include "database/database.h"
 #include "database/registerlock.h"
 #include "faultchild.h"
@@ -15,7 +17,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTextCodec>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -94,6 +98,17 @@ void damageMiddlePage(const QString &path)
     writeBytes(path, bytes);
 }
 
+// Overwrites the header page with the lines of a list, as a write meant for another file
+// would: SQLite no longer takes the file for a database at all.
+void overwriteHeaderPage(const QString &path)
+{
+    QByteArray bytes = bytesOf(path);
+    const QByteArray line = QString("Иванов;Пётр;2013-04-17\r\n").toUtf8();
+    for (int i = 0; i < 4096; ++i)
+        bytes[i] = line.at(i % line.size());
+    writeBytes(path, bytes);
+}
+
 QStringList leftovers(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\."));
@@ -113,8 +128,73 @@ ModalAnswerer::Action clickText(const QString &text)
     };
 }
 
+bool openAtStart()
+{
+    return StartupQuestions::openRegister() == StartupQuestions::Outcome::Opened;
+}
+
+// How a start went, its questions answered from lines "title|text part|button".
+struct StartOutcome
+{
+    bool opened = false;
+    int unanswered = 0;
+    QStringList unexpected;
+};
+
+StartOutcome startAnswering(const QStringList &dialogs)
+{
+    ModalAnswerer answerer;
+    for (const QString &dialog : dialogs) {
+        const QStringList part = dialog.split('|');
+        answerer.expect(part.value(0), part.value(1), clickText(part.value(2)));
+    }
+    StartOutcome outcome;
+    outcome.opened = openAtStart();
+    outcome.unanswered = answerer.pending();
+    outcome.unexpected = answerer.unexpected();
+    return outcome;
+}
+
+// The same start in a child that file permissions apply to.
+StartOutcome startAnsweringUnprivileged(const QStringList &dialogs)
+{
+    const FaultChild::Result child = FaultChild::run("start", dialogs);
+    StartOutcome outcome;
+    outcome.unanswered = -1;
+    for (const QString &line : child.output.split('\n')) {
+        if (line.startsWith("opened: "))
+            outcome.opened = line.mid(8) == "1";
+        else if (line.startsWith("unanswered: "))
+            outcome.unanswered = line.mid(12).toInt();
+        else if (line.startsWith("unexpected: "))
+            outcome.unexpected << line.mid(12);
+    }
+    if (child.status != 0)
+        outcome.unexpected << "child: " + child.output;
+    return outcome;
+}
+
 void addChildren()
 {
+    FaultChild::add("start", [](const QStringList &dialogs) {
+        if (FaultChild::runsAsRoot() && !FaultChild::dropPrivileges())
+            return 4;
+        const StartOutcome outcome = startAnswering(dialogs);
+        QTextStream out(stdout);
+        out << "opened: " << int(outcome.opened) << "\nunanswered: " << outcome.unanswered << '\n';
+        for (const QString &dialog : outcome.unexpected)
+            out << "unexpected: " << QString(dialog).replace('\n', ' ') << '\n';
+        return 0;
+    });
+    // The program itself, started as nobody or under a file-size limit.
+    FaultChild::add("run-program", [](const QStringList &args) {
+        if (args.value(1) == "unprivileged" && FaultChild::runsAsRoot()
+            && !FaultChild::dropPrivileges())
+            return 4;
+        const QByteArray program = QFile::encodeName(args.value(0));
+        execl(program.constData(), program.constData(), static_cast<char *>(nullptr));
+        return 127;
+    });
     FaultChild::add("hold-folder", [](const QStringList &args) {
         RegisterLock lock(args.value(0));
         if (!lock.acquire())
@@ -169,8 +249,10 @@ private slots:
     void backup();
     void startOnRegisterInUse_data();
     void startOnRegisterInUse();
-    void startOnDamagedRegister_data();
-    void startOnDamagedRegister();
+    void startOnBadRegister_data();
+    void startOnBadRegister();
+    void startWhereTheLockCannotBeWritten_data();
+    void startWhereTheLockCannotBeWritten();
     void views_data();
     void views();
     void oneProgramPerDataFolder_data();
@@ -178,6 +260,12 @@ private slots:
     void secondStartLeavesTheRegisterAlone();
 
 private:
+    // Makes the register unreadable, or the data folder unwritable, for a child that
+    // dropped its privileges (or for the test itself when it is no root); false when
+    // permissions do not apply here.
+    bool forbid(const QString &what);
+    void allowAgain();
+
     QString m_register;
     QString m_backup; // of the first 80 documents
     std::unique_ptr<QTemporaryDir> m_data;
@@ -202,6 +290,7 @@ void TestRegisterFaults::init()
 
 void TestRegisterFaults::cleanup()
 {
+    allowAgain();
     Database::destroy();
     m_data.reset();
 }
@@ -219,6 +308,8 @@ void TestRegisterFaults::restore_data()
     QTest::newRow("a backup with a damaged page")
             << "damaged" << false << "не является резервной копией";
     QTest::newRow("the register itself") << "register" << false << "самого реестра";
+    QTest::newRow("a backup another program holds is in use, not wrong")
+            << "held" << false << "используется другой программой";
     QTest::newRow("a backup of 80 documents") << "backup" << true << "";
 }
 
@@ -249,14 +340,20 @@ void TestRegisterFaults::restore()
         damageMiddlePage(path);
     } else if (source == "register") {
         path = m_register;
+    } else if (source == "held") {
+        path = m_backup;
     } else {
         path = m_backup;
     }
     const QByteArray chosen = bytesOf(path);
+    FaultChild::Child holder;
+    if (source == "held")
+        holder = FaultChild::hold("hold-exclusive", {path});
 
     QString error;
     QString kept;
     QCOMPARE(Database::restore(path, &error, &kept), restored);
+    holder.reset();
     QVERIFY2(error.contains(told), qPrintable(error));
 
     const OnDisk now = look(m_register);
@@ -373,7 +470,7 @@ void TestRegisterFaults::startOnRegisterInUse()
     } else {
         answerer.expect("Внимание!", "используется другой программой", clickText("Выход"));
     }
-    QCOMPARE(Database::create(), retry);
+    QCOMPARE(openAtStart(), retry);
     QCOMPARE(answerer.pending(), 0);
     QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
     holder.reset();
@@ -385,25 +482,95 @@ void TestRegisterFaults::startOnRegisterInUse()
     QCOMPARE(look(m_register).documents, registerSize);
 }
 
-void TestRegisterFaults::startOnDamagedRegister_data()
+bool TestRegisterFaults::forbid(const QString &what)
 {
-    QTest::addColumn<bool>("withBackup");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<int>("documents");
-
-    QTest::newRow("restored from the newest backup") << true << "Восстановить" << backupSize;
-    QTest::newRow("without a backup, Exit") << false << "Выход" << -1;
-    QTest::newRow("go on with the damaged register") << true << "Продолжить" << -1;
+    const QString folder = Database::dataPath();
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (FaultChild::runsAsRoot()) {
+        // The child, as nobody, may enter the test's folders and read what all may
+        // read, but not write the data folder (root's), nor read a file root's alone.
+        for (const QString &path : {m_data->path(), folder})
+            QFile::setPermissions(path,
+                                  QFile::permissions(path) | QFileDevice::ReadOther
+                                          | QFileDevice::ExeOther);
+        return QFile::setPermissions(m_register,
+                                     what == "unreadable" ? owner : owner | QFileDevice::ReadOther);
+    }
+    if (what == "unreadable") {
+        QFile::setPermissions(m_register, QFileDevice::Permissions());
+        return !QFile(m_register).open(QIODevice::ReadOnly);
+    }
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile probe(folder + "/probe");
+    if (!probe.open(QIODevice::WriteOnly))
+        return true;
+    probe.remove();
+    return false;
 }
 
-void TestRegisterFaults::startOnDamagedRegister()
+void TestRegisterFaults::allowAgain()
 {
-    QFETCH(bool, withBackup);
-    QFETCH(QString, answer);
+    QFile::setPermissions(Database::dataPath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (QFileInfo::exists(m_register))
+        QFile::setPermissions(m_register, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void TestRegisterFaults::startOnBadRegister_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("backups");
+    QTest::addColumn<QStringList>("dialogs");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<int>("documents"); // -1: the file is as it was
+
+    // The newest backup in the documents folder is damaged itself (or held by another
+    // program), an older one is good.
+    const QString offered = "Внимание!|ZrPs-backup-2024-01-01.db|";
+    const QString restored = "Информация|Повреждённый реестр сохранён|OK";
+    QTest::newRow("damaged page, restored from the newest good backup")
+            << "page"
+            << "good" << QStringList{offered + "Восстановить", restored} << true << backupSize;
+    QTest::newRow("damaged page without a backup, Exit")
+            << "page"
+            << "none" << QStringList{"Внимание!|Резервная копия реестра не найдена|Выход"} << false
+            << -1;
+    QTest::newRow("damaged page, go on with it")
+            << "page"
+            << "good" << QStringList{offered + "Продолжить"} << true << -1;
+    QTest::newRow("header page overwritten, restored from the newest good backup")
+            << "header"
+            << "good" << QStringList{offered + "Восстановить", restored} << true << backupSize;
+    QTest::newRow("header page overwritten without a backup: a new register, the old one kept")
+            << "header"
+            << "none"
+            << QStringList{"Внимание!|Резервная копия реестра не найдена|Создать новый реестр"}
+            << true << 0;
+    QTest::newRow("the newest backup held by another program is told as in use")
+            << "page"
+            << "held" << QStringList{"Внимание!|используется другой программой|Выход"} << false
+            << -1;
+    QTest::newRow("a register that cannot be read is left alone")
+            << "unreadable"
+            << "none" << QStringList{"Ошибка|не удаётся прочитать|Выход"} << false << -1;
+    QTest::newRow("a renaming that fails stops the start")
+            << "rename"
+            << "none"
+            << QStringList{"Внимание!|Неверный формат базы данных|OK",
+                           "Ошибка|Не удалось переименовать|OK"}
+            << false << -1;
+}
+
+void TestRegisterFaults::startOnBadRegister()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, backups);
+    QFETCH(QStringList, dialogs);
+    QFETCH(bool, opened);
     QFETCH(int, documents);
 
-    if (withBackup) {
-        // The newest backup is damaged itself: the newest one that passes is offered.
+    FaultChild::Child holder;
+    if (backups != "none") {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QVERIFY(QDir().mkpath(folder));
         QFile older(folder + "/ZrPs-backup-2024-01-01.db");
@@ -414,32 +581,86 @@ void TestRegisterFaults::startOnDamagedRegister()
         older.close();
         const QString newest = folder + "/ZrPs-backup-2024-05-25.db";
         QVERIFY(QFile::copy(m_backup, newest));
-        damageMiddlePage(newest);
+        if (backups == "held")
+            holder = FaultChild::hold("hold-exclusive", {newest});
+        else
+            damageMiddlePage(newest);
     }
     Database::destroy();
-    damageMiddlePage(m_register);
-    const QByteArray damaged = bytesOf(m_register);
+    if (fault == "page")
+        damageMiddlePage(m_register);
+    else if (fault == "header")
+        overwriteHeaderPage(m_register);
+    else if (fault == "rename")
+        writeBytes(m_register, "Иванов;Пётр;2013-04-17\n");
+    const QByteArray before = bytesOf(m_register);
 
-    ModalAnswerer answerer;
-    answerer.expect("Внимание!",
-                    withBackup ? "ZrPs-backup-2024-01-01.db" : "Резервная копия реестра не найдена",
-                    clickText(answer));
-    if (answer == "Восстановить")
-        answerer.expectButton("Информация", "Повреждённый реестр сохранён", QDialogButtonBox::Ok);
-    QCOMPARE(Database::create(), answer != "Выход");
-    QCOMPARE(answerer.pending(), 0);
-    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    StartOutcome outcome;
+    if (fault == "unreadable" || fault == "rename") {
+        if (!forbid(fault))
+            QSKIP("file permissions do not apply here");
+        outcome = startAnsweringUnprivileged(dialogs);
+        allowAgain();
+    } else {
+        outcome = startAnswering(dialogs);
+    }
+    holder.reset();
+    QVERIFY2(outcome.unexpected.isEmpty(), qPrintable(outcome.unexpected.join('|')));
+    QCOMPARE(outcome.unanswered, 0);
+    QCOMPARE(outcome.opened, opened);
 
+    const QStringList aside = QDir(Database::dataPath()).entryList({"ZrPs_*"});
     if (documents < 0) {
-        QCOMPARE(bytesOf(m_register), damaged); // nothing moved or rebuilt
+        QCOMPARE(bytesOf(m_register), before); // nothing moved or rebuilt
+        QCOMPARE(aside, QStringList());
         return;
     }
     const OnDisk now = look(m_register);
     QCOMPARE(now.integrity, QString("ok"));
     QCOMPARE(now.documents, documents);
-    const QStringList kept = QDir(Database::dataPath()).entryList({"ZrPs_before-restore_*.db"});
-    QCOMPARE(kept.size(), 1);
-    QCOMPARE(bytesOf(Database::dataPath() + "/" + kept.first()), damaged);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(bytesOf(Database::dataPath() + "/" + aside.first()), before); // kept as it was
+}
+
+void TestRegisterFaults::startWhereTheLockCannotBeWritten_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("a read-only data folder") << "read-only"
+                                             << "недоступна для записи";
+    QTest::newRow("a full disk") << "full"
+                                 << "диск заполнен";
+}
+
+void TestRegisterFaults::startWhereTheLockCannotBeWritten()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, told);
+
+    Database::destroy();
+    const QString folder = QDir::toNativeSeparators(Database::dataPath());
+    const QByteArray before = bytesOf(m_register);
+    FaultChild::Child program;
+    if (fault == "read-only") {
+        if (!forbid(fault))
+            QSKIP("file permissions do not apply here");
+        program = FaultChild::start("run-program", {ZRPS_BINARY, "unprivileged"});
+    } else {
+        // Not one byte of the lock file can be written, as on a full disk.
+        program = FaultChild::start("run-program", {ZRPS_BINARY}, 1);
+    }
+    // The refusal names the folder; the program then waits on its message box.
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += program->readAll()).contains(folder.toUtf8()), 60000);
+    program.reset();
+    allowAgain();
+    // The program writes its diagnostics in its legacy code page.
+    const QString text = QTextCodec::codecForName("CP1251")->toUnicode(said);
+    QVERIFY2(text.contains(told), qPrintable(text));
+    QVERIFY2(!text.contains("другой копией"), qPrintable(text));
+    QCOMPARE(bytesOf(m_register), before);
+    QVERIFY(!QFileInfo::exists(Database::dataPath() + "/" + RegisterLock::fileName()));
 }
 
 void TestRegisterFaults::views_data()
@@ -482,7 +703,7 @@ void TestRegisterFaults::views()
     if (after == "old")
         QCOMPARE(view.value(0).toString(), oldView);
     else
-        QVERIFY(view.value(0).toString().contains("IFNULL(isTemplate, 0) != 1"));
+        QVERIFY(view.value(0).toString().contains("COALESCE(isTemplate, 0) != 1"));
     if (stored != "old")
         QCOMPARE(bytesOf(m_register), before);
     QCOMPARE(look(m_register).integrity, QString("ok"));

@@ -1,0 +1,202 @@
+#include "startupquestions.h"
+
+#include "database/database.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+using Kind = RegisterFailure::Kind;
+
+const QString attention = QStringLiteral("Внимание!");
+const QString failure = QStringLiteral("Ошибка");
+
+QString registerName()
+{
+    return QDir::toNativeSeparators(Database::databasePath());
+}
+
+// Retry or Exit; true for Retry.
+bool askRetry(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Retry | QMessageBox::Cancel);
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Выход"));
+    box.setDefaultButton(QMessageBox::Retry);
+    return box.exec() == QMessageBox::Retry;
+}
+
+void tell(const QString &title, const QString &text, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+enum class DamageChoice { Restored, GoOn, NewRegister, Exit };
+
+QString
+damageText(const RegisterFailure &damage, const QString &backup, const Database::Inspection &found)
+{
+    QString text
+            = damage.readable
+                      ? QStringLiteral("Реестр %1 повреждён: проверка целостности нашла ошибки "
+                                       "(%2).\nЧасть документов может не читаться.\n\n")
+                      : QStringLiteral("Реестр %1 повреждён: не читается его заголовок (%2).\n"
+                                       "Ни один документ реестра прочитать нельзя.\n\n");
+    text = text.arg(registerName(), damage.detail);
+    if (backup.isEmpty())
+        text += QStringLiteral("Резервная копия реестра не найдена.");
+    else if (found.failure.kind == Kind::Busy)
+        text += QStringLiteral("Последняя резервная копия: %1\nОна сейчас используется другой "
+                               "программой: закройте ту программу и нажмите «Восстановить».")
+                        .arg(QDir::toNativeSeparators(backup));
+    else
+        text += QStringLiteral("Последняя резервная копия: %1\nДокументов в ней: %2, последнее "
+                               "изменение: %3.\nВосстановить реестр из неё? Повреждённый "
+                               "реестр будет сохранён в папке данных.")
+                        .arg(QDir::toNativeSeparators(backup))
+                        .arg(found.documents)
+                        .arg(Database::changeDateText(found.newestChange));
+    if (!damage.readable)
+        text += QStringLiteral("\n\n«Создать новый реестр» начнёт работу с пустым реестром; "
+                               "повреждённый файл останется в папке данных.");
+    return text;
+}
+
+// Until the user restores the newest good backup, goes on as it is or leaves.
+DamageChoice askAboutDamage(const RegisterFailure &damage)
+{
+    for (;;) {
+        Database::Inspection found;
+        const QString backup = Database::newestBackup(&found);
+        QMessageBox box(QMessageBox::Warning,
+                        attention,
+                        damageText(damage, backup, found),
+                        QMessageBox::NoButton);
+        QPushButton *restoreButton = nullptr;
+        if (!backup.isEmpty())
+            restoreButton = box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
+        // A register whose header does not read cannot be worked with as it is.
+        QPushButton *goOn = box.addButton(damage.readable ? QStringLiteral("Продолжить")
+                                                          : QStringLiteral("Создать новый реестр"),
+                                          QMessageBox::ActionRole);
+        box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
+        box.exec();
+        if (box.clickedButton() == goOn)
+            return damage.readable ? DamageChoice::GoOn : DamageChoice::NewRegister;
+        if (!restoreButton || box.clickedButton() != restoreButton)
+            return DamageChoice::Exit;
+        QString error;
+        QString kept;
+        if (Database::restore(backup, &error, &kept)) {
+            tell(QStringLiteral("Информация"),
+                 QStringLiteral("Резервная копия успешно загружена.\nПовреждённый реестр "
+                                "сохранён в файле %1.")
+                         .arg(QDir::toNativeSeparators(kept)),
+                 QMessageBox::Information);
+            return DamageChoice::Restored;
+        }
+        tell(failure,
+             QStringLiteral("Не удалось загрузить резервную копию.\n") + error,
+             QMessageBox::Warning);
+    }
+}
+
+// The wrong-format question: OK moves the file aside for a new register.
+bool askReplaceWrongFormat()
+{
+    QMessageBox box(QMessageBox::NoIcon,
+                    attention,
+                    QStringLiteral("Неверный формат базы данных. \nБудет создана пустая база "
+                                   "данных верного формата взамен текущей"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+StartupQuestions::Outcome replaceWithNewRegister()
+{
+    QString renamedTo;
+    const RegisterFailure failed = Database::replaceWithNewRegister(&renamedTo);
+    if (failed.ok())
+        return StartupQuestions::Outcome::Opened;
+    if (renamedTo.isEmpty())
+        tell(failure,
+             QStringLiteral("Не удалось переименовать файл %1: %2.\nФайл оставлен как есть, новый "
+                            "реестр не создан. Проверьте, что папка данных доступна для записи.")
+                     .arg(registerName(), failed.detail),
+             QMessageBox::Critical);
+    else
+        tell(failure,
+             QStringLiteral("Не удалось создать новый реестр %1: %2.\nПрежний файл сохранён под "
+                            "именем %3.")
+                     .arg(registerName(), failed.detail, QDir::toNativeSeparators(renamedTo)),
+             QMessageBox::Critical);
+    return StartupQuestions::Outcome::CannotGoOn;
+}
+
+} // namespace
+
+StartupQuestions::Outcome StartupQuestions::openRegister()
+{
+    bool acceptReadableDamage = false;
+    for (;;) {
+        const RegisterFailure found = Database::open(acceptReadableDamage);
+        switch (found.kind) {
+        case Kind::None:
+            return Outcome::Opened;
+        case Kind::Busy:
+            // A file in use is no bad file: it is never moved, rebuilt or replaced.
+            if (!askRetry(attention, Database::busyText()))
+                return Outcome::Left;
+            break;
+        case Kind::Unreadable:
+            if (!askRetry(failure,
+                          QStringLiteral("Реестр %1 не удаётся прочитать: %2.\nПроверьте права "
+                                         "доступа к файлу и исправность диска. Файл оставлен без "
+                                         "изменений.")
+                                  .arg(registerName(), found.detail)))
+                return Outcome::Left;
+            break;
+        case Kind::Damaged:
+            switch (askAboutDamage(found)) {
+            case DamageChoice::Restored:
+                return Outcome::Opened;
+            case DamageChoice::GoOn:
+                acceptReadableDamage = true;
+                break;
+            case DamageChoice::NewRegister:
+                return replaceWithNewRegister();
+            case DamageChoice::Exit:
+                return Outcome::Left;
+            }
+            break;
+        case Kind::NotARegister:
+            if (!askReplaceWrongFormat())
+                return Outcome::Left;
+            return replaceWithNewRegister();
+        case Kind::Empty:
+            // Nothing in it to lose or to ask about.
+            return replaceWithNewRegister();
+        case Kind::Missing:
+        case Kind::Unwritable:
+            tell(failure, found.text(Database::databasePath()), QMessageBox::Critical);
+            return Outcome::CannotGoOn;
+        }
+    }
+}
+
+void StartupQuestions::noticeVersionChange()
+{
+    if (!Database::checkVersionChange())
+        return;
+    QMessageBox::information(
+            nullptr,
+            attention,
+            QStringLiteral("Похоже, что вы установили новую версию программы и у вас прописан "
+                           "нестандартный путь к файлам настроек и шаблонов.\nДля того, чтобы "
+                           "программа использовала актуальные шаблоны, необходимо зайти в "
+                           "Инструменты - Настройки программы -  Расположение файлов и нажать на "
+                           "кнопку 'Восстановит шаблоны по умолчанию'"),
+            QMessageBox::Ok);
+}

@@ -1,0 +1,108 @@
+#include "registerschema.h"
+
+#include "app/debuglog.h"
+#include "registerconnection.h"
+#include "registerengine.h"
+#include "sqlscript.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// Runs the statements in one transaction; false (logged) at the first that fails.
+bool runTogether(QSqlDatabase db, const QStringList &statements, QString *error)
+{
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        ZR_LOG() << "SQL ERROR" << *error << "no transaction";
+        return false;
+    }
+    for (const QString &statement : statements) {
+        QSqlQuery query(db);
+        if (!query.exec(statement)) {
+            *error = query.lastError().text();
+            ZR_LOG() << "SQL ERROR" << *error << statement;
+            db.rollback();
+            return false;
+        }
+    }
+    if (db.commit())
+        return true;
+    *error = db.lastError().text();
+    ZR_LOG() << "SQL ERROR" << *error << "not committed";
+    db.rollback();
+    return false;
+}
+
+} // namespace
+
+bool RegisterSchema::create(const RegisterConnection &connection, QString *error)
+{
+    return runTogether(connection.database(), SqlScript::statements(":/database.sql"), error);
+}
+
+RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool integrity)
+{
+    const QSqlDatabase db = connection.database();
+    for (const QString &statement : SqlScript::statements(":/checkDbStructure.sql", true)) {
+        // Prepared, not run: a missing table, view or column fails here already, and the
+        // view of the appendix rows would number every row of the register first. The
+        // rows themselves are the integrity check's.
+        QSqlQuery query(db);
+        if (!query.prepare(statement)) {
+            ZR_LOG() << "checkDbStructure(" + connection.location() + ") table wrong format"
+                     << statement << query.lastError().text();
+            return connection.failureOf(query.lastError());
+        }
+    }
+    return integrity ? connection.engine().checkIntegrity(db) : RegisterFailure();
+}
+
+void RegisterSchema::upgrade(const RegisterConnection &connection)
+{
+    for (const QString &statement : SqlScript::statements(":/upgrade.sql")) {
+        QSqlQuery query(connection.database());
+        if (!query.exec(statement))
+            ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
+    }
+}
+
+void RegisterSchema::applyViews(const RegisterConnection &connection)
+{
+    const QStringList statements = SqlScript::statements(":/views.sql");
+    static const QRegularExpression createView(QStringLiteral("^CREATE\\s+VIEW\\s+(\\w+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    bool upToDate = true;
+    for (const QString &statement : statements) {
+        const QRegularExpressionMatch match = createView.match(statement);
+        if (!match.hasMatch())
+            continue;
+        QString stored;
+        if (!connection.engine().storedView(connection.database(), match.captured(1), &stored)
+            || stored.simplified() != statement.simplified()) {
+            upToDate = false;
+            break;
+        }
+    }
+    // Nothing is written when the views are the program's: a start or an export beside
+    // a running program leaves the register alone.
+    if (upToDate)
+        return;
+    // Dropped and created together: a crash half-way must not leave a register
+    // without its views, which would look damaged at the next start.
+    QString error;
+    if (!runTogether(connection.database(), statements, &error))
+        ZR_LOG() << "views not rebuilt" << error;
+}
+
+void RegisterSchema::applyPatch(const RegisterConnection &connection)
+{
+    if (!SqlScript::exists(":/patch.sql"))
+        return;
+    for (const QString &statement : SqlScript::statements(":/patch.sql", true)) {
+        QSqlQuery query(connection.database());
+        query.exec(statement);
+    }
+}
