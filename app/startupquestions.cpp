@@ -1,10 +1,12 @@
 #include "startupquestions.h"
 
+#include "app/messagelines.h"
 #include "database/database.h"
 
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -35,33 +37,41 @@ void tell(const QString &title, const QString &text, QMessageBox::Icon icon)
 
 enum class DamageChoice { Restored, GoOn, NewRegister, Exit };
 
-QString
-damageText(const RegisterFailure &damage, const QString &backup, const Database::Inspection &found)
+// The damage as a message: what the check found (a list that may run to a hundred lines, so
+// it goes through setMessageLines) and what can be done about it.
+void setDamageText(QMessageBox *box,
+                   const RegisterFailure &damage,
+                   const QString &backup,
+                   const Database::Inspection &found)
 {
-    QString text
+    const QString before
             = damage.readable
-                      ? QStringLiteral("Реестр %1 повреждён: проверка целостности нашла ошибки "
-                                       "(%2).\nЧасть документов может не читаться.\n\n")
-                      : QStringLiteral("Реестр %1 повреждён: не читается его заголовок (%2).\n"
-                                       "Ни один документ реестра прочитать нельзя.\n\n");
-    text = text.arg(registerName(), damage.detail);
+                      ? QStringLiteral("Реестр %1 повреждён: проверка целостности нашла ошибки:")
+                      : QStringLiteral("Реестр %1 повреждён: не читается его заголовок:");
+    QString after = damage.readable
+                            ? QStringLiteral("Часть документов может не читаться.\n\n")
+                            : QStringLiteral("Ни один документ реестра прочитать нельзя.\n\n");
     if (backup.isEmpty())
-        text += QStringLiteral("Резервная копия реестра не найдена.");
+        after += QStringLiteral("Резервная копия реестра не найдена.");
     else if (found.failure.kind == Kind::Busy)
-        text += QStringLiteral("Последняя резервная копия: %1\nОна сейчас используется другой "
-                               "программой: закройте ту программу и нажмите «Восстановить».")
-                        .arg(QDir::toNativeSeparators(backup));
+        after += QStringLiteral("Последняя резервная копия: %1\nОна сейчас используется другой "
+                                "программой: закройте ту программу и нажмите «Восстановить».")
+                         .arg(QDir::toNativeSeparators(backup));
     else
-        text += QStringLiteral("Последняя резервная копия: %1\nДокументов в ней: %2, последнее "
-                               "изменение: %3.\nВосстановить реестр из неё? Повреждённый "
-                               "реестр будет сохранён в папке данных.")
-                        .arg(QDir::toNativeSeparators(backup))
-                        .arg(found.documents)
-                        .arg(Database::changeDateText(found.newestChange));
+        after += QStringLiteral("Последняя резервная копия: %1\nДокументов в ней: %2, последнее "
+                                "изменение: %3.\nВосстановить реестр из неё? Повреждённый "
+                                "реестр будет сохранён в папке данных.")
+                         .arg(QDir::toNativeSeparators(backup))
+                         .arg(found.documents)
+                         .arg(Database::changeDateText(found.newestChange));
     if (!damage.readable)
-        text += QStringLiteral("\n\n«Создать новый реестр» начнёт работу с пустым реестром; "
-                               "повреждённый файл останется в папке данных.");
-    return text;
+        after += QStringLiteral("\n\n«Создать новый реестр» начнёт работу с пустым реестром; "
+                                "повреждённый файл останется в папке данных.");
+    static const QRegularExpression lineBreaks(QStringLiteral("\n|; "));
+    setMessageLines(box,
+                    before.arg(registerName()),
+                    damage.detail.split(lineBreaks, Qt::SkipEmptyParts),
+                    after);
 }
 
 // Until the user restores the newest good backup, goes on as it is or leaves.
@@ -70,10 +80,8 @@ DamageChoice askAboutDamage(const RegisterFailure &damage)
     for (;;) {
         Database::Inspection found;
         const QString backup = Database::newestBackup(&found);
-        QMessageBox box(QMessageBox::Warning,
-                        attention,
-                        damageText(damage, backup, found),
-                        QMessageBox::NoButton);
+        QMessageBox box(QMessageBox::Warning, attention, QString(), QMessageBox::NoButton);
+        setDamageText(&box, damage, backup, found);
         QPushButton *restoreButton = nullptr;
         if (!backup.isEmpty())
             restoreButton = box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
