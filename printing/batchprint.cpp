@@ -217,12 +217,12 @@ bool BatchPrint::printPass(
         ZR_LOG() << "batch print: the job was not handed over to" << printer->printerName();
         return false;
     }
-    record(printed, printerLabel(printer));
+    record(printed, printer);
     *done = printed.size();
     return true;
 }
 
-void BatchPrint::record(const QList<Step> &printed, const QString &printer)
+void BatchPrint::record(const QList<Step> &printed, const QPrinter *printer)
 {
     QList<int> touched;
     for (const Step &step : printed) {
@@ -255,7 +255,10 @@ void BatchPrint::record(const QList<Step> &printed, const QString &printer)
         entry.form = m_type;
         entry.number = document.number;
         entry.printedAt = QDateTime::currentDateTime();
-        entry.printer = printer;
+        entry.printer = printerLabel(printer);
+        entry.output = printer->outputFormat() == QPrinter::PdfFormat
+                               ? PrintJournal::Output::File
+                               : PrintJournal::Output::Printer;
         entry.pages = document.printed.size();
         entry.outcome = outcome;
         document.journalId = PrintJournal::add(entry);

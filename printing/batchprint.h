@@ -89,7 +89,7 @@ private:
                    int passEnd,
                    int from,
                    int *done);
-    void record(const QList<Step> &printed, const QString &printer);
+    void record(const QList<Step> &printed, const QPrinter *printer);
 
     int m_type;
     QList<int> m_ids;

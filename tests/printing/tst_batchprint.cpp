@@ -218,6 +218,8 @@ void TestBatchPrint::sidesInTheOrderTheStackIsFed()
     QCOMPARE(rows.size(), documents);
     QCOMPARE(rows.first(), QStringLiteral("Ученик01 %1 Напечатан").arg(pages));
     QCOMPARE(rows.filter(QStringLiteral("Напечатан")).size(), documents);
+    // Into a PDF file: no blank used.
+    QCOMPARE(PrintJournal::counts(QDate(), QDate()).used, 0);
 }
 
 void TestBatchPrint::stopAndGoOn_data()
