@@ -228,43 +228,49 @@ void TestBatchPrint::stopAndGoOn_data()
     QTest::addColumn<int>("cancelAt"); // document position on side 1 to cancel at; 0: none
     QTest::addColumn<bool>("turn");    // the answer to the turn question
     QTest::addColumn<QStringList>("journalAfterStop");
+    QTest::addColumn<int>("again");          // -1: the batch goes on; else the sides printed again
+    QTest::addColumn<bool>("following");     // printed again: the documents after it too
     QTest::addColumn<int>("resumeDocument"); // from 0
     QTest::addColumn<int>("resumeSide");
     QTest::addColumn<QStringList>("side1"); // of the second run; "1" for Ученик01
     QTest::addColumn<QStringList>("side2");
     QTest::addColumn<QStringList>("journalAfterAll");
 
+    const QStringList allPrinted{"Ученик01 2 Напечатан",
+                                 "Ученик02 2 Напечатан",
+                                 "Ученик03 2 Напечатан",
+                                 "Ученик04 2 Напечатан"};
+    const int goOn = -1;
     QTest::newRow("cancelled at document 3 of side 1, goes on from there")
             << BatchPrint::Stacking::FaceDown << 3 << true
-            << QStringList{"Ученик01 1 Печать прервана", "Ученик02 1 Печать прервана"} << 2 << 1
-            << QStringList{"3", "4"} << QStringList{"1", "2", "3", "4"}
-            << QStringList{"Ученик01 2 Напечатан",
-                           "Ученик02 2 Напечатан",
-                           "Ученик03 2 Напечатан",
-                           "Ученик04 2 Напечатан"};
+            << QStringList{"Ученик01 1 Печать прервана", "Ученик02 1 Печать прервана"} << goOn
+            << false << 2 << 1 << QStringList{"3", "4"} << QStringList{"1", "2", "3", "4"}
+            << allPrinted;
     QTest::newRow("turn declined, side 2 from document 3 (face up: 3, 2, 1)")
             << BatchPrint::Stacking::FaceUp << 0 << false
             << QStringList{"Ученик01 1 Печать прервана",
                            "Ученик02 1 Печать прервана",
                            "Ученик03 1 Печать прервана",
                            "Ученик04 1 Печать прервана"}
-            << 2 << 2 << QStringList{} << QStringList{"3", "2", "1"}
+            << goOn << false << 2 << 2 << QStringList{} << QStringList{"3", "2", "1"}
             << QStringList{"Ученик01 2 Напечатан",
                            "Ученик02 2 Напечатан",
                            "Ученик03 2 Напечатан",
                            "Ученик04 1 Печать прервана"};
-    QTest::newRow("a jammed blank printed again from side 1 is a new blank")
-            << BatchPrint::Stacking::FaceDown << 0 << true
-            << QStringList{"Ученик01 2 Напечатан",
-                           "Ученик02 2 Напечатан",
-                           "Ученик03 2 Напечатан",
-                           "Ученик04 2 Напечатан"}
-            << 3 << 1 << QStringList{"4"} << QStringList{"1", "2", "3", "4"}
-            << QStringList{"Ученик01 2 Напечатан",
-                           "Ученик02 2 Напечатан",
-                           "Ученик03 2 Напечатан",
-                           "Ученик04 2 Напечатан",
-                           "Ученик04 2 Напечатан"};
+    // The secretary puts one new blank in: the other pupils' blanks are done.
+    QTest::newRow("a jammed blank printed again: that pupil's both sides only, a new blank")
+            << BatchPrint::Stacking::FaceDown << 0 << true << allPrinted
+            << int(BatchPrint::Sides::Both) << false << 3 << 1 << QStringList{"4"}
+            << QStringList{"4"} << allPrinted + QStringList{"Ученик04 2 Напечатан"};
+    QTest::newRow("a spoilt back printed again: that pupil's side 2 only, journaled")
+            << BatchPrint::Stacking::FaceDown << 0 << true << allPrinted
+            << int(BatchPrint::Sides::Back) << false << 1 << 2 << QStringList{} << QStringList{"2"}
+            << allPrinted + QStringList{"Ученик02 1 Напечатан"};
+    QTest::newRow("printed again from document 3 on when asked, face up: backs 4, 3")
+            << BatchPrint::Stacking::FaceUp << 0 << true << allPrinted
+            << int(BatchPrint::Sides::Both) << true << 2 << 1 << QStringList{"3", "4"}
+            << QStringList{"4", "3"}
+            << allPrinted + QStringList{"Ученик03 2 Напечатан", "Ученик04 2 Напечатан"};
 }
 
 void TestBatchPrint::stopAndGoOn()
@@ -273,6 +279,8 @@ void TestBatchPrint::stopAndGoOn()
     QFETCH(int, cancelAt);
     QFETCH(bool, turn);
     QFETCH(QStringList, journalAfterStop);
+    QFETCH(int, again);
+    QFETCH(bool, following);
     QFETCH(int, resumeDocument);
     QFETCH(int, resumeSide);
     QFETCH(QStringList, side1);
@@ -299,15 +307,23 @@ void TestBatchPrint::stopAndGoOn()
     QFile::remove(sideFile(2));
     cancelAt = 0;
     answer = true;
-    const QList<BatchPrint::Step> steps = batch.steps(stacking);
-    int from = -1;
-    for (int i = 0; i < steps.size(); ++i) {
-        if (steps.at(i).document == resumeDocument && steps.at(i).back() == (resumeSide == 2)) {
-            from = i;
-            break;
+    if (again >= 0) {
+        QVERIFY(batch.reprint(&printer,
+                              stacking,
+                              resumeDocument,
+                              following ? ids.size() - 1 : resumeDocument,
+                              BatchPrint::Sides(again)));
+    } else {
+        const QList<BatchPrint::Step> steps = batch.steps(stacking);
+        int from = -1;
+        for (int i = 0; i < steps.size(); ++i) {
+            if (steps.at(i).document == resumeDocument && steps.at(i).back() == (resumeSide == 2)) {
+                from = i;
+                break;
+            }
         }
+        QCOMPARE(batch.print(&printer, stacking, from), steps.size());
     }
-    QCOMPARE(batch.print(&printer, stacking, from), steps.size());
     const auto numbers = [](const QStringList &pages) {
         QStringList result;
         for (const QString &page : pages)
