@@ -12,9 +12,11 @@
 #include "testhome.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -40,6 +42,7 @@ private slots:
     void stopAndGoOn();
     void checkStandsBeforeTheBatch_data();
     void checkStandsBeforeTheBatch();
+    void dialogPrintsAndShowsProgress_data();
     void dialogPrintsAndShowsProgress();
 
 private:
@@ -371,10 +374,28 @@ void TestBatchPrint::checkStandsBeforeTheBatch()
         batch->close();
 }
 
+void TestBatchPrint::dialogPrintsAndShowsProgress_data()
+{
+    QTest::addColumn<bool>("reprint"); // the answer to the question before a reprint
+    QTest::addColumn<QStringList>("reprinted");
+
+    QTest::newRow("after Готово a reprint names document and side, declined prints nothing")
+            << false << QStringList{};
+    QTest::newRow("after Готово a confirmed reprint prints that side only")
+            << true << QStringList{"Страница 2: Ученик02"};
+}
+
 void TestBatchPrint::dialogPrintsAndShowsProgress()
 {
+    QFETCH(bool, reprint);
+    QFETCH(QStringList, reprinted);
+
     const QList<int> ids = addPupils(3, 2);
-    auto *dialog = new BatchPrintDialog(ReportList::Id3339, ids, false);
+    QPointer<BatchPrintDialog> dialog = new BatchPrintDialog(ReportList::Id3339, ids, false);
+    const auto closeDialog = qScopeGuard([&dialog] {
+        if (dialog)
+            dialog->close();
+    });
     QString error;
     QVERIFY2(dialog->prepare(&error), qPrintable(error));
     dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -416,7 +437,45 @@ void TestBatchPrint::dialogPrintsAndShowsProgress()
         QCoreApplication::sendPostedEvents();
         dialog->grab().save(folder + QStringLiteral("/batch-done.png"));
     }
-    dialog->close();
+
+    // What the help text tells to press is there, and beside it only "Закрыть".
+    const QString help = dialog->findChild<QLabel *>(QStringLiteral("labelResult"))->text();
+    const QString named = help.section(QStringLiteral("«"), 1).section(QStringLiteral("»"), 0, 0);
+    QStringList buttons;
+    QPushButton *again = nullptr;
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (!button->isVisible() || button->objectName() == QStringLiteral("pushButtonPrinter"))
+            continue;
+        buttons << button->text();
+        if (button->text() == named)
+            again = button;
+    }
+    QStringList expected{named, QStringLiteral("Закрыть")};
+    buttons.sort();
+    expected.sort();
+    QCOMPARE(buttons, expected);
+    QVERIFY(again);
+    QFile::remove(sideFile(1));
+    QFile::remove(sideFile(2));
+    dialog->setStart(1, 2);
+    answerer.expect(
+            QStringLiteral("Внимание!"), QStringLiteral("документ 2 «Ученик02"), [&](QWidget *box) {
+                if (!folder.isEmpty())
+                    box->grab().save(folder + QStringLiteral("/batch-reprint.png"));
+                QVERIFY(ModalAnswerer::dialogText(box).contains(
+                        QStringLiteral("только сторона 2")));
+                ModalAnswerer::clickButton(
+                        box, reprint ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+            });
+    if (reprint)
+        answerer.expectButton(
+                QStringLiteral("Внимание!"), QStringLiteral("Ученик02"), QDialogButtonBox::Ok);
+    QTest::mouseClick(again, Qt::LeftButton);
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    QCOMPARE(pagesOf(sideFile(1)), QStringList());
+    QCOMPARE(pagesOf(sideFile(2)), reprinted);
+    QCOMPARE(journal().size(), 3 + reprinted.size());
 }
 
 ZR_TEST_MAIN(TestBatchPrint)
