@@ -35,6 +35,7 @@ CREATE TABLE "PrintJournal" (
     "outcome" TEXT NOT NULL,
     "spoiled" INTEGER NOT NULL DEFAULT 0,
     "spoiledReason" TEXT,
-    "spoiledAt" TEXT
+    "spoiledAt" TEXT,
+    "output" TEXT NOT NULL DEFAULT 'printer'
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");

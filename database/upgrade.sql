@@ -10,6 +10,8 @@ CREATE TABLE IF NOT EXISTS "PrintJournal" (
     "outcome" TEXT NOT NULL,
     "spoiled" INTEGER NOT NULL DEFAULT 0,
     "spoiledReason" TEXT,
-    "spoiledAt" TEXT
+    "spoiledAt" TEXT,
+    "output" TEXT NOT NULL DEFAULT 'printer'
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");
+ALTER TABLE "PrintJournal" ADD COLUMN "output" TEXT NOT NULL DEFAULT 'printer';

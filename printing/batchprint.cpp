@@ -77,6 +77,7 @@ bool BatchPrint::load(QString *error)
         Document document;
         document.name = PersonName{record.fio1, record.fio2, record.fio3}.full();
         document.number = record.number;
+        document.pages = page->pagesCount();
         m_documents << document;
     }
     m_page = std::move(page);
@@ -123,11 +124,54 @@ QList<BatchPrint::Step> BatchPrint::steps(Stacking stacking) const
     return order(m_documents.size(), pagesPerDocument(), stacking);
 }
 
+QList<BatchPrint::Step>
+BatchPrint::reprintSteps(int first, int last, Sides sides, Stacking stacking) const
+{
+    first = qMax(first, 0);
+    last = qMin(last, m_documents.size() - 1);
+    QList<Step> result;
+    // The documents printed again make a batch of their own.
+    for (Step step : order(last - first + 1, pagesPerDocument(), stacking)) {
+        step.document += first;
+        if (sides == Sides::Both || step.back() == (sides == Sides::Back))
+            result << step;
+    }
+    return result;
+}
+
 int BatchPrint::print(QPrinter *printer, Stacking stacking, int from)
+{
+    m_pagesPerBlank = pagesPerDocument();
+    return run(printer, steps(stacking), from);
+}
+
+bool BatchPrint::reprint(QPrinter *printer, Stacking stacking, int first, int last, Sides sides)
+{
+    const QList<Step> all = reprintSteps(first, last, sides, stacking);
+    if (all.isEmpty())
+        return false;
+    m_pagesPerBlank = 0;
+    for (const Step &step : all) {
+        if (step.document == all.first().document && step.page >= 0)
+            ++m_pagesPerBlank;
+    }
+    // A side printed again goes on a new blank or back on the old one: a journal row either way.
+    for (const Step &step : all)
+        startBlank(step.document, m_pagesPerBlank);
+    return run(printer, all, 0) == all.size();
+}
+
+void BatchPrint::startBlank(int document, int pages)
+{
+    m_documents[document].journalId = 0;
+    m_documents[document].printed.clear();
+    m_documents[document].pages = pages;
+}
+
+int BatchPrint::run(QPrinter *printer, const QList<Step> &all, int from)
 {
     m_cancelled = false;
     m_failed = false;
-    const QList<Step> all = steps(stacking);
     int next = qBound(0, from, all.size());
     const QString file = printer->outputFileName();
     const bool passFiles = printer->outputFormat() == QPrinter::PdfFormat && twoSided();
@@ -217,21 +261,19 @@ bool BatchPrint::printPass(
         ZR_LOG() << "batch print: the job was not handed over to" << printer->printerName();
         return false;
     }
-    record(printed, printerLabel(printer));
+    record(printed, printer);
     *done = printed.size();
     return true;
 }
 
-void BatchPrint::record(const QList<Step> &printed, const QString &printer)
+void BatchPrint::record(const QList<Step> &printed, const QPrinter *printer)
 {
     QList<int> touched;
     for (const Step &step : printed) {
         Document &document = m_documents[step.document];
         // Side 1 of the first sheet means a new blank, also for a document printed before.
-        if (step.page == 0) {
-            document.journalId = 0;
-            document.printed.clear();
-        }
+        if (step.page == 0)
+            startBlank(step.document, m_pagesPerBlank);
         if (step.page >= 0 && !document.printed.contains(step.page))
             document.printed << step.page;
         if (!touched.contains(step.document))
@@ -242,7 +284,7 @@ void BatchPrint::record(const QList<Step> &printed, const QString &printer)
     QList<int> added;
     for (int index : qAsConst(touched)) {
         Document &document = m_documents[index];
-        const PrintJournal::Outcome outcome = document.printed.size() >= pagesPerDocument()
+        const PrintJournal::Outcome outcome = document.printed.size() >= document.pages
                                                       ? PrintJournal::Outcome::Printed
                                                       : PrintJournal::Outcome::Cancelled;
         if (document.journalId > 0) {
@@ -255,7 +297,10 @@ void BatchPrint::record(const QList<Step> &printed, const QString &printer)
         entry.form = m_type;
         entry.number = document.number;
         entry.printedAt = QDateTime::currentDateTime();
-        entry.printer = printer;
+        entry.printer = printerLabel(printer);
+        entry.output = printer->outputFormat() == QPrinter::PdfFormat
+                               ? PrintJournal::Output::File
+                               : PrintJournal::Output::Printer;
         entry.pages = document.printed.size();
         entry.outcome = outcome;
         document.journalId = PrintJournal::add(entry);

@@ -13,7 +13,8 @@ class BatchPrintDialog;
 
 // Prints a batch: the printer and how it stacks its sheets, where to start, then the progress
 // ("Документ 17 из 54") with Cancel. After a cancel or a jam the batch goes on from the
-// document and side chosen, as often as needed.
+// document and side chosen, as often as needed. Once the whole batch is out, a spoiled blank
+// is printed again alone: the document and sides chosen, named in a question first.
 class BatchPrintDialog : public QDialog
 {
     Q_OBJECT
@@ -26,7 +27,8 @@ public:
     QPrinter *printer() const { return m_printer.get(); }
     BatchPrint *batch() const { return m_batch; }
     BatchPrint::Stacking stacking() const;
-    // Where the next print starts: a document of the batch (from 0) and a side (1 or 2).
+    // Where the next print starts, or what is printed again: a document of the batch (from 0)
+    // and a side (1 or 2).
     void setStart(int document, int side);
     int startStep() const;
 
@@ -40,11 +42,22 @@ protected:
 private slots:
     void on_pushButtonPrinter_clicked();
     void on_pushButtonPrint_clicked();
+    void on_pushButtonReprint_clicked();
     void on_pushButtonCancel_clicked();
     void on_pushButtonClose_clicked();
 
 private:
+    bool ask(const QString &question, const QString &yes);
     bool askToTurn(const QString &firstDocument);
+    // The printer is chosen: its stacking remembered; false with the reason shown.
+    bool readyToPrint();
+    // Once the batch is out: only a reprint and Close are offered.
+    void offerReprint();
+    void fillSides(bool reprint);
+    BatchPrint::Sides chosenSides() const;
+    // "документ 4 «Иванов Иван», только сторона 2 (оборот)"
+    QString reprintText(int first, int last, BatchPrint::Sides sides) const;
+    bool confirmReprint(int first, int last, BatchPrint::Sides sides);
     void showProgress(int step, int steps, int position, int ofDocuments, bool back);
     void showPrinter();
     void setRunning(bool running);

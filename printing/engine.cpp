@@ -150,8 +150,9 @@ void Engine::recordPrint(int type, int sqlDocId, const QString &printer, int pag
     entry.form = type;
     entry.number = record.number;
     entry.printedAt = QDateTime::currentDateTime();
-    // A file chosen in the preview has no printer name.
+    // A file chosen in the preview has no printer name, and it uses no blank.
     entry.printer = printer.isEmpty() ? QStringLiteral("PDF") : printer;
+    entry.output = printer.isEmpty() ? PrintJournal::Output::File : PrintJournal::Output::Printer;
     entry.pages = pages;
     entry.outcome
             = pages >= ofPages ? PrintJournal::Outcome::Printed : PrintJournal::Outcome::Cancelled;

@@ -16,6 +16,12 @@ QString outcomeKey(PrintJournal::Outcome outcome)
                                                      : QStringLiteral("cancelled");
 }
 
+QString outputKey(PrintJournal::Output output)
+{
+    return output == PrintJournal::Output::File ? QStringLiteral("file")
+                                                : QStringLiteral("printer");
+}
+
 // The rows printed within the days given, as a condition and its values.
 void addPeriod(const QDate &from, const QDate &to, QStringList *where, QVariantList *values)
 {
@@ -50,7 +56,7 @@ int PrintJournal::add(const Entry &entry)
     QSqlQuery query;
     query.prepare(QStringLiteral(
             "INSERT INTO PrintJournal (psId, fio, form, number, printedAt, printer, pages, "
-            "outcome) VALUES (?, ?, ?, ?, ?, ?, ?, ?);"));
+            "outcome, output) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?);"));
     query.addBindValue(entry.documentId);
     query.addBindValue(entry.fio);
     query.addBindValue(entry.form);
@@ -59,6 +65,7 @@ int PrintJournal::add(const Entry &entry)
     query.addBindValue(entry.printer);
     query.addBindValue(entry.pages);
     query.addBindValue(outcomeKey(entry.outcome));
+    query.addBindValue(outputKey(entry.output));
     if (!Database::exec(query))
         return -1;
     bool ok = false;
@@ -81,10 +88,11 @@ bool PrintJournal::markSpoiled(int id, const QString &reason)
 {
     QSqlQuery query;
     query.prepare(QStringLiteral("UPDATE PrintJournal SET spoiled = 1, spoiledReason = ?, "
-                                 "spoiledAt = ? WHERE journalId = ?;"));
+                                 "spoiledAt = ? WHERE journalId = ? AND output = ?;"));
     query.addBindValue(reason);
     query.addBindValue(QDateTime::currentDateTime().toString(stampFormat));
     query.addBindValue(id);
+    query.addBindValue(outputKey(Output::Printer));
     return Database::exec(query) && query.numRowsAffected() == 1;
 }
 
@@ -109,7 +117,7 @@ QList<PrintJournal::Entry> PrintJournal::entries(const Filter &filter)
     }
     QSqlQuery query;
     query.prepare(QStringLiteral("SELECT journalId, psId, fio, form, number, printedAt, printer, "
-                                 "pages, outcome, spoiled, spoiledReason, spoiledAt FROM "
+                                 "pages, outcome, spoiled, spoiledReason, spoiledAt, output FROM "
                                  "PrintJournal")
                   + whereClause(where)
                   + QStringLiteral(" ORDER BY printedAt DESC, journalId DESC;"));
@@ -136,6 +144,8 @@ QList<PrintJournal::Entry> PrintJournal::entries(const Filter &filter)
         entry.spoiled = query.value(9).toInt() != 0;
         entry.spoiledReason = query.value(10).toString();
         entry.spoiledAt = QDateTime::fromString(query.value(11).toString(), stampFormat);
+        entry.output = query.value(12).toString() == outputKey(Output::File) ? Output::File
+                                                                             : Output::Printer;
         if (!text.isEmpty() && !entry.fio.toCaseFolded().contains(text)
             && !entry.number.toCaseFolded().contains(text))
             continue;
@@ -146,12 +156,13 @@ QList<PrintJournal::Entry> PrintJournal::entries(const Filter &filter)
 
 PrintJournal::Counts PrintJournal::counts(const QDate &from, const QDate &to, int form)
 {
-    QStringList where{QStringLiteral("pages > 0")};
-    QVariantList values;
+    QStringList where{QStringLiteral("pages > 0"), QStringLiteral("output = ?")};
+    QVariantList values{outputKey(Output::Printer)};
     addPeriod(from, to, &where, &values);
     addForm(form, &where, &values);
     QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT COUNT(*), IFNULL(SUM(spoiled != 0), 0) FROM PrintJournal")
+    query.prepare(QStringLiteral("SELECT COUNT(*), COALESCE(SUM(CASE WHEN spoiled <> 0 THEN 1 "
+                                 "ELSE 0 END), 0) FROM PrintJournal")
                   + whereClause(where) + QLatin1Char(';'));
     for (const QVariant &value : qAsConst(values))
         query.addBindValue(value);

@@ -7,11 +7,13 @@
 
 // What was printed on which blank: one row per document put on a blank form, kept in the
 // register beside the documents (table PrintJournal), with the blanks marked as spoiled.
+// A print into a PDF file is kept too, but uses no blank.
 // Failures are logged by the database service and reported through the return values.
 class PrintJournal
 {
 public:
     enum class Outcome { Printed, Cancelled };
+    enum class Output { Printer, File };
 
     struct Entry
     {
@@ -24,6 +26,7 @@ public:
         QString printer;
         int pages = 0; // sides of the blank printed
         Outcome outcome = Outcome::Printed;
+        Output output = Output::Printer;
         bool spoiled = false;
         QString spoiledReason;
         QDateTime spoiledAt;
@@ -41,13 +44,14 @@ public:
 
     struct Counts
     {
-        int used = 0;    // blanks printed on, wholly or in part
+        int used = 0;    // blanks printed on, wholly or in part; files are none
         int spoiled = 0; // of them, marked as spoiled
     };
 
     // The new row's id, or -1.
     static int add(const Entry &entry);
     static bool update(int id, int pages, Outcome outcome);
+    // False for a print into a file: it has no blank to spoil.
     static bool markSpoiled(int id, const QString &reason);
     // Newest first.
     static QList<Entry> entries(const Filter &filter);

@@ -125,7 +125,8 @@ void PrintJournalWindow::on_tableWidgetEntries_itemSelectionChanged()
     const int row = ui->tableWidgetEntries->currentRow();
     const bool selected = !ui->tableWidgetEntries->selectedItems().isEmpty();
     ui->pushButtonSpoiled->setEnabled(selected && entryAt(row) > 0 && !m_entries.at(row).spoiled
-                                      && m_entries.at(row).pages > 0);
+                                      && m_entries.at(row).pages > 0
+                                      && m_entries.at(row).output == PrintJournal::Output::Printer);
 }
 
 void PrintJournalWindow::on_pushButtonSpoiled_clicked()

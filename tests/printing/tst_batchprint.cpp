@@ -12,9 +12,11 @@
 #include "testhome.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -40,6 +42,7 @@ private slots:
     void stopAndGoOn();
     void checkStandsBeforeTheBatch_data();
     void checkStandsBeforeTheBatch();
+    void dialogPrintsAndShowsProgress_data();
     void dialogPrintsAndShowsProgress();
 
 private:
@@ -218,6 +221,8 @@ void TestBatchPrint::sidesInTheOrderTheStackIsFed()
     QCOMPARE(rows.size(), documents);
     QCOMPARE(rows.first(), QStringLiteral("Ученик01 %1 Напечатан").arg(pages));
     QCOMPARE(rows.filter(QStringLiteral("Напечатан")).size(), documents);
+    // Into a PDF file: no blank used.
+    QCOMPARE(PrintJournal::counts(QDate(), QDate()).used, 0);
 }
 
 void TestBatchPrint::stopAndGoOn_data()
@@ -226,43 +231,49 @@ void TestBatchPrint::stopAndGoOn_data()
     QTest::addColumn<int>("cancelAt"); // document position on side 1 to cancel at; 0: none
     QTest::addColumn<bool>("turn");    // the answer to the turn question
     QTest::addColumn<QStringList>("journalAfterStop");
+    QTest::addColumn<int>("again");          // -1: the batch goes on; else the sides printed again
+    QTest::addColumn<bool>("following");     // printed again: the documents after it too
     QTest::addColumn<int>("resumeDocument"); // from 0
     QTest::addColumn<int>("resumeSide");
     QTest::addColumn<QStringList>("side1"); // of the second run; "1" for Ученик01
     QTest::addColumn<QStringList>("side2");
     QTest::addColumn<QStringList>("journalAfterAll");
 
+    const QStringList allPrinted{"Ученик01 2 Напечатан",
+                                 "Ученик02 2 Напечатан",
+                                 "Ученик03 2 Напечатан",
+                                 "Ученик04 2 Напечатан"};
+    const int goOn = -1;
     QTest::newRow("cancelled at document 3 of side 1, goes on from there")
             << BatchPrint::Stacking::FaceDown << 3 << true
-            << QStringList{"Ученик01 1 Печать прервана", "Ученик02 1 Печать прервана"} << 2 << 1
-            << QStringList{"3", "4"} << QStringList{"1", "2", "3", "4"}
-            << QStringList{"Ученик01 2 Напечатан",
-                           "Ученик02 2 Напечатан",
-                           "Ученик03 2 Напечатан",
-                           "Ученик04 2 Напечатан"};
+            << QStringList{"Ученик01 1 Печать прервана", "Ученик02 1 Печать прервана"} << goOn
+            << false << 2 << 1 << QStringList{"3", "4"} << QStringList{"1", "2", "3", "4"}
+            << allPrinted;
     QTest::newRow("turn declined, side 2 from document 3 (face up: 3, 2, 1)")
             << BatchPrint::Stacking::FaceUp << 0 << false
             << QStringList{"Ученик01 1 Печать прервана",
                            "Ученик02 1 Печать прервана",
                            "Ученик03 1 Печать прервана",
                            "Ученик04 1 Печать прервана"}
-            << 2 << 2 << QStringList{} << QStringList{"3", "2", "1"}
+            << goOn << false << 2 << 2 << QStringList{} << QStringList{"3", "2", "1"}
             << QStringList{"Ученик01 2 Напечатан",
                            "Ученик02 2 Напечатан",
                            "Ученик03 2 Напечатан",
                            "Ученик04 1 Печать прервана"};
-    QTest::newRow("a jammed blank printed again from side 1 is a new blank")
-            << BatchPrint::Stacking::FaceDown << 0 << true
-            << QStringList{"Ученик01 2 Напечатан",
-                           "Ученик02 2 Напечатан",
-                           "Ученик03 2 Напечатан",
-                           "Ученик04 2 Напечатан"}
-            << 3 << 1 << QStringList{"4"} << QStringList{"1", "2", "3", "4"}
-            << QStringList{"Ученик01 2 Напечатан",
-                           "Ученик02 2 Напечатан",
-                           "Ученик03 2 Напечатан",
-                           "Ученик04 2 Напечатан",
-                           "Ученик04 2 Напечатан"};
+    // The secretary puts one new blank in: the other pupils' blanks are done.
+    QTest::newRow("a jammed blank printed again: that pupil's both sides only, a new blank")
+            << BatchPrint::Stacking::FaceDown << 0 << true << allPrinted
+            << int(BatchPrint::Sides::Both) << false << 3 << 1 << QStringList{"4"}
+            << QStringList{"4"} << allPrinted + QStringList{"Ученик04 2 Напечатан"};
+    QTest::newRow("a spoilt back printed again: that pupil's side 2 only, journaled")
+            << BatchPrint::Stacking::FaceDown << 0 << true << allPrinted
+            << int(BatchPrint::Sides::Back) << false << 1 << 2 << QStringList{} << QStringList{"2"}
+            << allPrinted + QStringList{"Ученик02 1 Напечатан"};
+    QTest::newRow("printed again from document 3 on when asked, face up: backs 4, 3")
+            << BatchPrint::Stacking::FaceUp << 0 << true << allPrinted
+            << int(BatchPrint::Sides::Both) << true << 2 << 1 << QStringList{"3", "4"}
+            << QStringList{"4", "3"}
+            << allPrinted + QStringList{"Ученик03 2 Напечатан", "Ученик04 2 Напечатан"};
 }
 
 void TestBatchPrint::stopAndGoOn()
@@ -271,6 +282,8 @@ void TestBatchPrint::stopAndGoOn()
     QFETCH(int, cancelAt);
     QFETCH(bool, turn);
     QFETCH(QStringList, journalAfterStop);
+    QFETCH(int, again);
+    QFETCH(bool, following);
     QFETCH(int, resumeDocument);
     QFETCH(int, resumeSide);
     QFETCH(QStringList, side1);
@@ -297,15 +310,23 @@ void TestBatchPrint::stopAndGoOn()
     QFile::remove(sideFile(2));
     cancelAt = 0;
     answer = true;
-    const QList<BatchPrint::Step> steps = batch.steps(stacking);
-    int from = -1;
-    for (int i = 0; i < steps.size(); ++i) {
-        if (steps.at(i).document == resumeDocument && steps.at(i).back() == (resumeSide == 2)) {
-            from = i;
-            break;
+    if (again >= 0) {
+        QVERIFY(batch.reprint(&printer,
+                              stacking,
+                              resumeDocument,
+                              following ? ids.size() - 1 : resumeDocument,
+                              BatchPrint::Sides(again)));
+    } else {
+        const QList<BatchPrint::Step> steps = batch.steps(stacking);
+        int from = -1;
+        for (int i = 0; i < steps.size(); ++i) {
+            if (steps.at(i).document == resumeDocument && steps.at(i).back() == (resumeSide == 2)) {
+                from = i;
+                break;
+            }
         }
+        QCOMPARE(batch.print(&printer, stacking, from), steps.size());
     }
-    QCOMPARE(batch.print(&printer, stacking, from), steps.size());
     const auto numbers = [](const QStringList &pages) {
         QStringList result;
         for (const QString &page : pages)
@@ -353,10 +374,28 @@ void TestBatchPrint::checkStandsBeforeTheBatch()
         batch->close();
 }
 
+void TestBatchPrint::dialogPrintsAndShowsProgress_data()
+{
+    QTest::addColumn<bool>("reprint"); // the answer to the question before a reprint
+    QTest::addColumn<QStringList>("reprinted");
+
+    QTest::newRow("after Готово a reprint names document and side, declined prints nothing")
+            << false << QStringList{};
+    QTest::newRow("after Готово a confirmed reprint prints that side only")
+            << true << QStringList{"Страница 2: Ученик02"};
+}
+
 void TestBatchPrint::dialogPrintsAndShowsProgress()
 {
+    QFETCH(bool, reprint);
+    QFETCH(QStringList, reprinted);
+
     const QList<int> ids = addPupils(3, 2);
-    auto *dialog = new BatchPrintDialog(ReportList::Id3339, ids, false);
+    QPointer<BatchPrintDialog> dialog = new BatchPrintDialog(ReportList::Id3339, ids, false);
+    const auto closeDialog = qScopeGuard([&dialog] {
+        if (dialog)
+            dialog->close();
+    });
     QString error;
     QVERIFY2(dialog->prepare(&error), qPrintable(error));
     dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -398,7 +437,45 @@ void TestBatchPrint::dialogPrintsAndShowsProgress()
         QCoreApplication::sendPostedEvents();
         dialog->grab().save(folder + QStringLiteral("/batch-done.png"));
     }
-    dialog->close();
+
+    // What the help text tells to press is there, and beside it only "Закрыть".
+    const QString help = dialog->findChild<QLabel *>(QStringLiteral("labelResult"))->text();
+    const QString named = help.section(QStringLiteral("«"), 1).section(QStringLiteral("»"), 0, 0);
+    QStringList buttons;
+    QPushButton *again = nullptr;
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (!button->isVisible() || button->objectName() == QStringLiteral("pushButtonPrinter"))
+            continue;
+        buttons << button->text();
+        if (button->text() == named)
+            again = button;
+    }
+    QStringList expected{named, QStringLiteral("Закрыть")};
+    buttons.sort();
+    expected.sort();
+    QCOMPARE(buttons, expected);
+    QVERIFY(again);
+    QFile::remove(sideFile(1));
+    QFile::remove(sideFile(2));
+    dialog->setStart(1, 2);
+    answerer.expect(
+            QStringLiteral("Внимание!"), QStringLiteral("документ 2 «Ученик02"), [&](QWidget *box) {
+                if (!folder.isEmpty())
+                    box->grab().save(folder + QStringLiteral("/batch-reprint.png"));
+                QVERIFY(ModalAnswerer::dialogText(box).contains(
+                        QStringLiteral("только сторона 2")));
+                ModalAnswerer::clickButton(
+                        box, reprint ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+            });
+    if (reprint)
+        answerer.expectButton(
+                QStringLiteral("Внимание!"), QStringLiteral("Ученик02"), QDialogButtonBox::Ok);
+    QTest::mouseClick(again, Qt::LeftButton);
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    QCOMPARE(pagesOf(sideFile(1)), QStringList());
+    QCOMPARE(pagesOf(sideFile(2)), reprinted);
+    QCOMPARE(journal().size(), 3 + reprinted.size());
 }
 
 ZR_TEST_MAIN(TestBatchPrint)

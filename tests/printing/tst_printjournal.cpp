@@ -16,6 +16,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableWidget>
@@ -36,6 +37,7 @@ private slots:
     void filters();
     void countsOfAPeriod_data();
     void countsOfAPeriod();
+    void olderRegisterGetsTheJournal_data();
     void olderRegisterGetsTheJournal();
     void singlePrintIsRecorded_data();
     void singlePrintIsRecorded();
@@ -169,13 +171,17 @@ void TestPrintJournal::countsOfAPeriod_data()
     QTest::addColumn<int>("form");
     QTest::addColumn<int>("used");
     QTest::addColumn<int>("spoiled");
+    QTest::addColumn<bool>("intoAFile"); // an appendix also printed whole into a PDF file
 
     QTest::newRow("all time: a blank never printed on is not used")
-            << QDate() << QDate() << 0 << 4 << 1;
-    QTest::newRow("May") << QDate(2024, 5, 1) << QDate(2024, 5, 31) << 0 << 2 << 1;
-    QTest::newRow("June, appendices only")
-            << QDate(2024, 6, 1) << QDate(2024, 6, 30) << int(ReportList::Id3382) << 1 << 0;
-    QTest::newRow("a day with nothing") << QDate(2024, 6, 2) << QDate(2024, 6, 2) << 0 << 0 << 0;
+            << QDate() << QDate() << 0 << 4 << 1 << false;
+    QTest::newRow("May") << QDate(2024, 5, 1) << QDate(2024, 5, 31) << 0 << 2 << 1 << false;
+    QTest::newRow("June, appendices only") << QDate(2024, 6, 1) << QDate(2024, 6, 30)
+                                           << int(ReportList::Id3382) << 1 << 0 << false;
+    QTest::newRow("a day with nothing")
+            << QDate(2024, 6, 2) << QDate(2024, 6, 2) << 0 << 0 << 0 << false;
+    QTest::newRow("June, a PDF file is no blank and cannot be spoiled")
+            << QDate(2024, 6, 1) << QDate(2024, 6, 30) << int(ReportList::Id3382) << 1 << 0 << true;
 }
 
 void TestPrintJournal::countsOfAPeriod()
@@ -185,8 +191,22 @@ void TestPrintJournal::countsOfAPeriod()
     QFETCH(int, form);
     QFETCH(int, used);
     QFETCH(int, spoiled);
+    QFETCH(bool, intoAFile);
 
     fillJournal();
+    if (intoAFile) {
+        PrintJournal::Entry entry;
+        entry.documentId = 7;
+        entry.fio = QStringLiteral("Файлов Фёдор");
+        entry.form = ReportList::Id3382;
+        entry.printedAt = QDateTime(QDate(2024, 6, 4), QTime(12, 0));
+        entry.printer = QStringLiteral("PDF: 4А.pdf");
+        entry.pages = 2;
+        entry.output = PrintJournal::Output::File;
+        const int id = PrintJournal::add(entry);
+        QVERIFY(id > 0);
+        QVERIFY(!PrintJournal::markSpoiled(id, PrintJournal::defaultSpoiledReason()));
+    }
     const PrintJournal::Counts counts = PrintJournal::counts(from, to, form);
     QCOMPARE(counts.used, used);
     QCOMPARE(counts.spoiled, spoiled);
@@ -207,16 +227,41 @@ QStringList TestPrintJournal::columns(const QString &table)
     return result;
 }
 
+void TestPrintJournal::olderRegisterGetsTheJournal_data()
+{
+    QTest::addColumn<QStringList>("olderJournal"); // statements that make it; empty: none
+    QTest::addColumn<int>("blanksUsed");
+
+    QTest::newRow("a register made before the journal") << QStringList{} << 0;
+    // As the first version of the journal made it, with a row printed on a blank.
+    QTest::newRow("a journal made before files were told apart keeps its rows")
+            << QStringList{"CREATE TABLE \"PrintJournal\" (\"journalId\" INTEGER NOT NULL "
+                           "PRIMARY KEY AUTOINCREMENT UNIQUE, \"psId\" INTEGER NOT NULL, \"fio\" "
+                           "TEXT, \"form\" INTEGER NOT NULL, \"number\" TEXT, \"printedAt\" TEXT "
+                           "NOT NULL, \"printer\" TEXT, \"pages\" INTEGER NOT NULL DEFAULT 0, "
+                           "\"outcome\" TEXT NOT NULL, \"spoiled\" INTEGER NOT NULL DEFAULT 0, "
+                           "\"spoiledReason\" TEXT, \"spoiledAt\" TEXT);",
+                           "INSERT INTO PrintJournal (psId, fio, form, printedAt, printer, pages, "
+                           "outcome, spoiled) VALUES (1, 'Петров', 3382, '2024-05-30 09:00:00', "
+                           "'Kyocera', 2, 'printed', 1);"}
+            << 1;
+}
+
 void TestPrintJournal::olderRegisterGetsTheJournal()
 {
+    QFETCH(QStringList, olderJournal);
+    QFETCH(int, blanksUsed);
+
     const QStringList fresh = columns(QStringLiteral("PrintJournal"));
     QVERIFY(!fresh.isEmpty());
     const int id = PrintingFixture::addSampleDocument(3);
-    // A register as the versions before the journal made it.
+    // A register as the versions before made it.
     {
         QSqlQuery drop;
         QVERIFY(drop.exec(QStringLiteral("DROP TABLE PrintJournal;")));
         QVERIFY(drop.exec(QStringLiteral("DROP INDEX PsDocumentDetailsByDocument;")));
+        for (const QString &statement : olderJournal)
+            QVERIFY2(drop.exec(statement), qPrintable(drop.lastError().text()));
     }
     const QString backup = m_fixture.dataHome() + QStringLiteral("/older.db");
     QVERIFY(Database::backup(backup));
@@ -230,6 +275,9 @@ void TestPrintJournal::olderRegisterGetsTheJournal()
             QVERIFY(Database::restore(backup));
         }
         QCOMPARE(columns(QStringLiteral("PrintJournal")), fresh);
+        const PrintJournal::Counts counts = PrintJournal::counts(QDate(), QDate());
+        QCOMPARE(counts.used, blanksUsed);
+        QCOMPARE(counts.spoiled, blanksUsed);
         QSqlQuery query;
         QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM PsDocumentDetails WHERE psId = %1;")
                                    .arg(id))
@@ -326,6 +374,9 @@ void TestPrintJournal::singlePrintIsRecorded()
     QCOMPARE(entry.number, QStringLiteral("77 123456"));
     QCOMPARE(entry.form, int(ReportList::Id3339));
     QVERIFY(qAbs(entry.printedAt.secsTo(QDateTime::currentDateTime())) < 60);
+    // Printed into a file: no blank used, none to mark as spoiled.
+    QCOMPARE(PrintJournal::counts(QDate(), QDate()).used, 0);
+    QVERIFY(!PrintJournal::markSpoiled(entry.id, PrintJournal::defaultSpoiledReason()));
 }
 
 void TestPrintJournal::windowMarksASpoiledBlank()
