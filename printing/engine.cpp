@@ -136,8 +136,8 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
     page->previewReport(true, printBackground ? 1 : -1);
     // The sequence is modal and over: the page stays current, its query does not.
     ReportInfo::releaseData(page);
-    if (!printed.isEmpty())
-        recordPrint(type, sqlDocId, printer, printed.size(), page->pagesCount());
+    // A print given up before any side went out is journaled too, as cancelled with no page.
+    recordPrint(type, sqlDocId, printer, printed.size(), page->pagesCount());
 }
 
 void Engine::recordPrint(int type, int sqlDocId, const QString &printer, int pages, int ofPages)
@@ -151,8 +151,9 @@ void Engine::recordPrint(int type, int sqlDocId, const QString &printer, int pag
     entry.number = record.number;
     entry.printedAt = QDateTime::currentDateTime();
     // A file chosen in the preview has no printer name, and it uses no blank.
-    entry.printer = printer.isEmpty() ? QStringLiteral("PDF") : printer;
-    entry.output = printer.isEmpty() ? PrintJournal::Output::File : PrintJournal::Output::Printer;
+    const bool toFile = pages > 0 && printer.isEmpty();
+    entry.printer = toFile ? QStringLiteral("PDF") : printer;
+    entry.output = toFile ? PrintJournal::Output::File : PrintJournal::Output::Printer;
     entry.pages = pages;
     entry.outcome
             = pages >= ofPages ? PrintJournal::Outcome::Printed : PrintJournal::Outcome::Cancelled;

@@ -88,7 +88,7 @@ bool PrintJournal::markSpoiled(int id, const QString &reason)
 {
     QSqlQuery query;
     query.prepare(QStringLiteral("UPDATE PrintJournal SET spoiled = 1, spoiledReason = ?, "
-                                 "spoiledAt = ? WHERE journalId = ? AND output = ?;"));
+                                 "spoiledAt = ? WHERE journalId = ? AND output = ? AND pages > 0;"));
     query.addBindValue(reason);
     query.addBindValue(QDateTime::currentDateTime().toString(stampFormat));
     query.addBindValue(id);

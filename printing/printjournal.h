@@ -51,7 +51,7 @@ public:
     // The new row's id, or -1.
     static int add(const Entry &entry);
     static bool update(int id, int pages, Outcome outcome);
-    // False for a print into a file: it has no blank to spoil.
+    // False for a print into a file or one given up before any page: it has no blank to spoil.
     static bool markSpoiled(int id, const QString &reason);
     // Newest first.
     static QList<Entry> entries(const Filter &filter);
