@@ -307,6 +307,11 @@ void TestPdfExport::refused_data()
                                                << "1"
                                                << "{ not json"
                                                << "a.pdf" << 1 << "неверный формат";
+    QTest::newRow("template asking for 1,000 pages: not 999 of them")
+            << "301"
+            << "1"
+            << R"({"pagesCount": 1000})"
+            << "a.pdf" << 1 << "в шаблоне 1000 страниц, допустимо не больше 999";
     QTest::newRow("output folder missing") << "301"
                                            << "1"
                                            << ""
