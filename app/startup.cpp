@@ -12,7 +12,6 @@
 #include "settings/spellchecker.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPrinterInfo>
@@ -46,11 +45,7 @@ int runApplication(int argc, char **argv)
     // program leaves both to the first one.
     RegisterLock lock(Database::dataPath());
     if (!lock.acquire()) {
-        const QString text
-                = QStringLiteral("Реестр в папке %1 уже открыт другой копией программы "
-                                 "(%2).\nРаботать с реестром одновременно может только "
-                                 "одна программа.")
-                          .arg(QDir::toNativeSeparators(Database::dataPath()), lock.holder());
+        const QString text = lock.inUseText();
         ZR_LOG() << text;
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Внимание!"), text, QMessageBox::Ok);
         box.exec();

@@ -2,10 +2,12 @@
 
 #include "app/debuglog.h"
 
+#include <QDir>
 #include <QLockFile>
 
 RegisterLock::RegisterLock(const QString &dataPath)
-    : m_lock(std::make_unique<QLockFile>(dataPath + "/" + fileName()))
+    : m_dataPath(dataPath)
+    , m_lock(std::make_unique<QLockFile>(dataPath + "/" + fileName()))
 {
     // Only a lock of a process that is gone is stale: a program that has been running
     // for hours keeps its folder.
@@ -37,4 +39,11 @@ QString RegisterLock::holder() const
     if (!m_lock->getLockInfo(&pid, &host, &application))
         return QString();
     return QStringLiteral("компьютер %1, процесс %2").arg(host).arg(pid);
+}
+
+QString RegisterLock::inUseText() const
+{
+    return QStringLiteral("Реестр в папке %1 уже открыт другой копией программы (%2).\n"
+                          "Работать с реестром одновременно может только одна программа.")
+            .arg(QDir::toNativeSeparators(m_dataPath), holder());
 }
