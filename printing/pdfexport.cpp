@@ -156,7 +156,8 @@ HeadlessCommand PdfExport::command()
                     "                      к нечётным страницам, стороны 2 - к чётным\n"
                     "\n"
                     "Код возврата: 0 - файл записан; 1 - неверный запрос, нет бланка, шаблона,\n"
-                    "базы данных или документа; 2 - файл PDF не удалось записать.\n"
+                    "базы данных, документа или годной калибровки принтера; 2 - файл PDF не\n"
+                    "удалось записать.\n"
                     "Если таблица не помещается на бланке, печатается то, что помещается,\n"
                     "и выводится предупреждение.\n"),
             &PdfExport::runCommand};
@@ -209,9 +210,21 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
                         .arg(PrintCorrection::maxScale);
         return BadRequest;
     }
-    if (!request.printer.isEmpty() && !PrinterCalibration::isCalibrated(request.printer)) {
-        err << QStringLiteral("Для принтера «%1» калибровка не сохранена.\n").arg(request.printer);
-        return BadRequest;
+    PrintCorrection calibration[2] = {request.correction, request.correction};
+    if (!request.printer.isEmpty()) {
+        if (!PrinterCalibration::isCalibrated(request.printer)) {
+            err << QStringLiteral("Для принтера «%1» калибровка не сохранена.\n")
+                            .arg(request.printer);
+            return BadRequest;
+        }
+        for (int side = 1; side <= 2; ++side) {
+            QString error;
+            if (!PrinterCalibration::storedCorrection(
+                        request.printer, side, &calibration[side - 1], &error)) {
+                err << error << '\n';
+                return BadRequest;
+            }
+        }
     }
     if (request.output.trimmed().isEmpty()) {
         err << QStringLiteral("Не указан файл PDF (--export-pdf).\n");
@@ -276,12 +289,10 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
                 return NotWritten;
             }
             firstSheet = false;
-            const PrintCorrection correction
-                    = request.printer.isEmpty()
-                              ? request.correction
-                              : PrinterCalibration::correction(request.printer,
-                                                               PrintCorrection::sideOfPage(side));
-            page->renderPage(&painter, side, request.background, correction);
+            page->renderPage(&painter,
+                             side,
+                             request.background,
+                             calibration[PrintCorrection::sideOfPage(side) - 1]);
         }
         // Asked after drawing: only then are the tables laid out with this document's rows.
         if (page->tablesOverflow())
