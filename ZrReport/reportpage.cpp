@@ -373,6 +373,11 @@ void ReportPage::writeJson(QJsonObject &json) const
 
 QString ReportPage::limitsExceeded(const QJsonObject &json)
 {
+    const QJsonValue pages = json.value(QStringLiteral("pagesCount"));
+    if (pages.isDouble() && !(pages.toDouble() <= maxPages))
+        return QStringLiteral("в шаблоне %1 страниц, допустимо не больше %2")
+                .arg(pages.toDouble(), 0, 'f', 0)
+                .arg(maxPages);
     for (int side = 0; side < 2; ++side) {
         const QJsonValue image = json.value(backgroundKeys[side]);
         if (!image.isString())
@@ -428,10 +433,19 @@ bool ReportPage::loadFromFile(const QString &fileName)
                               .arg(file.size() / (1024 * 1024))
                               .arg(maxFileBytes / (1024 * 1024));
     } else {
-        const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
-        m_loadError = limitsExceeded(json);
+        // Taken for an empty page, a damaged file would print empty sheets and be saved
+        // over by the designer.
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+        if (parseError.error != QJsonParseError::NoError)
+            m_loadError = QStringLiteral("неверный формат файла (ошибка в позиции %1)")
+                                  .arg(parseError.offset + 1);
+        else if (!document.isObject())
+            m_loadError = QStringLiteral("неверный формат файла");
+        else
+            m_loadError = limitsExceeded(document.object());
         if (m_loadError.isEmpty()) {
-            readJson(json);
+            readJson(document.object());
             return true;
         }
     }

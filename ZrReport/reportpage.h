@@ -59,8 +59,8 @@ public:
 
     void readJson(const QJsonObject &json);
     void writeJson(QJsonObject &json) const;
-    // False, with the reason in loadError(), for a file that cannot be read or is beyond
-    // the limits below; the page is then unchanged.
+    // False, with the reason in loadError(), for a file that cannot be read, is not a
+    // template or is beyond the limits below; the page is then unchanged.
     bool loadFromFile(const QString &fileName);
     bool saveToFile(const QString &fileName);
     QString loadError() const { return m_loadError; }
@@ -110,7 +110,8 @@ public:
     int currentPage = 0;
     QPointer<QPrintPreviewDialog> previewDialog;
 
-    // More pages than any blank has; a file asking for more is cut down to this.
+    // More pages than any blank has; a file asking for more is refused, a page set to
+    // more in memory is cut down to this.
     static constexpr int maxPages = 999;
     // Far beyond any blank form: a file past them would take minutes and gigabytes to
     // draw, so it is refused.

@@ -24,10 +24,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QSettings>
@@ -49,18 +47,6 @@ constexpr double pasteStep = 2.0;
 constexpr double arrowStep = 1.0;
 constexpr double fineArrowStep = 0.1;
 constexpr double coarseArrowStep = 5.0;
-
-// A designer must not take an arbitrary file for an empty template: saving would
-// overwrite it.
-bool looksLikeTemplate(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    return error.error == QJsonParseError::NoError && doc.isObject();
-}
 } // namespace
 
 QPointer<ReportWindow> ReportWindow::m_instance;
@@ -337,19 +323,13 @@ bool ReportWindow::openFile(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return false;
-    writeSettings();
-    m_fileName = path;
-    delete m_reportPage.data();
-    m_reportPage = new ReportPage(this);
-    const bool loaded = looksLikeTemplate(path) && m_reportPage->loadFromFile(m_fileName);
-    if (loaded) {
-        createProjectWidget();
-        QCoreApplication::processEvents();
-        clearEditedSoon();
-        readSettings();
+    // Not an arbitrary file taken for an empty template: saving would overwrite it.
+    auto page = std::make_unique<ReportPage>();
+    if (page->loadFromFile(path)) {
+        openPage(page.release(), path);
         return true;
     }
-    const QString reason = m_reportPage->loadError();
+    const QString reason = page->loadError();
     QMessageBox box(QMessageBox::Warning,
                     QStringLiteral("Ошибка"),
                     QStringLiteral("Неверный формат файла!")
@@ -357,12 +337,22 @@ bool ReportWindow::openFile(const QString &path)
                     QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
-    m_history->setPage(nullptr);
     QCoreApplication::processEvents();
-    // Nobody takes the page of a template that did not open.
-    delete m_reportPage.data();
     QTimer::singleShot(1, this, &QObject::deleteLater);
     return false;
+}
+
+void ReportWindow::openPage(ReportPage *page, const QString &path)
+{
+    writeSettings();
+    m_fileName = path;
+    delete m_reportPage.data();
+    page->setParent(this);
+    m_reportPage = page;
+    createProjectWidget();
+    QCoreApplication::processEvents();
+    clearEditedSoon();
+    readSettings();
 }
 
 bool ReportWindow::saveFile(const QString &path)

@@ -40,6 +40,8 @@ public:
     ReportPage *reportPage() const;
     void setReportPage(ReportPage *page);
     bool openFile(const QString &path);
+    // Edits a page already read from the template file at path; the window takes it.
+    void openPage(ReportPage *page, const QString &path);
     bool saveFile(const QString &path);
     bool checkSaved();
     void updateScene();

@@ -46,15 +46,14 @@ static bool isTemplateFile(const QString &path)
     return false;
 }
 
-QPixmap Engine::templatePixmap(int type)
+QPixmap Engine::templatePixmap(int type, QString *error)
 {
-    const QString path = templatePath(type);
-    if (!isTemplateFile(path))
-        return QPixmap();
     ReportPage page;
-    if (!page.loadFromFile(path))
-        ZR_LOG() << "template not read" << path << page.loadError();
-    return page.pixmap();
+    QString reason;
+    const bool loaded = loadTemplate(type, &page, &reason);
+    if (error)
+        *error = reason;
+    return loaded ? page.pixmap() : QPixmap();
 }
 
 void Engine::fillReport(int type, ReportPage *page, int sqlDocId, bool useDocument)
@@ -67,32 +66,31 @@ void Engine::fillReport(int type, ReportPage *page, int sqlDocId, bool useDocume
     entry->fill(page, sqlDocId, useDocument);
 }
 
-std::unique_ptr<ReportPage> Engine::readTemplate(int type, QString *error)
+bool Engine::loadTemplate(int type, ReportPage *page, QString *error)
 {
     const QString path = templatePath(type);
     if (!isTemplateFile(path)) {
         *error = QStringLiteral("Шаблон отчёта %1 не найден.").arg(path);
-        return nullptr;
+        return false;
     }
-    auto page = std::make_unique<ReportPage>();
     if (!page->loadFromFile(path)) {
         *error = QStringLiteral("Шаблон отчёта %1 не открыт: %2.").arg(path, page->loadError());
-        return nullptr;
+        return false;
     }
     if (page->pagesCount() < 1) {
         *error = QStringLiteral("В шаблоне отчёта %1 нет страниц.").arg(path);
-        return nullptr;
+        return false;
     }
-    page->setReplaceExpressions(true);
-    return page;
+    return true;
 }
 
-bool Engine::templateExists(const QString &path)
+std::unique_ptr<ReportPage> Engine::readTemplate(int type, QString *error)
 {
-    if (isTemplateFile(path))
-        return true;
-    emit error(QStringLiteral("Шаблон отчёта %1 не найден.").arg(path), QStringLiteral("Ошибка"));
-    return false;
+    auto page = std::make_unique<ReportPage>();
+    if (!loadTemplate(type, page.get(), error))
+        return nullptr;
+    page->setReplaceExpressions(true);
+    return page;
 }
 
 // Only pages made here for printing are ours to release; a designer's page belongs
@@ -117,12 +115,9 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
         ZR_LOG() << "Error printing sqlDocId < 0" << sqlDocId;
         return;
     }
-    const QString path = templatePath(type);
-    if (!templateExists(path))
-        return;
-    if (!page->loadFromFile(path)) {
-        emit error(QStringLiteral("Шаблон отчёта %1 не открыт: %2.").arg(path, page->loadError()),
-                   QStringLiteral("Ошибка"));
+    QString reason;
+    if (!loadTemplate(type, page, &reason)) {
+        emit error(reason, QStringLiteral("Ошибка"));
         return;
     }
     fillReport(type, page, sqlDocId, true);
@@ -162,16 +157,14 @@ void Engine::recordPrint(int type, int sqlDocId, const QString &printer, int pag
 
 void Engine::onGuiEdit(int type)
 {
-    const QString path = templatePath(type);
-    if (!templateExists(path))
-        return;
-    auto *window = new ReportWindow();
-    if (!window->openFile(path)) {
-        emit error(QStringLiteral("Шаблон отчёта %1 имеет неверный формат.").arg(path),
-                   QStringLiteral("Ошибка"));
-        window->deleteLater();
+    auto page = std::make_unique<ReportPage>();
+    QString reason;
+    if (!loadTemplate(type, page.get(), &reason)) {
+        emit error(reason, QStringLiteral("Ошибка"));
         return;
     }
+    auto *window = new ReportWindow();
+    window->openPage(page.release(), templatePath(type));
     replaceCurrentPage(window->reportPage());
     fillReport(type, window->reportPage(), 0, false);
     window->show();

@@ -19,11 +19,15 @@ public:
 
     // Data folder + "/reports/" + the form's identifier + ".zrrpt"; empty for an unknown form.
     static QString templatePath(int type);
-    // Side 1 of the form's blank; null when the template is missing.
-    static QPixmap templatePixmap(int type);
+    // Side 1 of the form's blank; null, with the reason when asked, when the template
+    // cannot be used.
+    static QPixmap templatePixmap(int type, QString *error = nullptr);
     static void fillReport(int type, ReportPage *page, int sqlDocId, bool useDocument);
+    // Every use of a form's template reads it here: false with the reason for the user
+    // when it is missing, unreadable, not a template, beyond the limits or has no page.
+    static bool loadTemplate(int type, ReportPage *page, QString *error);
     // The form's template read for printing without a preview (substitution on); null with
-    // the reason for the user when it is missing, unreadable or has no page.
+    // the reason when it cannot be used.
     static std::unique_ptr<ReportPage> readTemplate(int type, QString *error);
 
     // The page last prepared for printing or opened in the designer.
@@ -38,7 +42,6 @@ public slots:
     void onGuiEdit(int type);
 
 private:
-    bool templateExists(const QString &path);
     // Writes what the preview sent to a printer into the print journal.
     void recordPrint(int type, int sqlDocId, const QString &printer, int pages, int ofPages);
     void replaceCurrentPage(ReportPage *page);

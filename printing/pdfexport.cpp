@@ -14,8 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -158,7 +156,8 @@ HeadlessCommand PdfExport::command()
                     "                      к нечётным страницам, стороны 2 - к чётным\n"
                     "\n"
                     "Код возврата: 0 - файл записан; 1 - неверный запрос, нет бланка, шаблона,\n"
-                    "базы данных или документа; 2 - файл PDF не удалось записать.\n"
+                    "базы данных, документа или годной калибровки принтера; 2 - файл PDF не\n"
+                    "удалось записать.\n"
                     "Если таблица не помещается на бланке, печатается то, что помещается,\n"
                     "и выводится предупреждение.\n"),
             &PdfExport::runCommand};
@@ -211,9 +210,21 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
                         .arg(PrintCorrection::maxScale);
         return BadRequest;
     }
-    if (!request.printer.isEmpty() && !PrinterCalibration::isCalibrated(request.printer)) {
-        err << QStringLiteral("Для принтера «%1» калибровка не сохранена.\n").arg(request.printer);
-        return BadRequest;
+    PrintCorrection calibration[2] = {request.correction, request.correction};
+    if (!request.printer.isEmpty()) {
+        if (!PrinterCalibration::isCalibrated(request.printer)) {
+            err << QStringLiteral("Для принтера «%1» калибровка не сохранена.\n")
+                            .arg(request.printer);
+            return BadRequest;
+        }
+        for (int side = 1; side <= 2; ++side) {
+            QString error;
+            if (!PrinterCalibration::storedCorrection(
+                        request.printer, side, &calibration[side - 1], &error)) {
+                err << error << '\n';
+                return BadRequest;
+            }
+        }
     }
     if (request.output.trimmed().isEmpty()) {
         err << QStringLiteral("Не указан файл PDF (--export-pdf).\n");
@@ -232,38 +243,11 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
         return BadRequest;
     }
 
-    const QString templatePath = Engine::templatePath(entry->type);
-    QFile templateFile(templatePath);
-    if (!QFileInfo(templatePath).isFile()) {
-        err << QStringLiteral("Шаблон отчёта %1 не найден.\n").arg(templatePath);
-        return BadRequest;
-    }
-    if (!templateFile.open(QIODevice::ReadOnly)) {
-        err << QStringLiteral("Шаблон отчёта %1 не читается: %2\n")
-                        .arg(templatePath, templateFile.errorString());
-        return BadRequest;
-    }
-    if (templateFile.size() > ReportPage::maxFileBytes) {
-        err << QStringLiteral("Шаблон отчёта %1 не открыт: файл больше %2 МБ.\n")
-                        .arg(templatePath)
-                        .arg(ReportPage::maxFileBytes / (1024 * 1024));
-        return BadRequest;
-    }
-    QJsonParseError parseError;
-    const QJsonDocument json = QJsonDocument::fromJson(templateFile.readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError || !json.isObject()) {
-        err << QStringLiteral("Шаблон отчёта %1 имеет неверный формат.\n").arg(templatePath);
-        return BadRequest;
-    }
-    if (const QString tooLarge = ReportPage::limitsExceeded(json.object()); !tooLarge.isEmpty()) {
-        err << QStringLiteral("Шаблон отчёта %1 не открыт: %2.\n").arg(templatePath, tooLarge);
-        return BadRequest;
-    }
     // Read once: every document is drawn from the same page, its pictures decoded once.
-    ReportPage page;
-    page.readJson(json.object());
-    if (page.pagesCount() < 1) {
-        err << QStringLiteral("В шаблоне отчёта %1 нет страниц.\n").arg(templatePath);
+    QString templateError;
+    const std::unique_ptr<ReportPage> page = Engine::readTemplate(entry->type, &templateError);
+    if (!page) {
+        err << templateError << '\n';
         return BadRequest;
     }
 
@@ -289,32 +273,29 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
     printer.setOutputFileName(partial.fileName());
     printer.setCreator(QStringLiteral("ZrPs"));
     printer.setDocName(entry->name);
-    page.setupPrinter(&printer);
+    page->setupPrinter(&printer);
 
     QPainter painter;
     if (!painter.begin(&printer)) {
         err << QStringLiteral("Не удаётся записать файл %1.\n").arg(target);
         return NotWritten;
     }
-    page.setReplaceExpressions(true);
     bool firstSheet = true;
     for (int id : qAsConst(ids)) {
-        Engine::fillReport(entry->type, &page, id, true);
-        for (int side = 0; side < page.pagesCount(); ++side) {
+        Engine::fillReport(entry->type, page.get(), id, true);
+        for (int side = 0; side < page->pagesCount(); ++side) {
             if (!firstSheet && !printer.newPage()) {
                 err << QStringLiteral("Не удаётся записать файл %1.\n").arg(target);
                 return NotWritten;
             }
             firstSheet = false;
-            const PrintCorrection correction
-                    = request.printer.isEmpty()
-                              ? request.correction
-                              : PrinterCalibration::correction(request.printer,
-                                                               PrintCorrection::sideOfPage(side));
-            page.renderPage(&painter, side, request.background, correction);
+            page->renderPage(&painter,
+                             side,
+                             request.background,
+                             calibration[PrintCorrection::sideOfPage(side) - 1]);
         }
         // Asked after drawing: only then are the tables laid out with this document's rows.
-        if (page.tablesOverflow())
+        if (page->tablesOverflow())
             err << QStringLiteral("Предупреждение: документ %1: данные таблицы не помещаются "
                                   "на бланке, напечатано то, что поместилось.\n")
                             .arg(id);

@@ -82,8 +82,12 @@ void PrintDialog::showPreview(QListWidgetItem *item)
     const ReportListEntry *entry = ReportList::entry(type);
     ui->plainTextEdit->setPlainText(entry ? entry->description : QString());
     if (ui->checkBoxPreview->isChecked()) {
-        m_pixmapItem->setPixmap(Engine::templatePixmap(type));
+        // A template that cannot be used shows why instead of a picture.
+        QString unusable;
+        m_pixmapItem->setPixmap(Engine::templatePixmap(type, &unusable));
         m_scene->setSceneRect(m_pixmapItem->boundingRect());
+        ui->labelUnusable->setText(unusable);
+        ui->labelUnusable->setVisible(!unusable.isEmpty());
     }
 }
 
@@ -141,8 +145,10 @@ void PrintDialog::on_checkBoxPreview_toggled(bool checked)
     ui->pushButtonScalePlus->setVisible(checked);
     ui->pushButtonScaleMinus->setVisible(checked);
     ui->graphicsView->setVisible(checked);
-    if (!checked)
+    if (!checked) {
+        ui->labelUnusable->hide();
         return;
+    }
     showPreview(ui->listWidget->currentItem());
     QCoreApplication::processEvents();
     on_pushButtonScaleMinus_clicked();

@@ -3,6 +3,7 @@
 #include "app/debuglog.h"
 #include "database/database.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QSettings>
 #include <QUrl>
@@ -27,6 +28,8 @@ struct Stored
 {
     bool present = false;
     PrintCorrection sides[2];
+    // Per side: a value of a stored calibration that is missing or not a number.
+    bool unreadable[2] = {false, false};
 };
 
 Stored read(QSettings *settings, const QString &printer)
@@ -36,9 +39,18 @@ Stored read(QSettings *settings, const QString &printer)
     stored.present = !settings->childKeys().isEmpty();
     for (int side = 1; side <= 2; ++side) {
         PrintCorrection &c = stored.sides[side - 1];
-        c.offsetX = settings->value(key(QStringLiteral("offsetX"), side), 0.0).toDouble();
-        c.offsetY = settings->value(key(QStringLiteral("offsetY"), side), 0.0).toDouble();
-        c.scale = settings->value(key(QStringLiteral("scale"), side), 100.0).toDouble();
+        const auto number = [&](const QString &name, double *value) {
+            const QVariant text = settings->value(key(name, side));
+            bool ok = false;
+            const double parsed = text.toDouble(&ok);
+            if (ok && std::isfinite(parsed))
+                *value = parsed;
+            else if (stored.present)
+                stored.unreadable[side - 1] = true;
+        };
+        number(QStringLiteral("offsetX"), &c.offsetX);
+        number(QStringLiteral("offsetY"), &c.offsetY);
+        number(QStringLiteral("scale"), &c.scale);
     }
     settings->endGroup();
     return stored;
@@ -85,15 +97,40 @@ double roundTo(double value, double perUnit)
 
 PrintCorrection PrinterCalibration::correction(const QString &printer, int side)
 {
-    if (side < 1 || side > 2)
-        return PrintCorrection();
-    const PrintCorrection stored = read(Database::userSettings(), printer).sides[side - 1];
-    if (!stored.isWithinLimits()) {
-        ZR_LOG() << "stored calibration of" << printer << "side" << side
-                 << "is not usable, printing without it";
+    PrintCorrection stored;
+    QString error;
+    if (!storedCorrection(printer, side, &stored, &error)) {
+        ZR_LOG() << error << "Printing without it.";
         return PrintCorrection();
     }
     return stored;
+}
+
+bool PrinterCalibration::storedCorrection(const QString &printer,
+                                          int side,
+                                          PrintCorrection *correction,
+                                          QString *error)
+{
+    if (side < 1 || side > 2) {
+        *correction = PrintCorrection();
+        return true;
+    }
+    QSettings *settings = Database::userSettings();
+    const Stored stored = read(settings, printer);
+    *correction = stored.sides[side - 1];
+    if (!stored.unreadable[side - 1] && correction->isWithinLimits())
+        return true;
+    *error = QStringLiteral("Сохранённая калибровка принтера «%1» повреждена: у стороны %2 %3 "
+                            "(%4). Откалибруйте принтер заново: «Калибровка принтера...» в "
+                            "меню «Инструменты».")
+                     .arg(printer)
+                     .arg(side)
+                     .arg(stored.unreadable[side - 1]
+                                  ? QStringLiteral("записано не число")
+                                  : QStringLiteral("поправка вне допустимых пределов"),
+                          QDir::toNativeSeparators(settings->fileName()));
+    *correction = PrintCorrection();
+    return false;
 }
 
 bool PrinterCalibration::isCalibrated(const QString &printer)

@@ -23,6 +23,10 @@ public:
     // The stored correction of one side (1 or 2) of the printer; none when nothing is
     // stored or what is stored is not a usable correction.
     static PrintCorrection correction(const QString &printer, int side);
+    // The same, told: false with a message for the user when a calibration is stored but
+    // damaged (a value missing, not a number, or beyond the limits).
+    static bool
+    storedCorrection(const QString &printer, int side, PrintCorrection *correction, QString *error);
     static bool isCalibrated(const QString &printer);
     // Both sides at once, or nothing: false when a value is outside the limits or the
     // settings cannot be written, the earlier calibration then staying as it was.

@@ -1,6 +1,7 @@
 #include "importcommand.h"
 
 #include "database/database.h"
+#include "database/registerlock.h"
 #include "documentimporter.h"
 #include "importmapping.h"
 #include "importplan.h"
@@ -50,8 +51,10 @@ HeadlessCommand ImportCommand::command()
                     "  --sheet N           лист книги, считая с 1 (по умолчанию первый)\n"
                     "\n"
                     "Если хоть в одной строке есть ошибка, ничего не загружается, а ошибки\n"
-                    "выводятся по одной в строке. Код возврата: 0 - документы созданы;\n"
-                    "1 - неверный запрос, файл или данные; 2 - реестр не удалось записать.\n"),
+                    "выводятся по одной в строке. Пока реестр открыт в программе, загрузка\n"
+                    "не выполняется. Код возврата: 0 - документы созданы; 1 - неверный\n"
+                    "запрос, файл или данные; 2 - реестр открыт другой копией программы или\n"
+                    "его не удалось записать.\n"),
             &ImportCommand::runCommand};
 }
 
@@ -84,6 +87,13 @@ int ImportCommand::import(const Request &request, QTextStream &out, QTextStream 
     if (!source.read(&error)) {
         err << error << '\n';
         return BadRequest;
+    }
+    // Writes to the register, so not beside a running program: as a second start, it
+    // leaves the folder to the program that has it.
+    RegisterLock lock(Database::dataPath());
+    if (!lock.acquire()) {
+        err << lock.refusalText() << '\n';
+        return NotWritten;
     }
     if (!Database::openExisting(&error)) {
         err << error << '\n';

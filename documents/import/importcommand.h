@@ -22,7 +22,8 @@ public:
     static HeadlessCommand command();
 
     // Needs the application object. The summary goes to `out`, problems to `err`, one per
-    // line; returns the exit code (0 done, 1 bad request, file or data, 2 not written).
+    // line; returns the exit code (0 done, 1 bad request, file or data, 2 not written: the
+    // register is held by a running program or could not be written).
     static int import(const Request &request, QTextStream &out, QTextStream &err);
 
 private:

@@ -248,6 +248,14 @@ private slots:
                 << QByteArray(R"({"textFields": [{}], "padding": ")")
                            + QByteArray(64 * 1024 * 1024, ' ') + "\"}"
                 << -1 << "не больше 64 МБ";
+        QTest::newRow("a file cut off in the middle is refused, not read as an empty page")
+                << QByteArray(R"({"pagesCount": 2, "textFields": [{"id": "$V{fio}"}, {"id")") << -1
+                << "неверный формат";
+        QTest::newRow("a JSON list is not a template")
+                << QByteArray(R"([{"textFields": []}])") << -1 << "неверный формат";
+        QTest::newRow("1,000 pages are refused, not cut down to 999")
+                << QByteArray(R"({"pagesCount": 1000, "textFields": [{}]})") << -1
+                << "1000 страниц, допустимо не больше 999";
     }
     void limits()
     {

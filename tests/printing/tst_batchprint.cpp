@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -341,20 +342,33 @@ void TestBatchPrint::stopAndGoOn()
 void TestBatchPrint::checkStandsBeforeTheBatch_data()
 {
     QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("brokenTemplate");
     QTest::addColumn<bool>("batchOpens");
 
-    QTest::newRow("print anyway opens the batch") << "pushButtonPrint" << true;
-    QTest::newRow("cancel prints nothing") << "pushButtonClose" << false;
+    QTest::newRow("print anyway opens the batch") << "pushButtonPrint" << false << true;
+    QTest::newRow("cancel prints nothing") << "pushButtonClose" << false << false;
+    QTest::newRow("a broken template: named by the check, no batch even when asked")
+            << "pushButtonPrint" << true << false;
 }
 
 void TestBatchPrint::checkStandsBeforeTheBatch()
 {
     QFETCH(QString, answer);
+    QFETCH(bool, brokenTemplate);
     QFETCH(bool, batchOpens);
 
     QList<int> ids = addPupils(2, 2);
+    const QString path = Engine::templatePath(ReportList::Id3339);
+    if (brokenTemplate) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(R"({"pagesCount": 2, "textFields": [{"id": "$V{fio}"}, {"id")");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+    }
     // Nobody's name and no organisation data: errors on every document.
     Engine engine;
+    QSignalSpy errors(&engine, &Engine::error);
     QWidget window;
     PrintController controller(&engine, &window);
     ModalAnswerer answerer;
@@ -362,12 +376,21 @@ void TestBatchPrint::checkStandsBeforeTheBatch()
     answerer.expect(QStringLiteral("Проверка перед печатью"), QString(), [&](QWidget *dialog) {
         auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidgetProblems"));
         for (int row = 0; row < table->rowCount(); ++row)
-            shown << table->item(row, 2)->text();
+            shown << table->item(row, 2)->text() + ": " + table->item(row, 3)->text();
         QTest::mouseClick(dialog->findChild<QPushButton *>(answer), Qt::LeftButton);
     });
     controller.printDocuments(ReportList::Id3339, ids, false);
     QCOMPARE(answerer.pending(), 0);
-    QVERIFY(shown.contains(QStringLiteral("Имя")));
+    if (brokenTemplate) {
+        const QString told = QString("Шаблон отчёта %1 не открыт: неверный формат").arg(path);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.at(0).startsWith("Шаблон: " + told), qPrintable(shown.at(0)));
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.at(0).at(0).toString().startsWith(told),
+                 qPrintable(errors.at(0).at(0).toString()));
+    } else {
+        QVERIFY(shown.contains(QStringLiteral("Имя: Не указано имя.")));
+    }
     auto *batch = window.findChild<BatchPrintDialog *>();
     QCOMPARE(batch != nullptr, batchOpens);
     if (batch)

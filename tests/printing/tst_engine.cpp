@@ -4,6 +4,8 @@
 #include "modalanswerer.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
+#include "printing/printcheck.h"
+#include "printing/printjournal.h"
 #include "printing/reportlist.h"
 #include "printingfixture.h"
 #include "testhome.h"
@@ -35,7 +37,8 @@ private slots:
     void eachPrintReleasesThePreviousPage();
     void templatePixmap();
     void defaultTemplatesNeverOverwrite();
-    void oversizedTemplateIsRefusedWithTheReason();
+    void brokenTemplateIsRefusedEverywhere_data();
+    void brokenTemplateIsRefusedEverywhere();
     void missingTemplatesToldOnceAtStartup_data();
     void missingTemplatesToldOnceAtStartup();
     void previewScreenshot();
@@ -308,31 +311,60 @@ void TestEngine::defaultTemplatesNeverOverwrite()
     QVERIFY(!page.pixmap().isNull());
 }
 
-void TestEngine::oversizedTemplateIsRefusedWithTheReason()
+void TestEngine::brokenTemplateIsRefusedEverywhere_data()
 {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("2,001 fields") << "{\"textFields\": ["
+                                             + QByteArray("{\"id\": \"$V{fio}\"},").repeated(2000)
+                                             + "{}]}"
+                                  << "в шаблоне 2001 полей, допустимо не больше 2000";
+    QTest::newRow("cut off in the middle: not an empty page printed and journaled")
+            << QByteArray(R"({"pagesCount": 1, "textFields": [{"id": "$V{fio}"}, {"id")")
+            << "неверный формат";
+}
+
+// The single print, the check before printing and the designer all say the same: which
+// template and why.
+void TestEngine::brokenTemplateIsRefusedEverywhere()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
     const QString path = Engine::templatePath(ReportList::Id253);
     QDir().mkpath(QFileInfo(path).absolutePath());
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("{\"textFields\": [" + QByteArray("{\"id\": \"$V{fio}\"},").repeated(2000)
-                   + "{}]}");
+        file.write(content);
     }
-    const QString reason = "в шаблоне 2001 полей, допустимо не больше 2000";
+    const int id = PrintingFixture::addSampleDocument();
     Engine engine;
     QSignalSpy errors(&engine, &Engine::error);
     ModalAnswerer answerer;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
-    engine.onDocumentPrint(ReportList::Id253, PrintingFixture::addSampleDocument(), false);
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors.at(0).at(0).toString(),
-             QString("Шаблон отчёта %1 не открыт: %2.").arg(path, reason));
+    engine.onDocumentPrint(ReportList::Id253, id, false);
     QCOMPARE(answerer.seen(), QStringList()); // no preview
+    QCOMPARE(errors.size(), 1);
+    const QString told = errors.at(0).at(0).toString();
+    QVERIFY2(told.startsWith(QString("Шаблон отчёта %1 не открыт: ").arg(path))
+                     && told.contains(reason),
+             qPrintable(told));
+    QCOMPARE(PrintJournal::entries({}).size(), 0);
 
-    answerer.expectButton("Ошибка", "Неверный формат файла!\n" + reason, QDialogButtonBox::Ok);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+    const QList<PrintCheck::Problem> problems = PrintCheck(ReportList::Id253).check({id});
+    QCOMPARE(problems.size(), 1);
+    QCOMPARE(problems.at(0).severity, PrintCheck::Severity::Error);
+    QCOMPARE(problems.at(0).text, told);
+
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
     engine.onGuiEdit(ReportList::Id253);
-    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.seen(), QStringList()); // told once, through the main window
+    QCOMPARE(errors.size(), 2);
+    QCOMPARE(errors.at(1).at(0).toString(), told);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<ReportWindow *>(w));
 }
 
 void TestEngine::missingTemplatesToldOnceAtStartup_data()

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -307,6 +308,11 @@ void TestPdfExport::refused_data()
                                                << "1"
                                                << "{ not json"
                                                << "a.pdf" << 1 << "неверный формат";
+    QTest::newRow("template asking for 1,000 pages: not 999 of them")
+            << "301"
+            << "1"
+            << R"({"pagesCount": 1000})"
+            << "a.pdf" << 1 << "в шаблоне 1000 страниц, допустимо не больше 999";
     QTest::newRow("output folder missing") << "301"
                                            << "1"
                                            << ""
@@ -489,6 +495,15 @@ void TestPdfExport::commandLineHelpAndMistakes_data()
             << request + QStringList{"--scale", "сто"} << 1 << "Неверное значение --scale";
     QTest::newRow("printer never calibrated")
             << request + QStringList{"--printer", "Нет такого"} << 1 << "калибровка не сохранена";
+    QTest::newRow("stored calibration with a word for an offset")
+            << request + QStringList{"--printer", "Samsung"} << 1
+            << "Сохранённая калибровка принтера «Samsung» повреждена";
+    QTest::newRow("stored calibration with a scale beyond the limits")
+            << request + QStringList{"--printer", "Brother"} << 1
+            << "Сохранённая калибровка принтера «Brother» повреждена";
+    QTest::newRow("stored calibration with a value missing")
+            << request + QStringList{"--printer", "Canon"} << 1
+            << "Сохранённая калибровка принтера «Canon» повреждена";
     QTest::newRow("printer together with an offset")
             << request + QStringList{"--printer", "Kyocera", "--offset", "1,1"} << 1
             << "нельзя сочетать";
@@ -499,6 +514,15 @@ void TestPdfExport::commandLineHelpAndMistakes()
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QString, output);
+    // Calibrations damaged in the settings file, as a hand edit or a failing disk leaves them.
+    QSettings *settings = Database::userSettings();
+    QVERIFY(PrinterCalibration::save("Samsung", {1, 1, 100}, {1, 1, 100}));
+    settings->setValue("PrinterCalibration/Samsung/offsetX2", "один");
+    QVERIFY(PrinterCalibration::save("Brother", {1, 1, 100}, {1, 1, 100}));
+    settings->setValue("PrinterCalibration/Brother/scale1", 250);
+    QVERIFY(PrinterCalibration::save("Canon", {1, 1, 100}, {1, 1, 100}));
+    settings->remove("PrinterCalibration/Canon/offsetY2");
+    settings->sync();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_DATA_HOME", m_fixture.dataHome());
     QProcess process;

@@ -9,6 +9,7 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -160,10 +161,30 @@ void TestPrintDialog::previewFollowsTheCurrentForm()
     QCOMPARE(name->toPlainText(), ReportList::entry(304)->description);
     QCOMPARE(previewImage(dialog).size(), QSize(794, 1123));
 
-    // A missing template still offers the form, with an empty picture.
+    // A template that cannot be used still offers the form, with the reason instead of a
+    // picture.
+    auto *unusable = child<QLabel>(dialog, "labelUnusable");
+    QVERIFY(unusable);
+    QVERIFY(unusable->isHidden());
     list->setCurrentRow(1);
     QCOMPARE(name->toPlainText(), ReportList::entry(302)->description);
+    QCOMPARE(unusable->text(),
+             QString("Шаблон отчёта %1 не найден.").arg(Engine::templatePath(302)));
+    QVERIFY(!unusable->isHidden());
     QVERIFY(previewImage(dialog).isNull());
+    {
+        QFile broken(Engine::templatePath(303));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write(R"({"textFields": [{"id": "$V{fio}"}, {"id")");
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused"));
+    list->setCurrentRow(2);
+    QVERIFY2(unusable->text().startsWith(QString("Шаблон отчёта %1 не открыт: неверный формат")
+                                                 .arg(Engine::templatePath(303))),
+             qPrintable(unusable->text()));
+    QVERIFY(previewImage(dialog).isNull());
+    list->setCurrentRow(3);
+    QVERIFY(unusable->isHidden());
     dialog->close();
 }
 

@@ -1,9 +1,11 @@
 #include "../editfixture.h"
+#include "database/registerlock.h"
 #include "documents/import/documentimporter.h"
 #include "documents/import/importcommand.h"
 #include "documents/import/importnormalizer.h"
 #include "documents/import/importplan.h"
 #include "documents/import/importsource.h"
+#include "faultchild.h"
 #include "testhome.h"
 
 #include <QProcess>
@@ -367,6 +369,7 @@ void TestImportPlan::commandLine_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QStringList>("appendices");
+    QTest::addColumn<bool>("programRunning"); // another copy holds the data folder
 
     const QByteArray cp1251
             = QTextCodec::codecForName("Windows-1251")
@@ -379,17 +382,21 @@ void TestImportPlan::commandLine_data()
             << cp1251 << QStringList() << 0 << "создано 3 документа"
             << QStringList{"Римская-Корсакова Анна; мл.|2014-09-01|Русский язык:5,Математика:4",
                            "Орлов Олег Олегович|2014-10-02|Русский язык:4,Математика:Освоено",
-                           "Ким Юна |2014-11-03|Русский язык:3,Математика:3"};
+                           "Ким Юна |2014-11-03|Русский язык:3,Математика:3"}
+            << false;
     QTest::newRow("one bad date: nothing imported, the line named")
             << QString("Фамилия;Дата рождения\nИванов;01.02.2014\nПетров;30.02.2014\n").toUtf8()
             << QStringList() << 1 << "Строка 3: не удалось прочитать дату рождения «30.02.2014»"
-            << QStringList();
+            << QStringList() << false;
     QTest::newRow("template that is not there")
             << QString("Фамилия\nИванов\n").toUtf8() << QStringList{"--template", "999"} << 1
-            << "Шаблон документа 999 не найден." << QStringList();
+            << "Шаблон документа 999 не найден." << QStringList() << false;
     QTest::newRow("sheet that is not a number")
             << QString("Фамилия\nИванов\n").toUtf8() << QStringList{"--sheet", "первый"} << 1
-            << "Неверный номер листа" << QStringList();
+            << "Неверный номер листа" << QStringList() << false;
+    QTest::newRow("the register open in the program: refused as a second start is")
+            << QString("Фамилия\nИванов\n").toUtf8() << QStringList() << 2
+            << "уже открыт другой копией программы" << QStringList() << true;
 }
 
 void TestImportPlan::commandLine()
@@ -399,7 +406,11 @@ void TestImportPlan::commandLine()
     QFETCH(int, status);
     QFETCH(QString, output);
     QFETCH(QStringList, appendices);
+    QFETCH(bool, programRunning);
 
+    FaultChild::Child program;
+    if (programRunning)
+        program = FaultChild::hold("hold-folder", {Database::dataPath()});
     QTemporaryDir dir;
     QFile file(dir.filePath("класс.csv"));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -428,5 +439,18 @@ void TestImportPlan::commandLine()
     QCOMPARE(stored, appendices);
 }
 
-ZR_TEST_MAIN(TestImportPlan)
+namespace {
+void addChildren()
+{
+    // What the program's window holds for its whole run.
+    FaultChild::add("hold-folder", [](const QStringList &args) {
+        RegisterLock lock(args.value(0));
+        if (!lock.acquire())
+            return 3;
+        FaultChild::holdUntilKilled();
+    });
+}
+} // namespace
+
+ZR_TEST_MAIN_WITH_CHILDREN(TestImportPlan, addChildren)
 #include "tst_importplan.moc"
