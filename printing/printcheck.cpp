@@ -269,7 +269,7 @@ QString PrintCheck::severityText(Severity severity)
 QList<PrintCheck::Problem> PrintCheck::checkForms(const QList<int> &types, const QList<int> &ids)
 {
     QList<Problem> problems;
-    QHash<QString, int> told; // a problem's texts to its place in the list
+    QHash<QString, int> seen; // a problem's texts to its place in the list
     for (int type : types) {
         PrintCheck check(type);
         for (const Problem &found : check.check(ids)) {
@@ -278,9 +278,9 @@ QList<PrintCheck::Problem> PrintCheck::checkForms(const QList<int> &types, const
                                             found.field,
                                             found.text}
                                         .join(QChar(0x1f));
-            auto it = told.constFind(key);
-            if (it == told.constEnd()) {
-                it = told.insert(key, problems.size());
+            auto it = seen.constFind(key);
+            if (it == seen.constEnd()) {
+                it = seen.insert(key, problems.size());
                 problems << found;
             }
             problems[it.value()].forms << type;
