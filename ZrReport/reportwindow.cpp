@@ -119,7 +119,6 @@ ReportWindow::ReportWindow(QWidget *parent)
     m_dataManagerDock = new DataManagerDockWidget(this);
     addDockWidget(Qt::LeftDockWidgetArea, m_dataManagerDock);
     m_dataManagerDock->setMaximumWidth(dockMaxWidth);
-    m_dataManagerDock->setFloating(true);
     m_dataManagerDock->hide();
     connect(m_dataManagerDock.data(),
             &QDockWidget::visibilityChanged,
@@ -180,6 +179,13 @@ void ReportWindow::fitStructureDock()
     resizeDocks({m_structureDock.data()}, {m_structureDock->neededWidth()}, Qt::Horizontal);
 }
 
+void ReportWindow::widenStructureDock()
+{
+    if (m_structureDock && !m_structureDock->isFloating()
+        && m_structureDock->width() < m_structureDock->neededWidth())
+        fitStructureDock();
+}
+
 void ReportWindow::setGridStep(double step)
 {
     // Only the steps of the menu; anything else in the settings file means no grid.
@@ -227,6 +233,9 @@ void ReportWindow::readSettings()
     }
     if (settings.contains(QStringLiteral("windowState")))
         restoreState(settings.value(QStringLiteral("windowState")).toByteArray(), 0);
+    // Nothing here lets the user float a dock, so a floating variable list can only come
+    // from a stored layout: it goes back beside the canvas, off the menus and toolbar.
+    m_dataManagerDock->setFloating(false);
     m_currentPath = settings.value(QStringLiteral("currentPath"), QStringLiteral(".")).toString();
     setGridStep(settings.value(QStringLiteral("gridStep"), 0.0).toDouble());
     settings.endGroup();
@@ -274,6 +283,11 @@ void ReportWindow::createProjectWidget()
                              &MyGraphicsScene::selectedFieldChanged,
                              dock,
                              &StructureDockWidget::onFieldChanged)
+                  // A field's font or kind may need a wider value column than the last.
+                  << connect(scene,
+                             &MyGraphicsScene::selectedFieldChanged,
+                             this,
+                             &ReportWindow::widenStructureDock)
                   << connect(dock,
                              &StructureDockWidget::fieldUpdated,
                              scene,
@@ -409,9 +423,7 @@ void ReportWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     // A layout saved with a narrower property dock would cut its values off.
-    if (m_structureDock && !m_structureDock->isFloating()
-        && m_structureDock->width() < m_structureDock->neededWidth())
-        fitStructureDock();
+    widenStructureDock();
 }
 
 void ReportWindow::updateTitle()

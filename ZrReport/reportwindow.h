@@ -119,6 +119,8 @@ private:
     void updateUndoActions();
     void showRestored(const QList<AbstractField *> &fields, bool pageChanged);
     void fitStructureDock();
+    // Fits the docked property dock when it has become narrower than its values need.
+    void widenStructureDock();
     void placeNewField(double width, double height, double *x, double *y) const;
     void clearEditedSoon();
     void updateBackground2Action();

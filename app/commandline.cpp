@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSet>
-#include <QTextCodec>
 #include <QTextStream>
 
 namespace {
@@ -100,9 +99,6 @@ bool CommandLine::requested(int argc, char **argv)
 
 int CommandLine::run(int argc, char **argv)
 {
-    // Paths and messages of a command line are in the system's encoding, not in the
-    // register's legacy code page.
-    QTextCodec::setCodecForLocale(nullptr);
     // No window is ever shown, so no display is needed; a display named but not
     // reachable must not stop the command either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -43,13 +43,15 @@ QString DebugLog::filePath()
 
 void debugLogHandler(QtMsgType, const QMessageLogContext &, const QString &message)
 {
-    const QByteArray entry = QTextCodec::codecForLocale()->fromUnicode(message) + "\r\n";
-    fwrite(entry.constData(), 1, size_t(entry.size()), stderr);
+    // The console reads the system's encoding; the log file is CP1251 for its readers.
+    const QByteArray shown = message.toLocal8Bit() + "\r\n";
+    fwrite(shown.constData(), 1, size_t(shown.size()), stderr);
     fflush(stderr);
     if (logFile().isEmpty())
         return;
     QFile file(logFile());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
-    file.write(entry + '\n');
+    static QTextCodec *const logCodec = QTextCodec::codecForName("CP1251");
+    file.write(logCodec->fromUnicode(message) + "\r\n\n");
 }

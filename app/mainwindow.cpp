@@ -12,6 +12,7 @@
 #include "guide/userguidewindow.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
+#include "printing/printcheckdialog.h"
 #include "printing/printcontroller.h"
 #include "printing/printdialog.h"
 #include "printing/printercalibrationdialog.h"
@@ -62,6 +63,10 @@ MainWindow::MainWindow(QWidget *parent)
             &PrintController::documentOpenRequested,
             this,
             &MainWindow::onDocumentEdit);
+    connect(m_printController,
+            &PrintController::organisationOptionsRequested,
+            this,
+            &MainWindow::on_actionSettings_triggered);
     connect(m_documentsTable,
             &DocumentsTableAbstract::documentPrint,
             m_printController,
@@ -228,6 +233,9 @@ DocumentEditDialog *MainWindow::openEditDialog()
 void MainWindow::on_actionSettings_triggered()
 {
     auto dialog = new OptionsDialog(this);
+    // An open check list shows what the new data still leave wrong.
+    if (PrintCheckDialog *check = m_printController->checkDialog())
+        connect(dialog, &OptionsDialog::updateOptions, check, &PrintCheckDialog::recheck);
     dialog->show();
 }
 

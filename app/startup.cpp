@@ -17,7 +17,6 @@
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QSplashScreen>
-#include <QTextCodec>
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
@@ -26,7 +25,8 @@
 int runApplication(int argc, char **argv)
 {
     ReportList::init();
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("CP1251"));
+    // File names, arguments and the console stay in the system's encoding (UTF-8 on
+    // Linux): the program's own 8-bit files name their code page where they are written.
     QCoreApplication::setOrganizationName(QString::fromLatin1(AppInfo::organizationName));
     QCoreApplication::setOrganizationDomain(QString::fromLatin1(AppInfo::organizationDomain));
     QCoreApplication::setApplicationName(QString::fromLatin1(AppInfo::applicationName));

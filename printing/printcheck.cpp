@@ -18,6 +18,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTextStream>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -255,6 +256,41 @@ QString PrintCheck::severityText(Severity severity)
     return severity == Severity::Error ? QStringLiteral("error") : QStringLiteral("warning");
 }
 
+QList<PrintCheck::Problem> PrintCheck::checkForms(const QList<int> &types, const QList<int> &ids)
+{
+    QList<Problem> problems;
+    QHash<QString, int> seen; // a problem's texts to its place in the list
+    for (int type : types) {
+        PrintCheck check(type);
+        for (const Problem &found : check.check(ids)) {
+            const QString key = QStringList{QString::number(found.documentId),
+                                            severityText(found.severity),
+                                            found.field,
+                                            found.text}
+                                        .join(QChar(0x1f));
+            auto it = seen.constFind(key);
+            if (it == seen.constEnd()) {
+                it = seen.insert(key, problems.size());
+                problems << found;
+            }
+            problems[it.value()].forms << type;
+        }
+    }
+    for (Problem &problem : problems) {
+        if (problem.forms.size() == types.size())
+            problem.forms.clear();
+    }
+    QHash<int, int> order;
+    for (int i = ids.size() - 1; i >= 0; --i)
+        order.insert(ids.at(i), i);
+    const auto position
+            = [&order](const Problem &problem) { return order.value(problem.documentId, -1); };
+    std::stable_sort(problems.begin(), problems.end(), [&](const Problem &a, const Problem &b) {
+        return position(a) < position(b);
+    });
+    return problems;
+}
+
 QList<PrintCheck::Problem> PrintCheck::check(const QList<int> &ids)
 {
     QList<Problem> problems;
@@ -321,7 +357,8 @@ void PrintCheck::checkForm(QList<Problem> *problems)
                           Severity::Error,
                           label,
                           QStringLiteral("Не заполнено в настройках организации (Файл → "
-                                         "Настройки): на бланке это место останется пустым.")});
+                                         "Настройки): на бланке это место останется пустым."),
+                          true});
     }
     checkFit(Problem(), false, problems);
 }
@@ -428,9 +465,11 @@ void PrintCheck::checkFit(const Problem &about, bool documentFields, QList<Probl
             continue;
         const QSet<QString> &names = m_fieldVariables.at(i);
         bool ofDocument = false;
+        bool ofOrganisation = false;
         for (const QString &name : names) {
             if (m_knownVariables.contains(name) && !isOrganisation(name))
                 ofDocument = true;
+            ofOrganisation = ofOrganisation || isOrganisation(name);
         }
         if (ofDocument != documentFields)
             continue;
@@ -452,11 +491,19 @@ void PrintCheck::checkFit(const Problem &about, bool documentFields, QList<Probl
         }
         const QString fieldName = labels.isEmpty() ? QStringLiteral("Текст «%1»").arg(text.left(30))
                                                    : labels.join(QStringLiteral(", "));
-        problems->append(told(about,
-                              Severity::Error,
-                              fieldName,
-                              QStringLiteral("Текст не помещается в поле бланка и будет обрезан "
-                                             "при печати.")));
+        // A field that only the organisation's data fill is shortened in its options.
+        const bool inOptions = ofOrganisation && !ofDocument;
+        Problem problem = told(about,
+                               Severity::Error,
+                               fieldName,
+                               inOptions ? QStringLiteral("Текст не помещается в поле бланка и "
+                                                          "будет обрезан при печати: сократите "
+                                                          "его в настройках организации (Файл → "
+                                                          "Настройки).")
+                                         : QStringLiteral("Текст не помещается в поле бланка и "
+                                                          "будет обрезан при печати."));
+        problem.organisation = inOptions;
+        problems->append(problem);
     }
 }
 

@@ -28,6 +28,10 @@ public:
         Severity severity = Severity::Error;
         QString field;
         QString text;
+        // Mended in the organisation's options, not in a document.
+        bool organisation = false;
+        // The forms it was found on when several were checked and not all of them have it.
+        QList<int> forms;
     };
 
     // Texts are laid out as a printer of this resolution lays them out.
@@ -40,6 +44,9 @@ public:
     bool load(QString *error);
     // The problems of the form first, then those of each document in the order given.
     QList<Problem> check(const QList<int> &ids);
+    // The same on several forms, each problem told once: those of the forms first, then
+    // each document's in the order given.
+    static QList<Problem> checkForms(const QList<int> &types, const QList<int> &ids);
 
     static bool hasErrors(const QList<Problem> &problems);
     static QString severityText(Severity severity);

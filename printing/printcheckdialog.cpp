@@ -8,6 +8,26 @@
 #include <QHeaderView>
 #include <QStyle>
 
+namespace {
+constexpr int formsColumn = 4;
+
+// The forms as the column of a check on all of them tells them apart.
+QString formLabel(int type)
+{
+    switch (type) {
+    case ReportList::Id253:
+        return QStringLiteral("для мальчиков");
+    case ReportList::Id254:
+        return QStringLiteral("для девочек");
+    case ReportList::Id3339:
+        return QStringLiteral("второго вида");
+    case ReportList::Id3382:
+        return QStringLiteral("приложение");
+    }
+    return QString::number(type);
+}
+} // namespace
+
 PrintCheckDialog::PrintCheckDialog(const QList<int> &ids, int type, Mode mode, QWidget *parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::PrintCheckDialog>())
@@ -17,6 +37,8 @@ PrintCheckDialog::PrintCheckDialog(const QList<int> &ids, int type, Mode mode, Q
     ui->setupUi(this);
     {
         const QSignalBlocker blocker(ui->comboBoxForm);
+        if (mode == Mode::Check)
+            ui->comboBoxForm->addItem(QStringLiteral("Все бланки"), 0);
         for (const ReportListEntry *entry : ReportList::entries())
             ui->comboBoxForm->addItem(entry->name, int(entry->type));
         ui->comboBoxForm->setCurrentIndex(qMax(0, ui->comboBoxForm->findData(type)));
@@ -25,6 +47,12 @@ PrintCheckDialog::PrintCheckDialog(const QList<int> &ids, int type, Mode mode, Q
     header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(2, QHeaderView::Interactive);
+    header->setSectionResizeMode(3, QHeaderView::Stretch);
+    // One form a line: the explanation keeps the room.
+    header->setSectionResizeMode(formsColumn, QHeaderView::Interactive);
+    header->resizeSection(formsColumn,
+                          fontMetrics().horizontalAdvance(formLabel(ReportList::Id253) + ", ")
+                                  + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8);
     ui->tableWidgetProblems->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     if (mode == Mode::BeforePrint) {
         setWindowTitle(QStringLiteral("Проверка перед печатью"));
@@ -52,8 +80,14 @@ int PrintCheckDialog::form() const
 void PrintCheckDialog::recheck()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    PrintCheck check(form());
-    m_problems = check.check(m_ids);
+    if (form() == 0) {
+        QList<int> types;
+        for (const ReportListEntry *entry : ReportList::entries())
+            types << entry->type;
+        m_problems = PrintCheck::checkForms(types, m_ids);
+    } else {
+        m_problems = PrintCheck(form()).check(m_ids);
+    }
     QApplication::restoreOverrideCursor();
     showProblems();
 }
@@ -75,9 +109,7 @@ void PrintCheckDialog::showProblems()
             document = QStringLiteral("Все документы");
         else if (document.isEmpty())
             document = QStringLiteral("Документ %1").arg(problem.documentId);
-        auto *documentItem = new QTableWidgetItem(document);
-        documentItem->setData(Qt::UserRole, problem.documentId);
-        table->setItem(row, 0, documentItem);
+        table->setItem(row, 0, new QTableWidgetItem(document));
         table->setItem(row,
                        1,
                        new QTableWidgetItem(error ? errorIcon : warningIcon,
@@ -85,7 +117,19 @@ void PrintCheckDialog::showProblems()
                                                   : QStringLiteral("Предупреждение")));
         table->setItem(row, 2, new QTableWidgetItem(problem.field));
         table->setItem(row, 3, new QTableWidgetItem(problem.text));
+        QStringList forms;
+        QStringList names;
+        for (int type : problem.forms) {
+            forms << formLabel(type);
+            if (const ReportListEntry *entry = ReportList::entry(type))
+                names << entry->name;
+        }
+        auto *formsItem = new QTableWidgetItem(forms.isEmpty() ? QStringLiteral("все")
+                                                               : forms.join(QStringLiteral(", ")));
+        formsItem->setToolTip(names.join(QLatin1Char('\n')));
+        table->setItem(row, formsColumn, formsItem);
     }
+    table->setColumnHidden(formsColumn, form() != 0);
     table->resizeColumnToContents(2);
 
     const int warnings = m_problems.size() - errors;
@@ -134,12 +178,18 @@ void PrintCheckDialog::on_pushButtonClose_clicked()
 
 void PrintCheckDialog::on_tableWidgetProblems_cellDoubleClicked(int row, int)
 {
-    const QTableWidgetItem *item = ui->tableWidgetProblems->item(row, 0);
-    const int id = item ? item->data(Qt::UserRole).toInt() : 0;
-    if (id <= 0)
+    if (row < 0 || row >= m_problems.size())
         return;
-    // Before a print the document is corrected first: this print does not go on.
+    const PrintCheck::Problem &problem = m_problems.at(row);
+    const bool options = problem.organisation;
+    const int id = problem.documentId;
+    if (!options && id <= 0)
+        return;
+    // Before a print the data are corrected first: this print does not go on.
     if (m_mode == Mode::BeforePrint)
         reject();
-    emit documentOpenRequested(id);
+    if (options)
+        emit organisationOptionsRequested();
+    else
+        emit documentOpenRequested(id);
 }

@@ -3,7 +3,6 @@
 #include "printing/batchprintdialog.h"
 #include "printing/engine.h"
 #include "printing/printcheckdialog.h"
-#include "printing/reportlist.h"
 
 PrintController::PrintController(Engine *engine, QWidget *window)
     : QObject(window)
@@ -16,16 +15,24 @@ PrintCheckDialog *PrintController::checkDialog() const
     return m_checkDialog;
 }
 
-bool PrintController::checkBeforePrint(int type, const QList<int> &ids)
+void PrintController::forwardRequests(PrintCheckDialog *dialog)
 {
-    m_lastForm = type;
-    PrintCheckDialog dialog(ids, type, PrintCheckDialog::Mode::BeforePrint, m_window);
-    if (dialog.problems().isEmpty())
-        return true;
-    connect(&dialog,
+    connect(dialog,
             &PrintCheckDialog::documentOpenRequested,
             this,
             &PrintController::documentOpenRequested);
+    connect(dialog,
+            &PrintCheckDialog::organisationOptionsRequested,
+            this,
+            &PrintController::organisationOptionsRequested);
+}
+
+bool PrintController::checkBeforePrint(int type, const QList<int> &ids)
+{
+    PrintCheckDialog dialog(ids, type, PrintCheckDialog::Mode::BeforePrint, m_window);
+    if (dialog.problems().isEmpty())
+        return true;
+    forwardRequests(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -57,11 +64,8 @@ void PrintController::checkDocuments(const QList<int> &ids)
 {
     if (m_checkDialog)
         m_checkDialog->close();
-    const int form = m_lastForm ? m_lastForm : int(ReportList::Id3382);
-    m_checkDialog = new PrintCheckDialog(ids, form, PrintCheckDialog::Mode::Check, m_window);
-    connect(m_checkDialog.data(),
-            &PrintCheckDialog::documentOpenRequested,
-            this,
-            &PrintController::documentOpenRequested);
+    // The form is not chosen yet: the documents may go onto any of them.
+    m_checkDialog = new PrintCheckDialog(ids, 0, PrintCheckDialog::Mode::Check, m_window);
+    forwardRequests(m_checkDialog);
     m_checkDialog->show();
 }

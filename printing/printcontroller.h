@@ -23,18 +23,20 @@ public:
 public slots:
     void printDocument(int type, int sqlDocId, bool printBackground);
     void printDocuments(int type, const QList<int> &ids, bool printBackground);
-    // The problems of the documents, on a form chosen in the list.
+    // The problems of the documents on every form, or on one chosen in the list.
     void checkDocuments(const QList<int> &ids);
 
 signals:
     void documentOpenRequested(int sqlDocId);
+    void organisationOptionsRequested();
 
 private:
     // True when the documents may be printed: no problem, or the user wants it anyway.
     bool checkBeforePrint(int type, const QList<int> &ids);
+    // A check list's double clicks go on to whoever opens documents and options.
+    void forwardRequests(PrintCheckDialog *dialog);
 
     Engine *m_engine;
     QWidget *m_window;
     QPointer<PrintCheckDialog> m_checkDialog;
-    int m_lastForm = 0;
 };

@@ -22,7 +22,7 @@ const QString optionBook = QStringLiteral("register-book");
 const QString optionFrom = QStringLiteral("from");
 const QString optionTo = QStringLiteral("to");
 
-enum Exit { Done = 0, BadRequest = 1, NotWritten = 2 };
+enum Exit { Done = 0, BadRequest = 1, NotWritten = 2, NothingIssued = 3 };
 
 const QString shownDate = QStringLiteral("dd.MM.yyyy");
 
@@ -89,6 +89,19 @@ QString RegisterBook::title()
 QDate RegisterBook::schoolYearStart(const QDate &day)
 {
     return QDate(day.month() >= 9 ? day.year() : day.year() - 1, 9, 1);
+}
+
+QPair<QDate, QDate> RegisterBook::lastPeriod(const QDate &today)
+{
+    QDate newest;
+    for (const Row &row : rows(QDate(), QDate())) {
+        if (row.issueDate > newest)
+            newest = row.issueDate;
+    }
+    if (!newest.isValid())
+        return {schoolYearStart(today), today};
+    const QDate from = schoolYearStart(newest);
+    return {from, from.addYears(1).addDays(-1)};
 }
 
 QString RegisterBook::periodText(const QDate &from, const QDate &to)
@@ -357,7 +370,8 @@ HeadlessCommand RegisterBook::command()
                     "  --to ДАТА             выданные не позже этого дня\n"
                     "\n"
                     "Код возврата: 0 - файл записан; 1 - неверный запрос или нет базы данных;\n"
-                    "2 - файл не удалось записать.\n"),
+                    "2 - файл не удалось записать; 3 - за период свидетельства не выдавались,\n"
+                    "файл не записан.\n"),
             &RegisterBook::runCommand};
 }
 
@@ -390,6 +404,12 @@ int RegisterBook::runCommand(const QCommandLineParser &parser, QTextStream &err)
     if (!Database::openExisting(&error)) {
         err << error << '\n';
         return BadRequest;
+    }
+    // A book without a line is most likely a wrong period; a script gets a word and no file.
+    if (rows(bounds[0], bounds[1]).isEmpty()) {
+        err << QStringLiteral("Файл %1 не записан: %2 свидетельства не выдавались.\n")
+                        .arg(path, periodText(bounds[0], bounds[1]));
+        return NothingIssued;
     }
     if (!write(path, bounds[0], bounds[1], &error)) {
         err << error << '\n';

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QList>
+#include <QPair>
 #include <QString>
 
 class QIODevice;
@@ -38,6 +39,9 @@ public:
     static QString title();
     // 1 September of the school year the day belongs to: the period asked for most.
     static QDate schoolYearStart(const QDate &day);
+    // The period a book is asked for first: the school year of the newest issue date
+    // (1 September to 31 August), or this school year up to today when none was issued.
+    static QPair<QDate, QDate> lastPeriod(const QDate &today);
     // "с 01.09.2023 по 31.05.2024", "по 31.05.2024", "за всё время".
     static QString periodText(const QDate &from, const QDate &to);
 

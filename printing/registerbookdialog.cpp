@@ -16,9 +16,9 @@ RegisterBookDialog::RegisterBookDialog(QWidget *parent)
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    const QDate today = QDate::currentDate();
-    ui->dateEditFrom->setDate(RegisterBook::schoolYearStart(today));
-    ui->dateEditTo->setDate(today);
+    const QPair<QDate, QDate> period = RegisterBook::lastPeriod(QDate::currentDate());
+    ui->dateEditFrom->setDate(period.first);
+    ui->dateEditTo->setDate(period.second);
     connect(ui->checkBoxPeriod, &QCheckBox::toggled, this, [this](bool on) {
         ui->dateEditFrom->setEnabled(on);
         ui->dateEditTo->setEnabled(on);
@@ -58,6 +58,18 @@ void RegisterBookDialog::showCount()
 
 void RegisterBookDialog::save(const QString &suffix, const QString &filter)
 {
+    if (RegisterBook::rows(from(), to()).isEmpty()) {
+        QMessageBox box(QMessageBox::Question,
+                        QStringLiteral("Внимание!"),
+                        QStringLiteral("В книге не будет ни одной строки: %1 свидетельства не "
+                                       "выдавались.\nСохранить пустую книгу?")
+                                .arg(RegisterBook::periodText(from(), to())),
+                        QMessageBox::Yes | QMessageBox::No,
+                        this);
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes)
+            return;
+    }
     const QString proposed
             = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                       .filePath(QStringLiteral("Книга регистрации %1.%2")

@@ -61,6 +61,13 @@ bool isRegularFile(const QString &path)
     return info.exists() && info.isFile();
 }
 
+// The user's word list is kept in CP1251, whatever the system's encoding: the lists
+// users already have are in it.
+QTextCodec *userDictionaryCodec()
+{
+    return QTextCodec::codecForName("CP1251");
+}
+
 } // namespace
 
 SpellChecker::SpellChecker(const QString &dictionaryPath, const QString &userDictionaryPath)
@@ -106,6 +113,7 @@ SpellChecker::SpellChecker(const QString &dictionaryPath, const QString &userDic
         return;
     }
     QTextStream stream(&userDictionary);
+    stream.setCodec(userDictionaryCodec());
     while (!stream.atEnd()) {
         const QString word = stream.readLine().trimmed();
         if (word.isEmpty())
@@ -235,6 +243,7 @@ void SpellChecker::addToUserWordlist(const QString &word)
         return;
     }
     QTextStream stream(&file);
+    stream.setCodec(userDictionaryCodec());
     if (needsNewline)
         stream << "\n";
     stream << trimmed << "\n";

@@ -6,6 +6,7 @@
 #include "graphics/mygraphicsview.h"
 #include "reportpage.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPalette>
 #include <cmath>
@@ -27,11 +28,21 @@ RulerWidget::RulerWidget(Qt::Orientation orientation, MyGraphicsView *view, QWid
     setBackgroundRole(QPalette::Base);
     if (view) {
         connect(view, &MyGraphicsView::viewChanged, this, qOverload<>(&QWidget::update));
-        if (QGraphicsScene *scene = view->scene()) {
-            connect(scene, &QGraphicsScene::changed, this, qOverload<>(&QWidget::update));
+        // A moved or resized field repaints the canvas, and the mark follows. Not the
+        // scene's changed(): while anyone listens to it, the scene gathers its updates in
+        // scene coordinates and a full update repaints only the pages, so a field that
+        // lay past a page's edge left its picture there after an undo.
+        view->viewport()->installEventFilter(this);
+        if (QGraphicsScene *scene = view->scene())
             connect(scene, &QGraphicsScene::selectionChanged, this, qOverload<>(&QWidget::update));
-        }
     }
+}
+
+bool RulerWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && m_view && watched == m_view->viewport())
+        update();
+    return QWidget::eventFilter(watched, event);
 }
 
 RulerWidget::~RulerWidget() = default;

@@ -15,7 +15,6 @@ DataManagerDockWidget::DataManagerDockWidget(QWidget *parent)
     setWindowTitle(QStringLiteral("Менеджер переменных"));
     resize(400, 300);
     setMinimumSize(200, 200);
-    setFloating(true);
     setFeatures(QDockWidget::DockWidgetClosable);
     setAllowedAreas(Qt::AllDockWidgetAreas);
 

@@ -128,12 +128,6 @@ int StructureDockWidget::neededWidth() const
     return names + values + frame + 10 + 2;
 }
 
-void StructureDockWidget::fitValueColumn(QTableWidget *table)
-{
-    const int room = table->viewport()->width() - table->columnWidth(0);
-    table->setColumnWidth(1, qMax(valuesWidth(table), room));
-}
-
 QTableWidget *StructureDockWidget::newTable(int rows)
 {
     auto *table = new QTableWidget(rows, 2, ui->dockWidgetContents);
@@ -144,6 +138,9 @@ QTableWidget *StructureDockWidget::newTable(int rows)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSortingEnabled(false);
     table->verticalHeader()->setVisible(false);
+    // The values take what the names leave, whatever the dock's width: an editor wider
+    // than the table would lose its right end, the combos' arrows first.
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     connect(table,
             &QTableWidget::cellDoubleClicked,
             this,
@@ -284,8 +281,6 @@ void StructureDockWidget::resizeChildren()
     // Both tables lie on top of each other; only one is visible at a time.
     m_fieldTable->resize(width() - 10, height() - 25);
     m_pageTable->resize(width() - 10, height() - 25);
-    fitValueColumn(m_fieldTable);
-    fitValueColumn(m_pageTable);
 }
 
 void StructureDockWidget::resizeEvent(QResizeEvent *event)
@@ -335,7 +330,6 @@ void StructureDockWidget::onTypeChanged(StructureType structureType)
         }
         m_fieldTable->hide();
         m_pageTable->show();
-        fitValueColumn(m_pageTable);
     } else {
         const bool table = m_field && m_field->type() == 2;
         for (int row : {TextRow, WidthRow, HeightRow, IndentRow, LineHeightRow})
@@ -400,7 +394,6 @@ void StructureDockWidget::onFieldChanged(AbstractField *field)
     selectData(m_vAlign, field->alignFlags & 0x1E0);
     m_wordWrap->setChecked(field->wordWrap);
     m_stroke->setChecked(field->zOnEmpty);
-    fitValueColumn(m_fieldTable);
     m_filling = false;
 }
 

@@ -104,8 +104,6 @@ private:
     void editTableField();
     int valueWidth(const QTableWidget *table, int row) const;
     int valuesWidth(const QTableWidget *table) const;
-    // The value column as wide as its widest value, or as the room left for it.
-    void fitValueColumn(QTableWidget *table);
 
     quint16 m_preferredWidth = 400;
     std::unique_ptr<Ui::StructureDockWidget> ui;

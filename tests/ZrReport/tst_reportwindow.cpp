@@ -18,8 +18,10 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -27,6 +29,7 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableWidget>
+#include <QToolBar>
 #include <QUndoStack>
 #include <QtTest>
 #include <memory>
@@ -70,13 +73,16 @@ private slots:
     void opensFittedToSmallScreen();
     void propertyValuesReadable_data();
     void propertyValuesReadable();
+    void variableListOpensDocked_data();
+    void variableListOpensDocked();
     void gridStepRemembered();
     void screenshot();
 
 private:
     ReportWindow *makeWindow(bool open = true);
     QAction *action(const char *name) const;
-    QString writeTemplate(const QString &name);
+    // The text field at (textX, 30), the table at (20, 80).
+    QString writeTemplate(const QString &name, double textX = 20);
     FieldGraphicsItem *itemOf(AbstractField *field) const;
     void select(AbstractField *field);
     void closeQuietly();
@@ -123,10 +129,10 @@ void TestReportWindow::closeQuietly()
     }
 }
 
-QString TestReportWindow::writeTemplate(const QString &name)
+QString TestReportWindow::writeTemplate(const QString &name, double textX)
 {
     ReportPage page;
-    TextField *text = addText(&page, 20, 30, 60, 10);
+    TextField *text = addText(&page, textX, 30, 60, 10);
     text->text = "$V{fio}";
     addTable(&page, 20, 80, {30, 40});
     const QString path = m_dir->filePath(name);
@@ -283,6 +289,17 @@ void TestReportWindow::perform(const QString &action)
         QCOMPARE(answerer.pending(), 0);
     } else if (action == "drop") {
         dropVariable("$V{name}", 40, 35);
+    } else if (action == "same width past the edge") {
+        // The whole width of the page in view, and the grey beside it.
+        this->action("actionStructure")->setChecked(false);
+        for (int i = 0; i < 4; ++i)
+            this->action("actionZoomOut")->trigger();
+        select(table);
+        itemOf(text)->setSelected(true);
+        this->action("actionSameWidth")->trigger();
+        const double s = page->scaleFromMM();
+        QVERIFY((text->x + text->width) * s
+                > m_window->projectWidget()->graphicsScene()->sceneRect().right());
     } else if (action == "align right") {
         select(text);
         itemOf(table)->setSelected(true);
@@ -785,6 +802,8 @@ void TestReportWindow::undoRoundTrip_data()
     QTest::newRow("background image") << "background" << 0 << "загрузка фона";
     QTest::newRow("variable dropped on a field") << "drop" << 0 << "изменение текста поля";
     QTest::newRow("two fields aligned right") << "align right" << 0 << "выравнивание полей";
+    QTest::newRow("a field as wide as the table, past the page's edge")
+            << "same width past the edge" << 0 << "выравнивание полей";
     QTest::newRow("copy and paste") << "paste" << 1 << "вставка поля";
     QTest::newRow("cut") << "cut" << -1 << "вырезание поля";
 }
@@ -797,6 +816,8 @@ void TestReportWindow::undoRoundTrip()
     QFETCH(int, fieldsAdded);
     QFETCH(QString, undoText);
 
+    if (what.endsWith("past the edge"))
+        m_path = writeTemplate("edge.zrrpt", 250);
     makeWindow();
     const QByteArray before = templateJson();
     const int fields = m_window->reportPage()->fields.size();
@@ -837,6 +858,22 @@ void TestReportWindow::checkCanvasShowsTemplate()
     QCOMPARE(scene->pageRects().size(), qMax(1, page->pagesCount()));
     QCOMPARE(action("actionLoadBackgroundImage2")->isVisible(), page->pagesCount() >= 2);
     QCOMPARE(scene->backgroundItem()->pixmap().isNull(), page->backgroundImage.isNull());
+
+    // What the screen shows is what a full repaint draws there: nothing of an earlier
+    // state is left.
+    QWidget *viewport = m_window->projectWidget()->graphicsView()->viewport();
+    const QRect canvas(viewport->mapTo(m_window.data(), QPoint()), viewport->size());
+    const auto onScreen = [&]() {
+        return QGuiApplication::primaryScreen()
+                ->grabWindow(
+                        m_window->winId(), canvas.x(), canvas.y(), canvas.width(), canvas.height())
+                .toImage();
+    };
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+    const QImage shown = onScreen();
+    viewport->repaint();
+    QVERIFY(onScreen() == shown);
 }
 
 void TestReportWindow::undoBackToSavedIsClean()
@@ -946,11 +983,13 @@ void TestReportWindow::propertyValuesReadable_data()
 {
     QTest::addColumn<int>("shown");
     QTest::addColumn<bool>("savedNarrow");
+    QTest::addColumn<QByteArray>("scaleFactor");
 
-    QTest::newRow("text field") << 0 << false;
-    QTest::newRow("table field") << 1 << false;
-    QTest::newRow("page") << -1 << false;
-    QTest::newRow("text field after a narrow dock was saved") << 0 << true;
+    QTest::newRow("text field") << 0 << false << QByteArray("1");
+    QTest::newRow("table field") << 1 << false << QByteArray("1");
+    QTest::newRow("page") << -1 << false << QByteArray("1");
+    QTest::newRow("text field after a narrow dock was saved") << 0 << true << QByteArray("1");
+    QTest::newRow("text field at scale factor 1.5") << 0 << false << QByteArray("1.5");
 }
 
 // At the size the designer opens at, no value of the property dock is cut off.
@@ -958,6 +997,25 @@ void TestReportWindow::propertyValuesReadable()
 {
     QFETCH(int, shown);
     QFETCH(bool, savedNarrow);
+    QFETCH(QByteArray, scaleFactor);
+
+    // The scale factor is read once, when the application starts: the row runs in a
+    // test program of its own.
+    const QByteArray running = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                                       ? qgetenv("QT_SCALE_FACTOR")
+                                       : QByteArray("1");
+    if (scaleFactor != running) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_SCALE_FACTOR", QString::fromLatin1(scaleFactor));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("propertyValuesReadable:") + QTest::currentDataTag()});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+        return;
+    }
 
     if (savedNarrow) {
         makeWindow();
@@ -990,6 +1048,40 @@ void TestReportWindow::propertyValuesReadable()
     }
     if (savedNarrow)
         QSettings(ReportWindow::settingsPath(), QSettings::IniFormat).remove("ReportWindow");
+}
+
+void TestReportWindow::variableListOpensDocked_data()
+{
+    QTest::addColumn<bool>("savedFloating");
+    QTest::newRow("first opened") << false;
+    QTest::newRow("a layout saved while it floated") << true;
+}
+
+// Beside the canvas, never over the designer's own menus and toolbar.
+void TestReportWindow::variableListOpensDocked()
+{
+    QFETCH(bool, savedFloating);
+
+    if (savedFloating) {
+        makeWindow();
+        m_window->dataManagerDock()->setFloating(true);
+        m_window->writeSettings();
+        closeQuietly();
+    }
+    makeWindow();
+    action("actionDataManager")->trigger();
+    DataManagerDockWidget *dock = m_window->dataManagerDock();
+    QTRY_VERIFY(dock->isVisible());
+    QVERIFY(!dock->isFloating());
+    QCOMPARE(m_window->dockWidgetArea(dock), Qt::LeftDockWidgetArea);
+    const auto onScreen = [](const QWidget *widget) {
+        return QRect(widget->mapToGlobal(QPoint()), widget->size());
+    };
+    const QRect list = onScreen(dock);
+    QVERIFY(!list.intersects(onScreen(m_window->menuBar())));
+    QVERIFY(!list.intersects(onScreen(m_window->findChild<QToolBar *>())));
+    QVERIFY(!list.intersects(onScreen(m_window->projectWidget()->graphicsView()->viewport())));
+    QSettings(ReportWindow::settingsPath(), QSettings::IniFormat).remove("ReportWindow");
 }
 
 void TestReportWindow::gridStepRemembered()
@@ -1084,7 +1176,6 @@ void TestReportWindow::screenshot()
 
     m_window->resize(1600, 900);
     action("actionDataManager")->setChecked(true);
-    m_window->dataManagerDock()->setFloating(false);
     m_window->resizeDocks(
             {m_window->dataManagerDock(), m_window->structureDock()}, {400, 400}, Qt::Horizontal);
     select(fields.at(0));

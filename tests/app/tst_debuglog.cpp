@@ -2,14 +2,11 @@
 #include "app/debuglog.h"
 #include "testhome.h"
 
-#include <QTextCodec>
-
 class TestDebugLog : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void entries_data();
     void entries();
     void startEmptiesTheLog();
@@ -20,11 +17,6 @@ private:
     QByteArray readLog() const;
     QTemporaryDir m_dir;
 };
-
-void TestDebugLog::initTestCase()
-{
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("CP1251"));
-}
 
 QByteArray TestDebugLog::readLog() const
 {

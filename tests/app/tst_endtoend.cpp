@@ -8,6 +8,7 @@
 #include "documents/selecttemplatedialog.h"
 #include "modalanswerer.h"
 #include "printing/printdialog.h"
+#include "printing/registerbookdialog.h"
 #include "printing/reportlist.h"
 #include "settings/optionsdialog.h"
 #include "testhome.h"
@@ -20,6 +21,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -35,6 +38,8 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
+#include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -130,6 +135,7 @@ private:
     void createDocumentFromTemplate();
     void addDisciplineToAppendix(DocumentEditDialog *dialog);
     void printAppendixForm(DocumentEditDialog *dialog);
+    void saveRegisterBook();
     void quitProgram();
     void onWatchdog();
 
@@ -242,7 +248,8 @@ void TestEndToEnd::scenario()
     const QList<void (TestEndToEnd::*)()> steps{&TestEndToEnd::closeTipOfTheDay,
                                                 &TestEndToEnd::createOrganisation,
                                                 &TestEndToEnd::createTemplate,
-                                                &TestEndToEnd::createDocumentFromTemplate};
+                                                &TestEndToEnd::createDocumentFromTemplate,
+                                                &TestEndToEnd::saveRegisterBook};
     for (const auto step : steps) {
         (this->*step)();
         if (QTest::currentTestFailed())
@@ -478,6 +485,61 @@ void TestEndToEnd::printAppendixForm(DocumentEditDialog *dialog)
     QTRY_VERIFY(!visibleTopLevel<PrintDialog>());
     QCOMPARE(page, 2);
     m_unexpectedDialogs << answerer.unexpected();
+}
+
+// Cyrillic file names are the system's: UTF-8 bytes on disk, read back as written.
+void TestEndToEnd::saveRegisterBook()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(QDir().mkpath(documents));
+    // A class list beside the book, named by another program.
+    const QByteArray classList = QStringLiteral("4А_класс.csv").toUtf8();
+    const int made
+            = ::open((documents.toUtf8() + '/' + classList).constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(made >= 0);
+    ::close(made);
+
+    m_window->findChild<QAction *>(QStringLiteral("actionRegisterBook"))->trigger();
+    RegisterBookDialog *book = nullptr;
+    QTRY_VERIFY((book = visibleTopLevel<RegisterBookDialog>()));
+    // Every document of the register, with an issue date or not.
+    child<QCheckBox>(book, "checkBoxPeriod")->setChecked(false);
+    ModalAnswerer answerer;
+    QStringList listed;
+    answerer.expect(QStringLiteral("Сохранить книгу регистрации"),
+                    QString(),
+                    [&listed, documents](QWidget *widget) {
+                        auto files = qobject_cast<QFileDialog *>(widget);
+                        auto model = files->findChild<QFileSystemModel *>();
+                        QVERIFY(model);
+                        const QModelIndex folder = model->index(documents);
+                        // The dialog reads the folder on a thread of its own.
+                        QTRY_VERIFY(model->rowCount(folder) > 0);
+                        for (int row = 0; row < model->rowCount(folder); ++row)
+                            listed << model->index(row, 0, folder).data().toString();
+                        static_cast<QDialog *>(files)->accept();
+                    });
+    answerer.expectButton(QStringLiteral("Информация"),
+                          QStringLiteral("Книга регистрации сохранена"),
+                          QDialogButtonBox::Ok);
+    click(child<QPushButton>(book, "pushButtonCsv"));
+    QTRY_COMPARE(answerer.pending(), 0);
+    m_unexpectedDialogs << answerer.unexpected();
+    click(child<QPushButton>(book, "pushButtonClose"));
+    QVERIFY2(listed.contains(QStringLiteral("4А_класс.csv")), qPrintable(listed.join(" | ")));
+
+    QList<QByteArray> names;
+    DIR *folder = ::opendir(documents.toUtf8().constData());
+    QVERIFY(folder);
+    while (const dirent *entry = ::readdir(folder))
+        names << QByteArray(entry->d_name);
+    ::closedir(folder);
+    const QByteArray bookName
+            = QStringLiteral("Книга регистрации %1.csv")
+                      .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))
+                      .toUtf8();
+    QVERIFY2(names.contains(bookName), names.join(" | ").constData());
+    QVERIFY(names.contains(classList));
 }
 
 void TestEndToEnd::quitProgram()

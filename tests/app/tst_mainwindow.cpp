@@ -7,10 +7,12 @@
 #include "documents/filterdockwidget.h"
 #include "guide/userguidewindow.h"
 #include "modalanswerer.h"
+#include "printing/defaulttemplates.h"
 #include "printing/engine.h"
 #include "printing/printcheckdialog.h"
 #include "printing/printcontroller.h"
 #include "printing/printercalibrationdialog.h"
+#include "settings/optionsdialog.h"
 #include "testhome.h"
 #include "typetext.h"
 
@@ -30,6 +32,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTableWidget>
 #include <QToolBar>
 #include <algorithm>
 #include <memory>
@@ -769,13 +772,17 @@ void TestMainWindow::checkDocumentsFromTheMenu_data()
     QTest::addColumn<int>("documents");
     QTest::addColumn<QList<int>>("rows");
     QTest::addColumn<QString>("checked");
+    QTest::addColumn<bool>("openOptions"); // double-clicks the organisation's first row
 
-    QTest::newRow("the selected documents") << 3 << QList<int>{0, 2} << "Документов проверено: 2.";
+    QTest::newRow("the selected documents")
+            << 3 << QList<int>{0, 2} << "Документов проверено: 2." << false;
     QTest::newRow("nothing selected: every document shown")
-            << 3 << QList<int>{} << "Документов проверено: 3.";
+            << 3 << QList<int>{} << "Документов проверено: 3." << false;
     // The register is read in slices; checked at once, it counts every document all the same.
     QTest::newRow("nothing selected, the register still being read")
-            << 600 << QList<int>{} << "Документов проверено: 600.";
+            << 600 << QList<int>{} << "Документов проверено: 600." << false;
+    QTest::newRow("an empty organisation's row opens its options")
+            << 3 << QList<int>{0} << "Документов проверено: 1." << true;
 }
 
 void TestMainWindow::checkDocumentsFromTheMenu()
@@ -783,6 +790,13 @@ void TestMainWindow::checkDocumentsFromTheMenu()
     QFETCH(int, documents);
     QFETCH(QList<int>, rows);
     QFETCH(QString, checked);
+    QFETCH(bool, openOptions);
+
+    // As the program starts: the templates and the table of the organisation's data.
+    if (openOptions) {
+        QVERIFY(DefaultTemplates::install());
+        Database::migrateLegacySettings(Database::dataPath() + "/none.ini");
+    }
 
     const QStringList names{"Иванов", "Петров", "Сидоров"};
     QSqlDatabase::database().transaction();
@@ -800,6 +814,19 @@ void TestMainWindow::checkDocumentsFromTheMenu()
     QVERIFY(dialog);
     const QString summary = dialog->findChild<QLabel *>("labelSummary")->text();
     QVERIFY2(summary.startsWith(checked), qPrintable(summary));
+    if (openOptions) {
+        int row = 0;
+        while (row < dialog->problems().size() && !dialog->problems().at(row).organisation)
+            ++row;
+        QVERIFY(row < dialog->problems().size());
+        auto *problems = dialog->findChild<QTableWidget *>("tableWidgetProblems");
+        const QPoint at = problems->visualItemRect(problems->item(row, 3)).center();
+        QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(problems->viewport(), Qt::LeftButton, {}, at);
+        OptionsDialog *options = nullptr;
+        QTRY_VERIFY((options = m_window->findChild<OptionsDialog *>()) && options->isVisible());
+        options->close();
+    }
     dialog->close();
 }
 

@@ -2,6 +2,7 @@
 #include "printing/defaulttemplates.h"
 #include "printing/printcheck.h"
 #include "printing/printcheckdialog.h"
+#include "printing/printcontroller.h"
 #include "printing/reportlist.h"
 #include "printingfixture.h"
 #include "testhome.h"
@@ -33,7 +34,8 @@ private slots:
 private:
     // A document that passes on every form; `changes` overrides its columns.
     static int addDocument(const QVariantMap &changes = QVariantMap(), int disciplines = 4);
-    // "doc|-|other<TAB>error|warning<TAB>field<TAB>text" for comparing with the expected rows.
+    // "doc|-|other<TAB>error|warning<TAB>field<TAB>text<TAB>forms" for comparing with the
+    // expected rows; forms only of a problem found on some of the forms checked.
     static QStringList rows(const QList<PrintCheck::Problem> &problems, int documentId);
     // A school's name of 240 characters: three lines where the appendix has room for two.
     static QString longOrganisation();
@@ -85,10 +87,14 @@ QStringList TestPrintCheck::rows(const QList<PrintCheck::Problem> &problems, int
         const QString who = problem.documentId == 0            ? QStringLiteral("-")
                             : problem.documentId == documentId ? QStringLiteral("doc")
                                                                : QStringLiteral("other");
+        QStringList forms;
+        for (int form : problem.forms)
+            forms << QString::number(form);
         result << QStringList{who,
                               PrintCheck::severityText(problem.severity),
                               problem.field,
-                              problem.text}
+                              problem.text,
+                              forms.join(QLatin1Char(','))}
                           .join(QLatin1Char('\t'));
     }
     return result;
@@ -115,9 +121,14 @@ void TestPrintCheck::problems_data()
     const auto row = [](const char *who,
                         const char *severity,
                         const char *field,
-                        const char *text) {
-        return QStringList{who, severity, QString::fromUtf8(field), QString::fromUtf8(text)}.join(
-                QLatin1Char('\t'));
+                        const char *text,
+                        const char *forms = "") {
+        return QStringList{who,
+                           severity,
+                           QString::fromUtf8(field),
+                           QString::fromUtf8(text),
+                           QString::fromLatin1(forms)}
+                .join(QLatin1Char('\t'));
     };
 
     QTest::newRow("nothing wrong") << appendix << QVariantMap() << "" << QStringList();
@@ -199,6 +210,15 @@ void TestPrintCheck::problems_data()
                            {"fio2", QStringLiteral("Александра-Виктория")},
                            {"fio3", QStringLiteral("Константиновна")}}
             << "" << QStringList{row("doc", "error", "ФИО", "не помещается")};
+    // The form is not chosen yet: the prepositional name is printed on the boys' and girls'
+    // certificates only.
+    QTest::newRow("no form chosen: a long name found on the forms that print it")
+            << 0 << QVariantMap() << "long prepositional name"
+            << QStringList{row("-",
+                               "error",
+                               "Название организации - предложный падеж (о ком/о чем?)",
+                               "сократите его в настройках организации (Файл → Настройки)",
+                               "301,302")};
     QTest::newRow("twenty disciplines fit the appendix")
             << appendix << QVariantMap() << "20 disciplines" << QStringList();
     QTest::newRow("forty disciplines do not")
@@ -244,6 +264,8 @@ void TestPrintCheck::problems()
         PrintingFixture::writeTemplate(form, 2);
     } else if (setup == "unknown variable") {
         PrintingFixture::writeTemplate(form, 1, false, QStringLiteral("$V{Full_Name} $V{Numbr}"));
+    } else if (setup == "long prepositional name") {
+        Database::setVariable("Data/OrgName_3", longOrganisation());
     } else if (setup == "long organisation") {
         Database::setVariable("Data/OrgName_1", longOrganisation());
         // Checked with a second document: the organisation's line is told once.
@@ -254,14 +276,24 @@ void TestPrintCheck::problems()
     if (setup == "long organisation")
         ids << id + 1;
 
-    PrintCheck check(form);
-    const QStringList found = rows(check.check(ids), id);
+    QStringList found;
+    if (form == 0) {
+        // As from the menu, before anyone chose a form.
+        PrintController controller(nullptr, nullptr);
+        controller.checkDocuments(ids);
+        found = rows(controller.checkDialog()->problems(), id);
+        controller.checkDialog()->close();
+    } else {
+        PrintCheck check(form);
+        found = rows(check.check(ids), id);
+    }
     QCOMPARE(found.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         const QStringList want = expected.at(i).split(QLatin1Char('\t'));
         const QStringList got = found.at(i).split(QLatin1Char('\t'));
         QCOMPARE(got.mid(0, 3), want.mid(0, 3));
         QVERIFY2(got.at(3).contains(want.at(3)), qPrintable(got.at(3)));
+        QCOMPARE(got.at(4), want.at(4));
     }
 }
 
@@ -285,7 +317,8 @@ void TestPrintCheck::commandLine_data()
             << "troubled"
             << "304" << 3
             << QStringList{"-\terror\tНазвание организации\tТекст не помещается в поле бланка и "
-                           "будет обрезан при печати.",
+                           "будет обрезан при печати: сократите его в настройках организации "
+                           "(Файл → Настройки).",
                            "1\terror\tИмя\tНе указано имя.",
                            "2\terror\tНомер свидетельства\tНомер 1002 указан и в документе "
                            "«Сидоров Сидор Сидорович».",
@@ -349,13 +382,17 @@ void TestPrintCheck::commandLine()
 void TestPrintCheck::doubleClickOpensTheDocument_data()
 {
     QTest::addColumn<bool>("beforePrint");
-    QTest::newRow("the check list stays open") << false;
-    QTest::newRow("before a print the print is called off") << true;
+    QTest::addColumn<int>("clicked"); // the row: 0 the organisation's name, 1 the nameless pupil
+    QTest::newRow("the check list stays open") << false << 1;
+    QTest::newRow("before a print the print is called off") << true << 1;
+    QTest::newRow("the organisation's row opens its options") << false << 0;
+    QTest::newRow("its options before a print, the print called off") << true << 0;
 }
 
 void TestPrintCheck::doubleClickOpensTheDocument()
 {
     QFETCH(bool, beforePrint);
+    QFETCH(int, clicked);
 
     const int clean = addDocument();
     const int nameless = addDocument({{"fio2", ""}, {"number", "1001"}, {"regNumber", "1"}});
@@ -388,6 +425,7 @@ void TestPrintCheck::doubleClickOpensTheDocument()
     }
 
     QSignalSpy open(dialog, &PrintCheckDialog::documentOpenRequested);
+    QSignalSpy options(dialog, &PrintCheckDialog::organisationOptionsRequested);
     QSignalSpy finished(dialog, &QDialog::finished);
     const auto doubleClick = [table](int row) {
         const QPoint at = table->visualItemRect(table->item(row, 3)).center();
@@ -395,13 +433,11 @@ void TestPrintCheck::doubleClickOpensTheDocument()
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
     };
-    doubleClick(1);
-    QCOMPARE(open.count(), 1);
-    QCOMPARE(open.first().first().toInt(), nameless);
-    // The row of the whole form opens nothing.
-    if (!beforePrint)
-        doubleClick(0);
-    QCOMPARE(open.count(), 1);
+    doubleClick(clicked);
+    QCOMPARE(open.count(), clicked == 1 ? 1 : 0);
+    if (clicked == 1)
+        QCOMPARE(open.first().first().toInt(), nameless);
+    QCOMPARE(options.count(), clicked == 0 ? 1 : 0);
     QCOMPARE(finished.count(), beforePrint ? 1 : 0);
     QCOMPARE(dialog->isVisible(), !beforePrint);
     dialog->close();

@@ -1,10 +1,16 @@
 #include "database/database.h"
+#include "modalanswerer.h"
 #include "printing/registerbook.h"
+#include "printing/registerbookdialog.h"
 #include "printingfixture.h"
 #include "testhome.h"
 
+#include <QDateEdit>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -25,6 +31,10 @@ private slots:
     void pdfHeaderAndNumberOnEveryPage();
     void commandLine_data();
     void commandLine();
+    void dialogStartsAtLastPeriod_data();
+    void dialogStartsAtLastPeriod();
+    void emptyBookIsNotSavedSilently_data();
+    void emptyBookIsNotSavedSilently();
     void cutOffWriteKeepsTheEarlierFile();
 
 private:
@@ -217,6 +227,8 @@ void TestRegisterBook::commandLine_data()
                                                 << 1 << "";
     QTest::newRow("a folder instead of a file")
             << QStringList{"--register-book", "OUT/folder.csv"} << 2 << "";
+    QTest::newRow("a period without certificates: told, and no file")
+            << QStringList{"--register-book", "OUT/book.csv", "--from", "2030-01-01"} << 3 << "";
 }
 
 void TestRegisterBook::commandLine()
@@ -240,6 +252,76 @@ void TestRegisterBook::commandLine()
         QVERIFY(!process.readAllStandardError().isEmpty());
     QStringList files = QDir(m_out->path()).entryList(QDir::Files);
     QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
+}
+
+void TestRegisterBook::dialogStartsAtLastPeriod_data()
+{
+    QTest::addColumn<bool>("templateThisYear");
+    QTest::addColumn<bool>("issuedThisYear");
+
+    QTest::newRow("issued last June: the school year that ended") << false << false;
+    QTest::newRow("a template's date is not an issue") << true << false;
+    QTest::newRow("certificates issued this school year") << false << true;
+}
+
+// The period the dialog opens with holds the newest certificates.
+void TestRegisterBook::dialogStartsAtLastPeriod()
+{
+    QFETCH(bool, templateThisYear);
+    QFETCH(bool, issuedThisYear);
+
+    const QDate today = QDate::currentDate();
+    const QDate thisYear(today.month() >= 9 ? today.year() : today.year() - 1, 9, 1);
+    addIssued("1", QStringLiteral("Петров"), thisYear.addDays(-90).toString(Qt::ISODate));
+    if (templateThisYear)
+        PrintingFixture::addDocument({{"isTemplate", 1},
+                                      {"fio1", QStringLiteral("4А")},
+                                      {"issueDate", thisYear.toString(Qt::ISODate)}});
+    if (issuedThisYear)
+        addIssued("2", QStringLiteral("Сидоров"), thisYear.toString(Qt::ISODate));
+
+    const QDate from = issuedThisYear ? thisYear : QDate(thisYear.year() - 1, 9, 1);
+    RegisterBookDialog dialog;
+    QCOMPARE(dialog.from(), from);
+    QCOMPARE(dialog.to(), QDate(from.year() + 1, 8, 31));
+    QVERIFY(dialog.findChild<QLabel *>("labelCount")->text().endsWith(": 1."));
+}
+
+void TestRegisterBook::emptyBookIsNotSavedSilently_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::newRow("declined: nothing written") << false;
+    QTest::newRow("confirmed: the empty book is written") << true;
+}
+
+void TestRegisterBook::emptyBookIsNotSavedSilently()
+{
+    QFETCH(bool, confirmed);
+
+    addIssued("1", QStringLiteral("Петров"), "2024-05-31");
+    const QString path = m_out->filePath(QStringLiteral("book.pdf"));
+    auto *dialog = new RegisterBookDialog;
+    dialog->findChild<QDateEdit *>("dateEditFrom")->setDate(QDate(2024, 9, 1));
+    dialog->findChild<QDateEdit *>("dateEditTo")->setDate(QDate(2025, 8, 31));
+    dialog->show();
+    ModalAnswerer answerer;
+    answerer.expectButton(QStringLiteral("Внимание!"),
+                          QStringLiteral("с 01.09.2024 по 31.08.2025 свидетельства не выдавались"),
+                          confirmed ? QDialogButtonBox::Yes : QDialogButtonBox::No);
+    if (confirmed) {
+        answerer.expect(
+                QStringLiteral("Сохранить книгу регистрации"), QString(), [path](QWidget *widget) {
+                    widget->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+                    static_cast<QDialog *>(widget)->accept();
+                });
+        answerer.expectButton(
+                QStringLiteral("Информация"), QStringLiteral("сохранена"), QDialogButtonBox::Ok);
+    }
+    QTest::mouseClick(dialog->findChild<QPushButton *>("pushButtonPdf"), Qt::LeftButton);
+    QTRY_COMPARE(answerer.pending(), 0);
+    QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join(" | ")));
+    QCOMPARE(QFile::exists(path), confirmed);
+    dialog->close();
 }
 
 void TestRegisterBook::cutOffWriteKeepsTheEarlierFile()

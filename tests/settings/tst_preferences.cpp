@@ -276,7 +276,8 @@ void TestPreferences::addWordThroughTheDialog()
     QVERIFY(word->text().isEmpty());
     QVERIFY(SpellChecker::instance()->spell(QStringLiteral("рмау")));
     QVERIFY(readFile(Database::userPath() + "/dict/user.dic")
-                    .startsWith(QTextCodec::codecForLocale()->fromUnicode(QStringLiteral("рмау"))));
+                    .startsWith(QTextCodec::codecForName("CP1251")->fromUnicode(
+                            QStringLiteral("рмау"))));
 
     // Switching checking off is stored for dialogs opened later.
     m_dialog->findChild<QCheckBox *>("checkBoxSpellChecking")->setChecked(false);

@@ -54,8 +54,6 @@ private:
 
 void TestSpellChecker::initTestCase()
 {
-    // The program runs with CP1251 as the locale codec; the user word list uses it.
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("CP1251"));
     if (!QFileInfo::exists(SpellChecker::systemDictionaryFolder() + "/ru_RU.dic"))
         QSKIP("the Russian Hunspell dictionary (hunspell-ru) is not installed");
     useFreshDataFolder();

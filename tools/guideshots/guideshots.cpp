@@ -43,7 +43,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTextCodec>
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
@@ -445,7 +444,6 @@ int main(int argc, char **argv)
 
     // As the program starts: identity, language, font.
     ReportList::init();
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("CP1251"));
     QCoreApplication::setOrganizationName(QString::fromLatin1(AppInfo::organizationName));
     QCoreApplication::setOrganizationDomain(QString::fromLatin1(AppInfo::organizationDomain));
     QCoreApplication::setApplicationName(QString::fromLatin1(AppInfo::applicationName));
