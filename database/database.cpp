@@ -3,6 +3,7 @@
 #include "app/appinfo.h"
 #include "app/debuglog.h"
 #include "app/platformlayer.h"
+#include "russiancollation.h"
 #include "sqlscript.h"
 
 #include <QDateTime>
@@ -83,6 +84,7 @@ void openDefaultConnection(const QString &path)
         QSqlDatabase::database(name, false).close();
         QSqlDatabase::removeDatabase(name);
     }
+    RussianCollation::install();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     db.setDatabaseName(path);
     if (!db.open())
