@@ -23,4 +23,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt5core5a (>= 5.15), libqt5gui5, libqt5widgets5, libqt5sql5, libqt5sql5-sqlite, libqt5printsupport5, libqt5network5, libqt5xml5, libhunspell-1.7-0, hunspell-ru, qttranslations5-l10n, fonts-liberation, libc6, libstdc++6")
 # XLSX workbooks are unpacked by QuaZip for the spreadsheet import.
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libquazip5-1")
+# The Russian order of names is registered on the connections of the system's SQLite.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsqlite3-0")
 include(CPack)

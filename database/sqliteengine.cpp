@@ -1,6 +1,8 @@
 #include "sqliteengine.h"
 
+
 #include "app/debuglog.h"
+#include "russiancollation.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -71,6 +73,8 @@ QString SqliteEngine::driverName() const
 
 void SqliteEngine::configure(QSqlDatabase &db, const QString &location, bool readOnly) const
 {
+    // Names sort in Russian order on every connection to a register.
+    RussianCollation::install();
     if (readOnly)
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     db.setDatabaseName(location);

@@ -5,6 +5,7 @@
 #include "dateitemdelegate.h"
 #include "documentstore.h"
 #include "emptystatewidget.h"
+#include "registermodel.h"
 
 #include <QHeaderView>
 #include <QSqlDatabase>
@@ -59,7 +60,7 @@ DocumentsTable::~DocumentsTable() = default;
 
 void DocumentsTable::initTable()
 {
-    QSqlTableModel *model = Database::tableModel(QStringLiteral("viewPsDocuments"));
+    QSqlTableModel *model = RegisterModel::ofRegister();
     setSqlModel(model);
     const QStringList headers{QStringLiteral("docID"),
                               QStringLiteral("ФИО"),

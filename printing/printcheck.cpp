@@ -1,6 +1,7 @@
 #include "printcheck.h"
 
 #include "database/database.h"
+#include "documents/disciplinenames.h"
 #include "documents/documentnumber.h"
 #include "documents/documentrecord.h"
 #include "documents/documentstore.h"
@@ -437,12 +438,18 @@ void PrintCheck::checkData(const Problem &about,
     const QString appendixField = QStringLiteral("Приложение");
     if (record.disciplines.isEmpty())
         error(appendixField, QStringLiteral("В приложении нет ни одного предмета."));
+    QStringList names;
     for (const DocumentRecord::Discipline &discipline : record.disciplines) {
         if (discipline.rate.trimmed().isEmpty())
             error(appendixField,
                   QStringLiteral("Не указана отметка по предмету «%1».")
                           .arg(discipline.name.trimmed()));
+        names << discipline.name.trimmed();
     }
+    for (const auto &repeat : DisciplineNames::repeats(names))
+        warning(appendixField,
+                QStringLiteral("Один предмет указан в приложении дважды: «%1» и «%2».")
+                        .arg(repeat.first, repeat.second));
 }
 
 // Fields that show a document's data are measured for every document, the others once.

@@ -6,6 +6,8 @@ qttools5-dev-tools qttranslations5-l10n libhunspell-dev hunspell-ru fonts-libera
 xvfb xauth poppler-utils"
 # Zip archives: the spreadsheet import reads XLSX workbooks with it.
 PACKAGES="$PACKAGES libquazip5-dev"
+# The register sorts names in Russian order through a collation on its SQLite connections.
+PACKAGES="$PACKAGES libsqlite3-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,6 +1,7 @@
 #include "importmapping.h"
 
 #include "database/database.h"
+#include "documents/disciplinenames.h"
 #include "importnormalizer.h"
 #include "importtable.h"
 
@@ -10,6 +11,7 @@
 namespace {
 
 const QString settingsGroup = QStringLiteral("ImportColumns");
+const QString subjectsGroup = QStringLiteral("ImportSubjects");
 
 struct FieldInfo
 {
@@ -134,6 +136,19 @@ bool isDate(const QString &cell, ImportTable::DaySerials daySerials)
     return ImportNormalizer::date(cell, daySerials, &ok).isValid();
 }
 
+// The subject a header's column was given last time (in the settings' current group), else
+// the one the header names.
+QString subjectOf(const QString &header, QSettings *settings)
+{
+    const QString key = ImportNormalizer::key(header);
+    if (settings->contains(key)) {
+        const QString remembered = settings->value(key).toString();
+        if (remembered.isEmpty() || DisciplineNames::subjects().contains(remembered))
+            return remembered;
+    }
+    return DisciplineNames::subject(header);
+}
+
 bool isFullName(const QString &cell)
 {
     const QStringList words = cell.simplified().split(QLatin1Char(' '));
@@ -221,7 +236,14 @@ ImportMapping ImportMapping::guess(const ImportTable &table, bool header)
     ImportMapping mapping;
     mapping.header = header;
     mapping.columns.fill(Ignore, table.columnCount);
+    mapping.subjects.fill(QString(), table.columnCount);
     QSettings *settings = Database::userSettings();
+    if (header) {
+        settings->beginGroup(subjectsGroup);
+        for (int column = 0; column < table.columnCount; ++column)
+            mapping.subjects[column] = subjectOf(table.cell(0, column), settings);
+        settings->endGroup();
+    }
     settings->beginGroup(settingsGroup);
     for (int column = 0; column < table.columnCount; ++column) {
         if (!header) {
@@ -253,7 +275,8 @@ ImportMapping ImportMapping::guess(const ImportTable &table, bool header)
         if (knownHeader(key, &named))
             mapping.columns[column] = named;
         // Most cells, not all: a misspelt grade is reported on the check page, not lost.
-        else if (shareOf(table, column, true, isGrade) >= 0.5)
+        else if (!DisciplineNames::subject(table.cell(0, column)).isEmpty()
+                 || shareOf(table, column, true, isGrade) >= 0.5)
             mapping.columns[column] = Discipline;
     }
     settings->endGroup();
@@ -287,6 +310,13 @@ void ImportMapping::remember(const ImportTable &table) const
         const QString key = ImportNormalizer::key(table.cell(0, column));
         if (!key.isEmpty())
             settings->setValue(key, QString::fromLatin1(fieldKey(columns.at(column))));
+    }
+    settings->endGroup();
+    settings->beginGroup(subjectsGroup);
+    for (int column = 0; column < columns.size(); ++column) {
+        const QString key = ImportNormalizer::key(table.cell(0, column));
+        if (!key.isEmpty() && columns.at(column) == Discipline)
+            settings->setValue(key, subject(column));
     }
     settings->endGroup();
     settings->sync();

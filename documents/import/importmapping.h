@@ -36,10 +36,12 @@ public:
     // holds text where the next row holds dates or grades.
     static bool firstRowIsHeader(const ImportTable &table);
     // Column by column: the choice remembered for its header, else the field its header
-    // names, else a discipline when its cells are grades. Without headers only the full name
-    // and the birth date are guessed, from the cells.
+    // names, else a discipline when its header is a subject's name or its cells are grades.
+    // Without headers only the full name and the birth date are guessed, from the cells.
+    // The subject of each header is the one remembered for it, else the one it names.
     static ImportMapping guess(const ImportTable &table, bool header);
-    // Keeps the choice made for each header (in the per-user settings) for the next file.
+    // Keeps the choice made for each header, and the subject of each discipline, (in the
+    // per-user settings) for the next file.
     void remember(const ImportTable &table) const;
     // While no column gives the certificate number, for each column left unloaded whose header
     // may name it but as often heads a class teacher's row counter ("Номер"): what the user
@@ -47,11 +49,15 @@ public:
     QStringList questions(const ImportTable &table) const;
 
     Field field(int column) const { return columns.value(column, Ignore); }
+    // The known subject a discipline column's grades go under (DisciplineNames), or empty for
+    // a subject of its own, named as its header.
+    QString subject(int column) const { return subjects.value(column); }
     // The columns set to the field, in order.
     QList<int> columnsOf(Field field) const;
 
     QVector<Field> columns;
     bool header = true;
+    QVector<QString> subjects; // by column, as subject() gives them
 
 private:
     // The field a header (reduced by ImportNormalizer::key) names; false for other headers.

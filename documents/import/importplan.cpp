@@ -1,6 +1,7 @@
 #include "importplan.h"
 
 #include "database/database.h"
+#include "documents/disciplinenames.h"
 #include "documents/documentnumber.h"
 #include "documents/documentstore.h"
 #include "documents/personname.h"
@@ -20,6 +21,13 @@ QString columnNames(const QList<int> &columns)
     for (int column : columns)
         names << ImportTable::columnName(column);
     return names.join(QStringLiteral(", "));
+}
+
+// The name a discipline column's grades go under: its known subject, or else its header.
+QString disciplineName(const ImportTable &table, const ImportMapping &mapping, int column)
+{
+    const QString subject = mapping.subject(column);
+    return subject.isEmpty() ? table.cell(0, column).simplified() : subject;
 }
 
 bool isTemplate(int id)
@@ -105,15 +113,16 @@ void ImportPlan::checkMapping(const ImportTable &table, const ImportMapping &map
     QHash<QString, QList<int>> byName;
     QStringList order;
     for (int column : disciplines) {
-        const QString name = table.cell(0, column).simplified();
-        if (name.isEmpty()) {
+        if (table.cell(0, column).simplified().isEmpty()) {
             blockers << QStringLiteral("Столбец %1: в первой строке нет названия дисциплины.")
                                 .arg(ImportTable::columnName(column));
             continue;
         }
-        if (!byName.contains(ImportNormalizer::key(name)))
-            order << ImportNormalizer::key(name);
-        byName[ImportNormalizer::key(name)] << column;
+        // "Окр. мир" and "Окружающий мир" are one subject too.
+        const QString key = ImportNormalizer::key(disciplineName(table, mapping, column));
+        if (!byName.contains(key))
+            order << key;
+        byName[key] << column;
     }
     for (const QString &key : qAsConst(order)) {
         const QList<int> columns = byName.value(key);
@@ -198,23 +207,28 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
                       *errors << check.twiceText.arg(number, others.join(QStringLiteral(", ")));
                   return number;
               };
-    // A discipline the template has keeps its place in the appendix with the imported grade;
-    // the others follow the template's own, in the table's order.
+    // A discipline the template has, under whatever name it gives the subject, keeps its
+    // place in the appendix with the imported grade; the others follow the template's own, in
+    // the table's order.
     struct GradeColumn
     {
         int column;
+        QString header; // as the table's problems name the column
         QString name;
         int templateIndex;
     };
     QVector<GradeColumn> gradeColumns;
     for (int column : mapping.columnsOf(ImportMapping::Discipline)) {
-        const QString name = table.cell(0, column).simplified();
-        const QString key = ImportNormalizer::key(name);
+        const QString name = disciplineName(table, mapping, column);
+        const bool known = !mapping.subject(column).isEmpty();
         int templateIndex = -1;
-        for (int i = 0; i < start.disciplines.size() && templateIndex < 0; ++i)
-            if (ImportNormalizer::key(start.disciplines.at(i).name) == key)
+        for (int i = 0; i < start.disciplines.size() && templateIndex < 0; ++i) {
+            const QString &own = start.disciplines.at(i).name;
+            if (known ? DisciplineNames::sameSubject(own, name)
+                      : ImportNormalizer::key(own) == ImportNormalizer::key(name))
                 templateIndex = i;
-        gradeColumns.append({column, name, templateIndex});
+        }
+        gradeColumns.append({column, table.cell(0, column).simplified(), name, templateIndex});
     }
     const QList<ImportMapping::Field> sections{ImportMapping::Section1,
                                                ImportMapping::Section2,
@@ -271,7 +285,7 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
             const QString grade = ImportNormalizer::grade(cell, &ok);
             if (!ok)
                 errors << QStringLiteral("неизвестная оценка «%1» по дисциплине «%2»")
-                                  .arg(cell, grades.name);
+                                  .arg(cell, grades.header);
             else if (!grade.isEmpty() && grades.templateIndex >= 0)
                 record.disciplines[grades.templateIndex].rate = grade;
             else if (!grade.isEmpty())

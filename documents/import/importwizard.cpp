@@ -3,6 +3,7 @@
 
 #include "database/database.h"
 #include "documentimporter.h"
+#include "documents/disciplinenames.h"
 #include "documents/documentstore.h"
 #include "settings/widgetgeometry.h"
 
@@ -64,11 +65,12 @@ ImportWizard::ImportWizard(QWidget *parent)
     for (const QChar separator : {QChar(), QChar(';'), QChar(','), QChar('\t')})
         ui->comboBoxSeparator->addItem(CsvReader::separatorName(separator), separator);
 
-    ui->tableWidgetMapping->setColumnCount(4);
+    ui->tableWidgetMapping->setColumnCount(5);
     ui->tableWidgetMapping->setHorizontalHeaderLabels({QStringLiteral("Столбец"),
                                                        QStringLiteral("Заголовок"),
                                                        QStringLiteral("Значения"),
-                                                       QStringLiteral("Загружать как")});
+                                                       QStringLiteral("Загружать как"),
+                                                       QStringLiteral("Предмет в приложении")});
     ui->tableWidgetMapping->verticalHeader()->hide();
     ui->tableWidgetMapping->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     ui->pageFile->setComplete(false);
@@ -211,6 +213,7 @@ void ImportWizard::fillMapping()
     QTableWidget *view = ui->tableWidgetMapping;
     view->setRowCount(table.columnCount);
     m_fieldBoxes.clear();
+    m_subjectBoxes.clear();
     for (int column = 0; column < table.columnCount; ++column) {
         view->setItem(column, 0, new QTableWidgetItem(ImportTable::columnName(column)));
         view->setItem(
@@ -221,15 +224,45 @@ void ImportWizard::fillMapping()
         auto *box = new QComboBox(view);
         // The longest titles show in the open list; the column stays narrow enough for values.
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        box->setMinimumContentsLength(24);
+        box->setMinimumContentsLength(20);
         for (ImportMapping::Field field : ImportMapping::fields())
             box->addItem(ImportMapping::title(field), int(field));
         box->setCurrentIndex(box->findData(int(mapping.field(column))));
-        connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
-            showMappingQuestions();
-        });
         view->setCellWidget(column, 3, box);
         m_fieldBoxes << box;
+
+        // A discipline goes under the known subject its header names, which the user may
+        // change, or under its header as a subject of its own.
+        auto *subject = new QComboBox(view);
+        subject->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        subject->setMinimumContentsLength(20);
+        subject->addItem(QStringLiteral("Новый предмет «%1»")
+                                 .arg(header ? table.cell(0, column).simplified() : QString()),
+                         QString());
+        for (const QString &name : DisciplineNames::subjects())
+            subject->addItem(name, name);
+        const int guessed = qMax(0, subject->findData(mapping.subject(column)));
+        subject->setCurrentIndex(guessed);
+        view->setCellWidget(column, 4, subject);
+        m_subjectBoxes << subject;
+
+        // Empty for a column that is no discipline; the guess again when it becomes one.
+        const auto fieldChosen = [box, subject, guessed] {
+            const bool discipline = box->currentData().toInt() == ImportMapping::Discipline;
+            subject->setEnabled(discipline);
+            if (!discipline)
+                subject->setCurrentIndex(-1);
+            else if (subject->currentIndex() < 0)
+                subject->setCurrentIndex(guessed);
+        };
+        fieldChosen();
+        connect(box,
+                QOverload<int>::of(&QComboBox::currentIndexChanged),
+                this,
+                [this, fieldChosen] {
+                    fieldChosen();
+                    showMappingQuestions();
+                });
     }
     showMappingQuestions();
     view->resizeColumnsToContents();
@@ -250,6 +283,8 @@ ImportMapping ImportWizard::chosenMapping() const
     mapping.header = ui->checkBoxHeader->isChecked();
     for (const QComboBox *box : m_fieldBoxes)
         mapping.columns << ImportMapping::Field(box->currentData().toInt());
+    for (const QComboBox *box : m_subjectBoxes)
+        mapping.subjects << box->currentData().toString();
     return mapping;
 }
 

@@ -56,4 +56,5 @@ private:
     ImportSource m_source;
     ImportPlan m_plan;
     QList<QComboBox *> m_fieldBoxes;
+    QList<QComboBox *> m_subjectBoxes;
 };

@@ -97,6 +97,8 @@ private slots:
     void filterReachesRowsBeyondFirstFetch();
     void largeRegisterIsReadOnInTheBackground();
     void filterSurvivesReload();
+    void russianOrder_data();
+    void russianOrder();
     void resetShowsEveryRow();
     void contextMenu_data();
     void contextMenu();
@@ -312,6 +314,63 @@ void TestDocumentsTable::filterSurvivesReload()
     // A header click re-reads the model too.
     table->sortByColumn(1, Qt::AscendingOrder);
     QCOMPARE(visibleNames(table.get()), (QStringList{"Иванов Пётр", "Смирнов Павел"}));
+}
+
+void TestDocumentsTable::russianOrder_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("sorted");
+
+    const int up = Qt::AscendingOrder;
+    QTest::newRow("Ё with Е, after А and before Ж")
+            << QStringList{"Жуков", "Ёлкин", "Абрамов", "Елисеев"} << up
+            << QStringList{"Абрамов", "Елисеев", "Ёлкин", "Жуков"};
+    QTest::newRow("Ё and Е are one letter: the next letters decide")
+            << QStringList{"Ельцин", "Ёлочкин", "Елисеев"} << up
+            << QStringList{"Елисеев", "Ёлочкин", "Ельцин"};
+    QTest::newRow("descending is the same order turned round")
+            << QStringList{"Ёлкин", "Абрамов", "Жуков", "Елисеев"} << int(Qt::DescendingOrder)
+            << QStringList{"Жуков", "Ёлкин", "Елисеев", "Абрамов"};
+    QTest::newRow("a surname typed in small letters sorts among the others")
+            << QStringList{"Ивашов", "иванов", "Жуков"} << up
+            << QStringList{"Жуков", "иванов", "Ивашов"};
+    QTest::newRow("surname first, then name, then patronymic")
+            << QStringList{"Иванова Анна",
+                           "Иванов Яков Петрович",
+                           "Иванов Яков Андреевич",
+                           "Иванов Ефим"}
+            << up
+            << QStringList{"Иванов Ефим",
+                           "Иванов Яков Андреевич",
+                           "Иванов Яков Петрович",
+                           "Иванова Анна"};
+}
+
+void TestDocumentsTable::russianOrder()
+{
+    QFETCH(QStringList, names);
+    QFETCH(int, order);
+    QFETCH(QStringList, sorted);
+
+    QHash<QString, int> ids;
+    for (const QString &name : names) {
+        const QStringList parts = name.split(' ');
+        ids[name] = insertDocument({parts.value(0), parts.value(1), parts.value(2), "2024-05-30"});
+    }
+    auto table = makeTable();
+    table->sortByColumn(1, Qt::SortOrder(order));
+    QStringList shown;
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        shown << table->model()->index(row, 1).data().toString().trimmed();
+    QCOMPARE(shown, sorted);
+
+    // A batch print and the check take the selected documents in the table's order.
+    table->selectAll();
+    QList<int> expectedIds;
+    for (const QString &name : sorted)
+        expectedIds << ids.value(name);
+    QCOMPARE(table->actedOnIds(), expectedIds);
 }
 
 void TestDocumentsTable::resetShowsEveryRow()

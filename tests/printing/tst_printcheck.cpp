@@ -192,6 +192,19 @@ void TestPrintCheck::problems_data()
     QTest::newRow("a discipline without a grade")
             << appendix << QVariantMap() << "ungraded"
             << QStringList{row("doc", "error", "Приложение", "по предмету «Математика»")};
+    QTest::newRow("one subject under its short and its full name")
+            << appendix << QVariantMap() << "also ОРКСЭ;Основы религиозных культур и светской этики"
+            << QStringList{row("doc",
+                               "warning",
+                               "Приложение",
+                               "дважды: «ОРКСЭ» и «Основы религиозных культур и светской "
+                               "этики»")};
+    QTest::newRow("one subject written twice alike")
+            << appendix << QVariantMap() << "also Шахматы;шахматы."
+            << QStringList{row("doc", "warning", "Приложение", "дважды: «Шахматы» и «шахматы.»")};
+    QTest::newRow("reading and reading in the native language are two subjects")
+            << appendix << QVariantMap() << "also Лит. чтение;Литературное чтение на родном языке"
+            << QStringList();
     QTest::newRow("organisation's city empty on a form that prints it")
             << boys << QVariantMap() << "no city"
             << QStringList{row("-", "error", "Город", "Файл → Настройки")};
@@ -258,6 +271,11 @@ void TestPrintCheck::problems()
         addDocument({{"isTemplate", 1}, {"fio1", QStringLiteral("4А, 2024")}});
     } else if (setup == "ungraded") {
         PrintingFixture::addDetails(id, {{QStringLiteral("Математика"), QString()}});
+    } else if (setup.startsWith("also ")) {
+        QList<QPair<QString, QString>> rows;
+        for (const QString &name : setup.mid(5).split(';'))
+            rows << qMakePair(name, QStringLiteral("5"));
+        PrintingFixture::addDetails(id, rows);
     } else if (setup == "no city") {
         Database::setVariable("Data/City", QString());
     } else if (setup == "plain template") {

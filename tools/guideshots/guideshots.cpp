@@ -295,17 +295,17 @@ QList<Shot> shots()
                  QFile file(path);
                  file.open(QIODevice::WriteOnly);
                  file.write("Фамилия;Имя;Отчество;Дата рождения;Номер свидетельства;"
-                            "Математика;Русский язык\n"
-                            "Кузнецова;Алина;Романовна;03.02.2014;0712433401;5;4\n"
-                            "Лосев;Денис;Игоревич;17.08.2014;0712433402;4;4\n"
-                            "Миронова;Ева;Сергеевна;22.11.2013;0712433403;5;5\n");
+                            "Математика;Рус. яз.;Окр. мир;ОРКСЭ\n"
+                            "Кузнецова;Алина;Романовна;03.02.2014;0712433401;5;4;5;Освоено\n"
+                            "Лосев;Денис;Игоревич;17.08.2014;0712433402;4;4;4;Освоено\n"
+                            "Миронова;Ева;Сергеевна;22.11.2013;0712433403;5;5;5;Освоено\n");
                  file.close();
                  std::unique_ptr<ImportWizard> wizard(new ImportWizard);
                  wizard->findChild<QLineEdit *>("lineEditFile")->setText(path);
                  wizard->show();
                  wizard->next();
                  wizard->next();
-                 wizard->resize(760, 540);
+                 wizard->resize(960, 560);
                  return picture(wizard.get());
              }},
             {"preferences-data",

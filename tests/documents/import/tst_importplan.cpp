@@ -82,6 +82,8 @@ private slots:
     void lineProblems_data();
     void lineProblems();
     void templateValuesUnderImportedColumns();
+    void knownSubjects_data();
+    void knownSubjects();
     void allOrNothing_data();
     void allOrNothing();
     void commandLine_data();
@@ -196,6 +198,8 @@ void TestImportPlan::guessFromHeaders_data()
             << QList<ImportMapping::Field>{F, ImportMapping::BirthDate, I};
     QTest::newRow("unknown headers above grades")
             << "Ученик 4А;Чтение\nИванов Иван;5" << true << QList<ImportMapping::Field>{I, D};
+    QTest::newRow("a subject's short name is a discipline even where its grades are not read")
+            << "Фамилия;Физ-ра;ИЗО\nИванов;осв;5" << true << QList<ImportMapping::Field>{S, D, D};
     QTest::newRow("bare Номер is a class teacher's counter until the user says otherwise")
             << "Номер;Фамилия\n1;Иванов\n2;Петров" << true << QList<ImportMapping::Field>{I, S};
 }
@@ -213,17 +217,21 @@ void TestImportPlan::guessFromHeaders()
 
 void TestImportPlan::rememberedMapping()
 {
-    const ImportTable first = table("ФИО;Примечание;Русский язык\nИванов Иван;кружок;5");
+    const ImportTable first = table("ФИО;Примечание;Русский язык;ИЗО\nИванов Иван;кружок;5;5");
     ImportMapping chosen = ImportMapping::guess(first, true);
-    QCOMPARE(fieldTitles(chosen), fieldTitles(ImportMapping{{F, I, D}, true}));
-    chosen.columns = {F, ImportMapping::Section1, I};
+    QCOMPARE(fieldTitles(chosen), fieldTitles(ImportMapping{{F, I, D, D}, true}));
+    QCOMPARE(chosen.subject(3), QString("Изобразительное искусство"));
+    chosen.columns = {F, ImportMapping::Section1, I, D};
+    chosen.subjects[3] = QString(); // a subject of its own, named "ИЗО"
     chosen.remember(first);
 
     // Another file with the same headers in another order, and "ФИО" written differently.
-    const ImportTable next = table("русский ЯЗЫК;Примечание;ф.и.о.\n4;секция;Петров Пётр");
+    const ImportTable next = table("русский ЯЗЫК;Примечание;ф.и.о.;Изо\n4;секция;Петров Пётр;5");
     QVERIFY(ImportMapping::firstRowIsHeader(next));
-    QCOMPARE(fieldTitles(ImportMapping::guess(next, true)),
-             fieldTitles(ImportMapping{{I, ImportMapping::Section1, F}, true}));
+    const ImportMapping guessed = ImportMapping::guess(next, true);
+    QCOMPARE(fieldTitles(guessed),
+             fieldTitles(ImportMapping{{I, ImportMapping::Section1, F, D}, true}));
+    QCOMPARE(guessed.subject(3), QString());
 }
 
 void TestImportPlan::lineProblems_data()
@@ -325,6 +333,88 @@ void TestImportPlan::templateValuesUnderImportedColumns()
              QStringList({"Русский язык:", "Математика:Освоено", "Музыка:Освоено"}));
     QCOMPARE(EditFixture::appendix(templateId),
              QStringList({"Русский язык:", "Математика:Освоено", "Музыка:Освоено"}));
+}
+
+void TestImportPlan::knownSubjects_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("templateDisciplines"); // none: no template
+    QTest::addColumn<QStringList>("keptAsNew");           // headers the user gave no subject
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<QStringList>("appendix"); // of the first pupil
+
+    QTest::newRow("ОРКСЭ fills the template's full subject: one row")
+            << "ФИО;ОРКСЭ;Рус. яз.\nИванов Иван;Освоено;5"
+            << QStringList{"Русский язык", "Основы религиозных культур и светской этики"}
+            << QStringList() << QStringList()
+            << QStringList{"Русский язык:5", "Основы религиозных культур и светской этики:Освоено"};
+    QTest::newRow("short forms without a template take the subjects' full names")
+            << "ФИО;Окр. мир;Лит. чтение;Англ. язык;Физкультура;ИЗО;Родной язык;Лит. чтение на "
+               "родном языке;Музыка;Технология;математика\nИванов Иван;5;5;4;5;5;5;4;Освоено;5;3"
+            << QStringList() << QStringList() << QStringList()
+            << QStringList{"Окружающий мир:5",
+                           "Литературное чтение:5",
+                           "Английский язык:4",
+                           "Физическая культура:5",
+                           "Изобразительное искусство:5",
+                           "Родной язык:5",
+                           "Литературное чтение на родном языке:4",
+                           "Музыка:Освоено",
+                           "Технология:5",
+                           "Математика:3"};
+    QTest::newRow("the template's own name for the subject is kept")
+            << "ФИО;Англ. яз.;окр.мир\nИванов Иван;5;4"
+            << QStringList{"Иностранный язык (английский)",
+                           "Окружающий мир (человек, природа, общество)"}
+            << QStringList() << QStringList()
+            << QStringList{"Иностранный язык (английский):5",
+                           "Окружающий мир (человек, природа, общество):4"};
+    QTest::newRow("reading in the native language is not reading")
+            << "ФИО;Лит. чтение на род. яз.;Лит. чтение\nИванов Иван;4;5"
+            << QStringList{"Литературное чтение", "Литературное чтение на родном языке"}
+            << QStringList() << QStringList()
+            << QStringList{"Литературное чтение:5", "Литературное чтение на родном языке:4"};
+    QTest::newRow("a subject that matches nothing is new, named as the table names it")
+            << "ФИО;Шахматы\nИванов Иван;5" << QStringList{"Музыка"} << QStringList()
+            << QStringList() << QStringList{"Музыка:", "Шахматы:5"};
+    QTest::newRow("a subject the user keeps as new stays apart from the template's")
+            << "ФИО;ИЗО\nИванов Иван;5" << QStringList{"Изобразительное искусство"}
+            << QStringList{"ИЗО"} << QStringList()
+            << QStringList{"Изобразительное искусство:", "ИЗО:5"};
+    QTest::newRow("one subject in two columns stops the import")
+            << "ФИО;Окр. мир;Окружающий мир\nИванов Иван;5;4" << QStringList() << QStringList()
+            << QStringList{"Дисциплина «Окр. мир» выбрана в нескольких столбцах: B, C."}
+            << QStringList();
+}
+
+void TestImportPlan::knownSubjects()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, templateDisciplines);
+    QFETCH(QStringList, keptAsNew);
+    QFETCH(QStringList, problems);
+    QFETCH(QStringList, appendix);
+
+    int templateId = 0;
+    if (!templateDisciplines.isEmpty()) {
+        EditFixture::Row templateRow{"4А"};
+        templateRow.isTemplate = 1;
+        templateId = EditFixture::insertRow(templateRow);
+        for (const QString &name : templateDisciplines)
+            EditFixture::insertDetail(templateId, name, "");
+    }
+    const ImportTable sheet = table(text);
+    ImportMapping mapping = ImportMapping::guess(sheet, true);
+    for (const QString &header : keptAsNew)
+        mapping.subjects[sheet.rows.first().indexOf(header)] = QString();
+    const ImportPlan plan = ImportPlan::build(sheet, mapping, templateId);
+    QCOMPARE(plan.problemTexts(), problems);
+    if (!problems.isEmpty())
+        return;
+    QList<int> ids;
+    QString error;
+    QVERIFY2(DocumentImporter::write(plan.entries, &ids, &error), qPrintable(error));
+    QCOMPARE(EditFixture::appendix(ids.first()), appendix);
 }
 
 void TestImportPlan::allOrNothing_data()

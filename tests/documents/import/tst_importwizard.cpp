@@ -44,6 +44,7 @@ private slots:
     void importFromTheToolsMenu();
     void refusedFileKeepsTheFirstPage();
     void sheetAndSeparatorChoices();
+    void mappingShowsTheSubjects();
 
 private:
     ImportWizard *openWizard();
@@ -254,6 +255,47 @@ void TestImportWizard::sheetAndSeparatorChoices()
     QCOMPARE(child<QTableWidget>(wizard, "tableWidgetPreview")->item(0, 0)->text(),
              QString("Фамилия;Чтение"));
     wizard->reject();
+}
+
+void TestImportWizard::mappingShowsTheSubjects()
+{
+    EditFixture::Row templateRow{"4А"};
+    templateRow.isTemplate = 1;
+    const int templateId = EditFixture::insertRow(templateRow);
+    EditFixture::insertDetail(templateId, "Основы религиозных культур и светской этики", "");
+    EditFixture::insertDetail(templateId, "Окружающий мир", "");
+
+    ImportWizard *wizard = openWizard();
+    QVERIFY(wizard);
+    child<QLineEdit>(wizard, "lineEditFile")
+            ->setText(writeFile("4Г.csv", "Фамилия;ОРКСЭ;Шахматы;Окр. мир\nОрлов;5;5;4\n"));
+    wizard->next();
+    wizard->next();
+    QCOMPARE(pageName(wizard), QString("pageMapping"));
+    auto *mapping = child<QTableWidget>(wizard, "tableWidgetMapping");
+    const auto subjectBox
+            = [mapping](int row) { return qobject_cast<QComboBox *>(mapping->cellWidget(row, 4)); };
+    QCOMPARE(subjectBox(0)->currentText(), QString());
+    QVERIFY(!subjectBox(0)->isEnabled());
+    QCOMPARE(subjectBox(1)->currentText(), QString("Основы религиозных культур и светской этики"));
+    QCOMPARE(subjectBox(2)->currentText(), QString("Новый предмет «Шахматы»"));
+    QCOMPARE(subjectBox(3)->currentText(), QString("Окружающий мир"));
+    screenshot(wizard, "import-3-subjects");
+    // The user keeps "Окр. мир" as a subject of its own.
+    subjectBox(3)->setCurrentIndex(0);
+    wizard->next();
+    child<QListWidget>(wizard, "listWidgetTemplates")->setCurrentRow(1);
+    wizard->next();
+    QCOMPARE(pageName(wizard), QString("pageCheck"));
+    wizard->button(QWizard::CommitButton)->click();
+    QCOMPARE(pageName(wizard), QString("pageDone"));
+    const int id = EditFixture::scalar("SELECT psId FROM PsDocuments WHERE fio1 = 'Орлов'").toInt();
+    QCOMPARE(EditFixture::appendix(id),
+             QStringList({"Основы религиозных культур и светской этики:5",
+                          "Окружающий мир:",
+                          "Шахматы:5",
+                          "Окр. мир:4"}));
+    wizard->button(QWizard::FinishButton)->click();
 }
 
 ZR_TEST_MAIN(TestImportWizard)
