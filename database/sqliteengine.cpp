@@ -1,6 +1,5 @@
 #include "sqliteengine.h"
 
-
 #include "app/debuglog.h"
 #include "russiancollation.h"
 
