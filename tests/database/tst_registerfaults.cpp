@@ -17,7 +17,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QTextCodec>
 #include <memory>
 #include <unistd.h>
 
@@ -655,8 +654,7 @@ void TestRegisterFaults::startWhereTheLockCannotBeWritten()
     QTRY_VERIFY_WITH_TIMEOUT((said += program->readAll()).contains(folder.toUtf8()), 60000);
     program.reset();
     allowAgain();
-    // The program writes its diagnostics in its legacy code page.
-    const QString text = QTextCodec::codecForName("CP1251")->toUnicode(said);
+    const QString text = QString::fromUtf8(said);
     QVERIFY2(text.contains(told), qPrintable(text));
     QVERIFY2(!text.contains("другой копией"), qPrintable(text));
     QCOMPARE(bytesOf(m_register), before);
