@@ -1,6 +1,7 @@
 #include "batchprintdialog.h"
 #include "ui_batchprintdialog.h"
 
+#include "app/countword.h"
 #include "printing/reportlist.h"
 #include "settings/widgetgeometry.h"
 
@@ -10,18 +11,6 @@
 #include <QPrinter>
 
 namespace {
-
-// The word that goes with a count: 1 документ, 3 документа, 11 документов.
-QString countWord(int count, const QString &one, const QString &few, const QString &many)
-{
-    const int tens = count % 100;
-    const int units = count % 10;
-    if (units == 1 && tens != 11)
-        return one;
-    if (units >= 2 && units <= 4 && (tens < 12 || tens > 14))
-        return few;
-    return many;
-}
 
 QString documentsWord(int count)
 {

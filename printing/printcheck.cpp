@@ -1,5 +1,6 @@
 #include "printcheck.h"
 
+#include "app/countword.h"
 #include "database/database.h"
 #include "documents/disciplinenames.h"
 #include "documents/documentnumber.h"
@@ -96,13 +97,7 @@ QStringList variablesIn(const QString &text)
 
 QString yearsWord(int years)
 {
-    const int tens = years % 100;
-    const int units = years % 10;
-    if (units == 1 && tens != 11)
-        return QStringLiteral("год");
-    if (units >= 2 && units <= 4 && (tens < 12 || tens > 14))
-        return QStringLiteral("года");
-    return QStringLiteral("лет");
+    return countWord(years, QStringLiteral("год"), QStringLiteral("года"), QStringLiteral("лет"));
 }
 
 int fullYears(const QDate &birth, const QDate &at)

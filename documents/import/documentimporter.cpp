@@ -1,5 +1,6 @@
 #include "documentimporter.h"
 
+#include "app/countword.h"
 #include "app/debuglog.h"
 #include "documents/documentstore.h"
 
@@ -48,11 +49,9 @@ bool DocumentImporter::write(const QVector<ImportPlan::Entry> &entries,
 
 QString DocumentImporter::createdText(int count)
 {
-    const int lastTwo = count % 100;
-    const int last = count % 10;
-    if (last == 1 && lastTwo != 11)
-        return QStringLiteral("создан %1 документ").arg(count);
-    if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        return QStringLiteral("создано %1 документа").arg(count);
-    return QStringLiteral("создано %1 документов").arg(count);
+    return countWord(count,
+                     QStringLiteral("создан %1 документ"),
+                     QStringLiteral("создано %1 документа"),
+                     QStringLiteral("создано %1 документов"))
+            .arg(count);
 }
