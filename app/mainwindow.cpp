@@ -8,6 +8,7 @@
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
 #include "documents/import/importwizard.h"
+#include "documents/numberingdialog.h"
 #include "documents/selecttemplatedialog.h"
 #include "guide/userguidewindow.h"
 #include "modules/banner/banner.h"
@@ -79,6 +80,10 @@ MainWindow::MainWindow(QWidget *parent)
             &DocumentsTableAbstract::documentsCheck,
             m_printController,
             &PrintController::checkDocuments);
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::documentsNumber,
+            this,
+            &MainWindow::openNumberingDialog);
     // The table's own signal survives a restore, which replaces the model and
     // with it the selection model.
     connect(m_documentsTable,
@@ -121,6 +126,11 @@ MainWindow::MainWindow(QWidget *parent)
             &FilterDockWidgetAbstract::filtersChanged,
             m_documentsTable,
             &DocumentsTable::onFiltersChanged);
+    // The class filter lists the classes the register holds, after every change of it.
+    m_filterDock->setClasses(m_documentsTable->schoolClasses());
+    connect(m_documentsTable, &DocumentsTableAbstract::reselected, m_filterDock, [this] {
+        m_filterDock->setClasses(m_documentsTable->schoolClasses());
+    });
     connectRegisterHelp();
 
     show();
@@ -503,5 +513,27 @@ void MainWindow::on_actionPrintJournal_triggered()
 void MainWindow::on_actionRegisterBook_triggered()
 {
     auto dialog = new RegisterBookDialog(this);
+    dialog->show();
+}
+
+void MainWindow::on_actionAssignNumbers_triggered()
+{
+    const QList<int> ids = m_documentsTable->actedOnIds();
+    if (ids.isEmpty()) {
+        emit m_engine->error(QStringLiteral("Выделите в таблице документы, которым нужно "
+                                            "присвоить номера."),
+                             QStringLiteral("Внимание!"));
+        return;
+    }
+    openNumberingDialog(ids);
+}
+
+void MainWindow::openNumberingDialog(const QList<int> &ids)
+{
+    auto *dialog = new NumberingDialog(ids, this);
+    connect(dialog, &NumberingDialog::numbersAssigned, this, [this](const QList<int> &numbered) {
+        m_documentsTable->updateData();
+        m_documentsTable->selectDocuments(numbered);
+    });
     dialog->show();
 }

@@ -69,6 +69,7 @@ public slots:
     void on_actionPrinterCalibration_triggered();
     void on_actionUserGuide_triggered();
     void on_actionCheckDocuments_triggered();
+    void on_actionAssignNumbers_triggered();
     void on_actionPrintJournal_triggered();
     void on_actionRegisterBook_triggered();
 
@@ -79,6 +80,7 @@ private:
     // The count in the status bar, the date filter's first range, the empty register's hints.
     void connectRegisterHelp();
     void showCount(int total, int shown);
+    void openNumberingDialog(const QList<int> &ids);
 
     Ui::MainWindow *ui;
     Banner *m_banner = nullptr;

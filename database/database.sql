@@ -15,7 +15,9 @@ CREATE TABLE "PsDocuments" (
     "add2" TEXT,
     "add3" TEXT,
     "add4" TEXT,
-    "add5" TEXT
+    "add5" TEXT,
+    "schoolClass" TEXT,
+    "gender" TEXT
 );
 CREATE TABLE "PsDocumentDetails" (
     "psDetId" INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT UNIQUE,

@@ -6,8 +6,10 @@
 #include "sqlscript.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace {
 
@@ -34,6 +36,42 @@ bool runTogether(QSqlDatabase db, const QStringList &statements, QString *error)
     ZR_LOG() << "SQL ERROR" << *error << "not committed";
     db.rollback();
     return false;
+}
+
+// Columns later versions added to tables an older register already has; a new register
+// gets them from the schema script.
+struct AddedColumn
+{
+    const char *table;
+    const char *column;
+    const char *type;
+};
+const AddedColumn addedColumns[] = {
+        {"PsDocuments", "schoolClass", "TEXT"},
+        {"PsDocuments", "gender", "TEXT"},
+};
+
+// Adds the columns the register lacks, all in one transaction: a register is never left
+// with half of them.
+void addMissingColumns(QSqlDatabase db)
+{
+    QStringList statements;
+    const QSqlDriver *driver = db.driver();
+    for (const AddedColumn &added : addedColumns) {
+        // Quoted, the names keep their case on an engine that folds unquoted ones.
+        const QString table
+                = driver->escapeIdentifier(QString::fromLatin1(added.table), QSqlDriver::TableName);
+        const QString column = QString::fromLatin1(added.column);
+        if (db.record(table).contains(column))
+            continue;
+        statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                              .arg(table,
+                                   driver->escapeIdentifier(column, QSqlDriver::FieldName),
+                                   QString::fromLatin1(added.type));
+    }
+    QString error;
+    if (!statements.isEmpty() && !runTogether(db, statements, &error))
+        ZR_LOG() << "columns not added" << error;
 }
 
 } // namespace
@@ -67,6 +105,7 @@ void RegisterSchema::upgrade(const RegisterConnection &connection)
         if (!query.exec(statement))
             ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
     }
+    addMissingColumns(connection.database());
 }
 
 void RegisterSchema::applyViews(const RegisterConnection &connection)

@@ -13,8 +13,9 @@ bool create(const RegisterConnection &connection, QString *error);
 // Whether the register has every table, view and column the program reads and, with
 // `integrity`, whether every page of it reads.
 RegisterFailure check(const RegisterConnection &connection, bool integrity);
-// Tables later versions added, created in a register made before them once it passed
-// its check; nothing else of it is touched. Never run on a register not yet checked.
+// Tables and columns later versions added, created in a register made before them once
+// it passed its check; nothing else of it is touched. Never run on a register not yet
+// checked.
 void upgrade(const RegisterConnection &connection);
 // Recreates the views, in one transaction, only when the stored definitions differ
 // from the program's.

@@ -5,7 +5,8 @@ SELECT psId,
        issueDate,
        number,
        regNumber,
-       editDate
+       editDate,
+       schoolClass
 FROM PsDocuments
 WHERE COALESCE(isTemplate, 0) != 1;
 DROP VIEW IF EXISTS viewPsDocumentDetails;

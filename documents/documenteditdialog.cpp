@@ -7,6 +7,7 @@
 #include "documentstore.h"
 #include "personname.h"
 #include "printing/printdialog.h"
+#include "registernumbers.h"
 #include "saveconflict.h"
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
@@ -19,6 +20,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -32,6 +35,9 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Выдача документа"));
+    ui->comboBoxGender->addItem(QStringLiteral("не указан"), int(PupilGender::Unknown));
+    ui->comboBoxGender->addItem(QStringLiteral("мальчик"), int(PupilGender::Boy));
+    ui->comboBoxGender->addItem(QStringLiteral("девочка"), int(PupilGender::Girl));
 
     setEditable(false);
     ui->pushButtonAdditonal->setEnabled(false);
@@ -39,10 +45,15 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     // Pupils finish primary school at ten or eleven.
     ui->dateEditBirth->setCalendarStart(QDate::currentDate().addYears(-11));
 
-    attachSpellChecker(this);
+    // A class ("4А") is no word to check.
+    attachSpellChecker(this, {ui->lineEditClass});
     restoreWidgetGeometry(this);
 
     connect(ui->lineEditFio_1, &QLineEdit::textChanged, this, &DocumentEditDialog::splitPastedName);
+    connect(ui->lineEditFio_3, &QLineEdit::textChanged, this, &DocumentEditDialog::showGender);
+    connect(ui->comboBoxGender, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+        genderAnswer = PupilGender::Value(ui->comboBoxGender->currentData().toInt());
+    });
     // The hint box explains whatever the user is in; without this it would stay empty.
     connect(qApp, &QApplication::focusChanged, this, &DocumentEditDialog::onFocusChanged);
 }
@@ -65,9 +76,11 @@ void DocumentEditDialog::setEditable(bool enabled)
                                   ui->lineEditRegNumber,
                                   ui->dateEditIssue,
                                   ui->dateEditBirth,
+                                  ui->lineEditClass,
                                   ui->plainTextEditDecision};
     for (QWidget *input : inputs)
         input->setEnabled(enabled);
+    showGender();
     ui->pushButtonEdit->setVisible(!enabled);
     ui->pushButtonPrint->setVisible(!enabled && !isTemplate);
     ui->pushButtonSave->setVisible(enabled);
@@ -78,6 +91,8 @@ void DocumentEditDialog::setTemplateMode(bool t)
     isTemplate = t;
     ui->groupBoxFio2->setVisible(!t);
     ui->groupBoxFio3->setVisible(!t);
+    // A template is no pupil.
+    ui->groupBoxGender->setVisible(!t);
     ui->groupBoxFio1->setTitle(t ? QStringLiteral("Название шаблона") : QStringLiteral("Фамилия"));
     setWindowTitle(t ? QStringLiteral("Реактирование шаблона")
                      : QStringLiteral("Выдача документа"));
@@ -96,6 +111,8 @@ void DocumentEditDialog::clearInputs()
     ui->dateEditIssue->setDate(QDate::currentDate());
     ui->plainTextEditDecision->clear();
     sections = DocumentRecord().sections;
+    genderAnswer = PupilGender::Unknown;
+    showGender();
 }
 
 void DocumentEditDialog::loadDocument(int id)
@@ -126,6 +143,9 @@ bool DocumentEditDialog::fillFromRecord(int id)
     ui->dateEditIssue->setDate(record.issueDate);
     ui->lineEditNumber->setText(record.number);
     ui->lineEditRegNumber->setText(record.regNumber);
+    ui->lineEditClass->setText(record.schoolClass);
+    genderAnswer = record.gender;
+    showGender();
     loadedEditDate = record.editDate;
     ui->lineEditDate->setText(loadedEditDate);
     ui->plainTextEditDecision->setPlainText(record.decision);
@@ -145,6 +165,8 @@ void DocumentEditDialog::createFromTemplate(int templateId)
         ui->lineEditFio_2->clear();
         ui->lineEditFio_3->clear();
         ui->dateEditBirth->setDate(QDate());
+        genderAnswer = PupilGender::Unknown;
+        showGender();
         loadedEditDate.clear();
         ui->lineEditDate->clear();
     } else {
@@ -180,6 +202,8 @@ bool DocumentEditDialog::saveDocument()
         ui->dateEditBirth->setFocus();
         return false;
     }
+    if (!numbersMayBeSaved())
+        return false;
     UpdateResult result = UpdateResult::Failed;
     if (docId < 1) {
         result = insertDocument() ? UpdateResult::Stored : UpdateResult::Failed;
@@ -231,7 +255,53 @@ DocumentRecord DocumentEditDialog::inputs() const
     record.regNumber = ui->lineEditRegNumber->text();
     record.issueDate = ui->dateEditIssue->date();
     record.decision = ui->plainTextEditDecision->toPlainText();
+    record.schoolClass = ui->lineEditClass->text().trimmed();
+    if (!isTemplate)
+        record.gender = PupilGender::Value(ui->comboBoxGender->currentData().toInt());
     return record;
+}
+
+void DocumentEditDialog::showGender()
+{
+    const PupilGender::Value told = PupilGender::fromPatronymic(ui->lineEditFio_3->text());
+    const PupilGender::Value shown = told != PupilGender::Unknown ? told : genderAnswer;
+    {
+        // What the patronymic tells is shown, not taken for the user's answer.
+        const QSignalBlocker blocker(ui->comboBoxGender);
+        ui->comboBoxGender->setCurrentIndex(ui->comboBoxGender->findData(int(shown)));
+    }
+    // The patronymic's answer is not the user's to change; only where it tells nothing is
+    // the user asked.
+    ui->comboBoxGender->setEnabled(editable && told == PupilGender::Unknown);
+    ui->comboBoxGender->setToolTip(told != PupilGender::Unknown
+                                           ? QStringLiteral("Определён по отчеству")
+                                           : QStringLiteral("По отчеству не определить: "
+                                                            "выберите сами"));
+}
+
+bool DocumentEditDialog::numbersMayBeSaved()
+{
+    const DocumentRecord record = inputs();
+    if (isTemplate || (record.number.trimmed().isEmpty() && record.regNumber.trimmed().isEmpty()))
+        return true;
+    RegisterNumbers numbers;
+    if (!numbers.read())
+        return true;
+    // The document's own stored numbers are the ones being replaced.
+    const QStringList lines = numbers.collisions({{docId, record.number, record.regNumber}});
+    if (lines.isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Warning,
+                    QStringLiteral("Внимание!"),
+                    lines.join(QLatin1Char('\n'))
+                            + QStringLiteral("\n\nОдин номер не может стоять на двух бланках. "
+                                             "Всё равно сохранить документ с этим номером?"),
+                    QMessageBox::Save | QMessageBox::Cancel,
+                    this);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Save;
 }
 
 DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwrite)
@@ -241,8 +311,8 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
     query.prepare(QStringLiteral("UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, "
                                  "birthDate=:birthDate, "
                                  "number=:number, regNumber=:regNumber, issueDate=:issueDate, "
-                                 "editDate=:editDate, "
-                                 "decision=:decision WHERE psId=:psId")
+                                 "editDate=:editDate, decision=:decision, "
+                                 "schoolClass=:schoolClass, gender=:gender WHERE psId=:psId")
                   + (overwrite ? QString()
                                : QStringLiteral(
                                        " AND IFNULL(editDate, '') = IFNULL(:loadedEditDate, '')")));
@@ -340,6 +410,7 @@ void DocumentEditDialog::on_pushButtonPrint_clicked()
 void DocumentEditDialog::openPrintDialog()
 {
     auto *dialog = new PrintDialog(this);
+    dialog->preselectFor({docId});
     connect(dialog,
             &PrintDialog::reportTypeSelected,
             this,

@@ -62,6 +62,10 @@ private:
     // Without `overwrite` the row is written only while its change date is the loaded one.
     UpdateResult updateDocument(bool overwrite);
     void splitPastedName(const QString &text);
+    // The gender the patronymic tells, else the user's answer, chosen only then.
+    void showGender();
+    // Asks before a number another document holds is saved; true to go on.
+    bool numbersMayBeSaved();
     DocumentRecord inputs() const;
     void rememberShownInputs();
     void openPrintDialog();
@@ -75,6 +79,8 @@ private:
     QString loadedEditDate;
     // add1 to add5 of the row shown, carried into a new document made from a template.
     QStringList sections;
+    // What the user chose, or the row holds, for a patronymic that tells nothing.
+    PupilGender::Value genderAnswer = PupilGender::Unknown;
     // The inputs as they were filled in, before the user typed anything.
     DocumentRecord shownRecord;
     QString shownBirthText;

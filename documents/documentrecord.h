@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/pupilgender.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -28,6 +30,9 @@ struct DocumentRecord
     QDate issueDate;
     QString decision;
     QString editDate; // as stored, "yyyy-MM-dd hh:mm:ss"
+    QString schoolClass;
+    // As stored; it counts where the patronymic tells nothing (PupilGender::of).
+    PupilGender::Value gender = PupilGender::Unknown;
     QStringList sections{QString(), QString(), QString(), QString(), QString()}; // add1 to add5
     QVector<Discipline> disciplines;                                             // in print order
 
@@ -37,6 +42,7 @@ struct DocumentRecord
                && birthDate == other.birthDate && number == other.number
                && regNumber == other.regNumber && issueDate == other.issueDate
                && decision == other.decision && editDate == other.editDate
+               && schoolClass == other.schoolClass && gender == other.gender
                && sections == other.sections && disciplines == other.disciplines;
     }
     bool operator!=(const DocumentRecord &other) const { return !(*this == other); }

@@ -6,6 +6,7 @@
 #include "documentstore.h"
 #include "emptystatewidget.h"
 #include "registermodel.h"
+#include "schoolclass.h"
 
 #include <QHeaderView>
 #include <QSqlDatabase>
@@ -19,6 +20,7 @@ namespace {
 
 enum Column { NameColumn = 1, IssueDateColumn = 2, NumberColumn = 3, RegNumberColumn = 4 };
 constexpr int editDateColumn = 5;
+constexpr int classColumn = 6;
 
 // Case and the letter Ё do not matter to someone looking for a name: "федоров"
 // finds Фёдоров and "фёдоров" finds Федоров.
@@ -53,6 +55,9 @@ DocumentsTable::DocumentsTable(QWidget *parent)
     setItemDelegateForColumn(IssueDateColumn, dates);
     setItemDelegateForColumn(editDateColumn, dates);
     m_emptyState = new EmptyStateWidget(viewport());
+    // A class is looked at, numbered and printed in surname order until the user sorts
+    // otherwise.
+    horizontalHeader()->setSortIndicator(NameColumn, Qt::AscendingOrder);
     initTable();
 }
 
@@ -67,10 +72,23 @@ void DocumentsTable::initTable()
                               QStringLiteral("Дата выдачи"),
                               QStringLiteral("Номер"),
                               QStringLiteral("Рег номер"),
-                              QStringLiteral("Дата изменения")};
+                              QStringLiteral("Дата изменения"),
+                              QStringLiteral("Класс")};
     for (int column = 0; column < headers.size(); ++column)
         model->setHeaderData(column, Qt::Horizontal, headers.at(column), Qt::EditRole);
     DocumentsTableAbstract::initTable();
+    // Last in the view, so that the columns before it keep their places; shown beside the name.
+    horizontalHeader()->moveSection(horizontalHeader()->visualIndex(classColumn), NameColumn + 1);
+}
+
+QStringList DocumentsTable::schoolClasses() const
+{
+    QStringList classes;
+    std::unique_ptr<QSqlQuery> query(Database::execQuery(
+            QStringLiteral("SELECT DISTINCT schoolClass FROM viewPsDocuments;")));
+    while (query->next())
+        classes << query->value(0).toString();
+    return SchoolClass::distinct(classes);
 }
 
 bool DocumentsTable::deleteDocuments(const QList<int> &ids)
@@ -131,6 +149,7 @@ void DocumentsTable::readFilterColumns()
     m_foldedNames.clear();
     m_numberDigits.clear();
     m_issueDates.clear();
+    m_classKeys.clear();
     m_foldedNames.reserve(rows);
     m_numberDigits.reserve(rows);
     m_issueDates.reserve(rows);
@@ -142,6 +161,7 @@ void DocumentsTable::readFilterColumns()
                                   + digitsOf(model->index(row, RegNumberColumn).data().toString());
         m_issueDates << QDate::fromString(model->index(row, IssueDateColumn).data().toString(),
                                           Qt::ISODate);
+        m_classKeys << SchoolClass::key(model->index(row, classColumn).data().toString());
     }
     m_columnsRead = true;
 }
@@ -208,6 +228,8 @@ DocumentsTable::Criteria DocumentsTable::criteria() const
             result.from = filter.second.toDate();
         else if (filter.first == QLatin1String("dateTo"))
             result.to = filter.second.toDate();
+        else if (filter.first == QLatin1String("schoolClass"))
+            result.schoolClass = SchoolClass::key(filter.second.toString());
     }
     return result;
 }
@@ -215,7 +237,7 @@ DocumentsTable::Criteria DocumentsTable::criteria() const
 bool DocumentsTable::needsAllRows() const
 {
     const Criteria filter = criteria();
-    return filter.byName() || filter.byDate();
+    return filter.byName() || filter.byDate() || filter.byClass();
 }
 
 void DocumentsTable::applyFilter()
@@ -228,12 +250,14 @@ void DocumentsTable::applyFilter()
     // A number typed into the name filter finds the certificate and registration numbers too.
     const bool byNumber = allDigits(filter.name);
     const bool byDate = filter.byDate();
-    if ((byName || byDate) && !isComplete()) {
+    const bool byClass = filter.byClass();
+    const bool filtered = byName || byDate || byClass;
+    if (filtered && !isComplete()) {
         // Reading the rest of the register filters it anew (afterReload).
         fetchAll();
         return;
     }
-    if ((byName || byDate) && !m_columnsRead)
+    if (filtered && !m_columnsRead)
         readFilterColumns();
 
     const int rows = model->rowCount();
@@ -246,6 +270,8 @@ void DocumentsTable::applyFilter()
         bool keep = true;
         if (byName && !m_foldedNames.at(row).contains(filter.name)
             && !(byNumber && m_numberDigits.at(row).contains(filter.name)))
+            keep = false;
+        else if (byClass && m_classKeys.at(row) != filter.schoolClass)
             keep = false;
         else if (byDate) {
             const QDate date = m_issueDates.at(row);

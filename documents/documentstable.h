@@ -19,6 +19,8 @@ public:
 
     int totalCount() const;
     int shownCount() const { return m_shown; }
+    // The classes the register's documents are issued in, as the filter lists them.
+    QStringList schoolClasses() const;
     // The earliest and latest issue dates of the register; invalid dates when it has none.
     QPair<QDate, QDate> issueDateRange();
 
@@ -44,14 +46,17 @@ protected:
     bool needsAllRows() const override;
 
 private:
-    // The filter's name text, folded, and its dates; invalid dates mean no date filter.
+    // The filter's name text, folded, its dates (invalid dates mean no date filter) and the
+    // class as SchoolClass compares it.
     struct Criteria
     {
         QString name;
         QDate from;
         QDate to;
+        QString schoolClass;
         bool byName() const { return !name.isEmpty(); }
         bool byDate() const { return from.isValid() && to.isValid(); }
+        bool byClass() const { return !schoolClass.isEmpty(); }
     };
     Criteria criteria() const;
     void applyFilter();
@@ -63,6 +68,7 @@ private:
     QStringList m_foldedNames;
     QStringList m_numberDigits;
     QVector<QDate> m_issueDates;
+    QStringList m_classKeys;
     bool m_columnsRead = false;
     int m_shown = 0;
     EmptyStateWidget *m_emptyState = nullptr;

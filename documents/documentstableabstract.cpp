@@ -30,6 +30,7 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     m_actionDelete = new QAction(QStringLiteral("Удалить"), m_menu);
     m_actionPrint = new QAction(QStringLiteral("Печатать"), m_menu);
     m_actionCheck = new QAction(QStringLiteral("Проверить документы"), m_menu);
+    m_actionNumber = new QAction(QStringLiteral("Присвоить номера..."), m_menu);
     m_actionSelectAll = new QAction(QStringLiteral("Выделить всё"), m_menu);
     connect(m_actionAdd, &QAction::triggered, this, [this] { emit documentClicked(-1); });
     connect(m_actionCopy, &QAction::triggered, this, &DocumentsTableAbstract::onCopyRecordAction);
@@ -37,6 +38,11 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     connect(m_actionDelete, &QAction::triggered, this, &DocumentsTableAbstract::onDeleteAction);
     connect(m_actionPrint, &QAction::triggered, this, &DocumentsTableAbstract::onPrintAction);
     connect(m_actionCheck, &QAction::triggered, this, &DocumentsTableAbstract::onCheckAction);
+    connect(m_actionNumber, &QAction::triggered, this, [this] {
+        const QList<int> ids = actedOnIds();
+        if (!ids.isEmpty())
+            emit documentsNumber(ids);
+    });
     connect(m_actionSelectAll,
             &QAction::triggered,
             this,
@@ -49,6 +55,7 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     m_menu->addAction(m_actionDelete);
     m_menu->addAction(m_actionPrint);
     m_menu->addAction(m_actionCheck);
+    m_menu->addAction(m_actionNumber);
     m_menu->addSeparator();
     m_menu->addAction(m_actionSelectAll);
 
@@ -311,6 +318,7 @@ void DocumentsTableAbstract::prepareContextMenu(const QPoint &pos)
     // Any number of documents prints as one batch.
     m_actionPrint->setEnabled(onRow && n >= 1);
     m_actionCheck->setEnabled(onRow && n >= 1);
+    m_actionNumber->setEnabled(onRow && n >= 1);
     m_actionDelete->setEnabled(onRow && n >= 1);
     m_actionAdd->setEnabled(true);
     m_actionSelectAll->setEnabled(true);
@@ -407,6 +415,7 @@ void DocumentsTableAbstract::onPrintAction()
     if (ids.isEmpty())
         return;
     auto *dialog = new PrintDialog(this);
+    dialog->preselectFor(ids);
     connect(dialog,
             &PrintDialog::reportTypeSelected,
             this,

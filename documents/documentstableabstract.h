@@ -37,6 +37,7 @@ public:
     QAction *actionDelete() const { return m_actionDelete; }
     QAction *actionPrint() const { return m_actionPrint; }
     QAction *actionCheck() const { return m_actionCheck; }
+    QAction *actionNumber() const { return m_actionNumber; }
     QAction *actionSelectAll() const { return m_actionSelectAll; }
 
     // The documents Print and Check act on: the selected rows the user can see, in the
@@ -61,6 +62,8 @@ signals:
     // Two or more documents on one form.
     void documentsPrint(int type, const QList<int> &ids, bool printBackground);
     void documentsCheck(const QList<int> &ids);
+    // Certificate and registration numbers for these documents, in the table's order.
+    void documentsNumber(const QList<int> &ids);
     void unselect();
     void reselected();
     void selectedCountChanged(int count);
@@ -124,6 +127,7 @@ private:
     QAction *m_actionDelete = nullptr;
     QAction *m_actionPrint = nullptr;
     QAction *m_actionCheck = nullptr;
+    QAction *m_actionNumber = nullptr;
     QAction *m_actionSelectAll = nullptr;
     QMetaObject::Connection m_resetConnection;
     QTimer *m_fetchTimer = nullptr;

@@ -2,8 +2,10 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "registernumbers.h"
 
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QVariant>
 #include <memory>
@@ -23,6 +25,12 @@ QString changedNow()
 QString text(const QString &value)
 {
     return value.isNull() ? QStringLiteral("") : value;
+}
+
+// A null text binds NULL; an empty one, an empty text.
+QVariant nullWhenNull(const QString &value)
+{
+    return value.isNull() ? QVariant(QVariant::String) : QVariant(value);
 }
 
 QString columnText(const QSqlQuery &query, const char *column)
@@ -59,6 +67,9 @@ bool DocumentStore::read(int id, DocumentRecord *record)
     record->issueDate = QDate::fromString(columnText(query, "issueDate"), dateFormat);
     record->decision = columnText(query, "decision");
     record->editDate = columnText(query, "editDate");
+    // An older register read before its upgrade has neither column: no class, no answer.
+    record->schoolClass = columnText(query, "schoolClass");
+    record->gender = PupilGender::fromStored(columnText(query, "gender"));
     record->sections = QStringList{columnText(query, "add1"),
                                    columnText(query, "add2"),
                                    columnText(query, "add3"),
@@ -93,6 +104,8 @@ void DocumentStore::bindFields(QSqlQuery &query, const DocumentRecord &record)
     query.bindValue(QStringLiteral(":issueDate"), text(record.issueDate.toString(dateFormat)));
     query.bindValue(QStringLiteral(":editDate"), changedNow());
     query.bindValue(QStringLiteral(":decision"), text(record.decision));
+    query.bindValue(QStringLiteral(":schoolClass"), text(record.schoolClass));
+    query.bindValue(QStringLiteral(":gender"), PupilGender::toStored(record.gender));
 }
 
 QVector<QPair<int, QString>> DocumentStore::templates()
@@ -109,9 +122,10 @@ int DocumentStore::insert(const DocumentRecord &record, bool isTemplate)
 {
     if (!prepareOnce(m_insert,
                      QStringLiteral("INSERT INTO PsDocuments (fio1, fio2, fio3, birthDate, number, "
-                                    "regNumber, issueDate, editDate, decision, isTemplate) VALUES "
-                                    "(:fio1, :fio2, :fio3, :birthDate, :number, :regNumber, "
-                                    ":issueDate, :editDate, :decision, :isTemplate);")))
+                                    "regNumber, issueDate, editDate, decision, schoolClass, "
+                                    "gender, isTemplate) VALUES (:fio1, :fio2, :fio3, :birthDate, "
+                                    ":number, :regNumber, :issueDate, :editDate, :decision, "
+                                    ":schoolClass, :gender, :isTemplate);")))
         return -1;
     bindFields(m_insert, record);
     m_insert.bindValue(QStringLiteral(":isTemplate"), isTemplate ? 1 : 0);
@@ -155,10 +169,11 @@ int DocumentStore::copyRow(int id)
     QSqlQuery query;
     query.prepare(QStringLiteral(
             "INSERT INTO PsDocuments (isTemplate, birthDate, issueDate, number, regNumber, "
-            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5)"
+            "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5, "
+            "schoolClass, gender)"
             "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, :editDate, "
-            "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5 "
-            "FROM PsDocuments WHERE psId = :psId;"));
+            "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5, "
+            "schoolClass, gender FROM PsDocuments WHERE psId = :psId;"));
     query.bindValue(QStringLiteral(":psId"), id);
     // The copy is a new row, changed now.
     query.bindValue(QStringLiteral(":editDate"), changedNow());
@@ -185,4 +200,62 @@ bool DocumentStore::copyDisciplines(int fromId, int toId)
     query.bindValue(QStringLiteral(":psId1"), toId);
     query.bindValue(QStringLiteral(":psId2"), fromId);
     return Database::exec(query);
+}
+
+PupilGender::Value DocumentStore::gender(int id)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT fio3, gender FROM PsDocuments WHERE psId = :psId;"));
+    query.bindValue(QStringLiteral(":psId"), id);
+    if (!Database::exec(query) || !query.next())
+        return PupilGender::Unknown;
+    return PupilGender::of(query.value(0).toString(),
+                           PupilGender::fromStored(query.value(1).toString()));
+}
+
+DocumentStore::NumberingResult DocumentStore::assignNumbers(const QVector<NumberChange> &changes,
+                                                            QStringList *collisions)
+{
+    collisions->clear();
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        ZR_LOG() << "no transaction for numbering" << db.lastError().text();
+        return NumberingResult::Failed;
+    }
+    const auto fail = [&db](NumberingResult result) {
+        db.rollback();
+        return result;
+    };
+    // Looked at inside the transaction: nobody gives the same numbers in between.
+    RegisterNumbers numbers;
+    if (!numbers.read())
+        return fail(NumberingResult::Failed);
+    *collisions = numbers.collisions(changes);
+    if (!collisions->isEmpty())
+        return fail(NumberingResult::Collides);
+    QSqlQuery query(db);
+    // A document keeps the number it is given none for.
+    if (!prepareOnce(query,
+                     QStringLiteral("UPDATE PsDocuments SET number = COALESCE(:number, number), "
+                                    "regNumber = COALESCE(:regNumber, regNumber), editDate = "
+                                    ":editDate WHERE psId = :psId;")))
+        return fail(NumberingResult::Failed);
+    const QString now = changedNow();
+    for (const NumberChange &change : changes) {
+        query.bindValue(QStringLiteral(":number"), nullWhenNull(change.number));
+        query.bindValue(QStringLiteral(":regNumber"), nullWhenNull(change.regNumber));
+        query.bindValue(QStringLiteral(":editDate"), now);
+        query.bindValue(QStringLiteral(":psId"), change.id);
+        if (!Database::exec(query))
+            return fail(NumberingResult::Failed);
+        if (query.numRowsAffected() != 1) {
+            ZR_LOG() << "numbering: no document" << change.id;
+            return fail(NumberingResult::Failed);
+        }
+    }
+    if (!db.commit()) {
+        ZR_LOG() << "numbers not committed" << db.lastError().text();
+        return fail(NumberingResult::Failed);
+    }
+    return NumberingResult::Assigned;
 }

@@ -4,6 +4,7 @@
 
 #include <QPair>
 #include <QSqlQuery>
+#include <QStringList>
 
 // Reads and writes documents of the register with their appendix. An object keeps its
 // prepared statements, so that a run of many writes (an import) prepares each once.
@@ -14,8 +15,8 @@ public:
     // The row and its appendix rows; false when there is no such row.
     static bool read(int id, DocumentRecord *record);
     static QVector<DocumentRecord::Discipline> readDisciplines(int id);
-    // Binds :fio1, :fio2, :fio3, :birthDate, :number, :regNumber, :issueDate, :decision and
-    // :editDate (this moment) of an insert or update of PsDocuments.
+    // Binds :fio1, :fio2, :fio3, :birthDate, :number, :regNumber, :issueDate, :decision,
+    // :schoolClass, :gender and :editDate (this moment) of an insert or update of PsDocuments.
     static void bindFields(QSqlQuery &query, const DocumentRecord &record);
     // The document templates as (psId, name), in the order the register keeps them.
     static QVector<QPair<int, QString>> templates();
@@ -23,6 +24,22 @@ public:
     // (also for no such row).
     static int copyRow(int id);
     static bool copyDisciplines(int fromId, int toId);
+    // The pupil's gender, as PupilGender::of tells it from the stored row; Unknown for no row.
+    static PupilGender::Value gender(int id);
+
+    // New numbers for documents; a null text keeps the number the document has.
+    struct NumberChange
+    {
+        int id = 0;
+        QString number;
+        QString regNumber;
+    };
+    enum class NumberingResult { Assigned, Collides, Failed };
+    // The one write of numbers given in bulk, in one transaction: every document gets its
+    // numbers or none does. Refused, with the texts in `collisions`, when a new number is one
+    // another document of the register holds (those being renumbered do not count).
+    static NumberingResult assignNumbers(const QVector<NumberChange> &changes,
+                                         QStringList *collisions);
 
     // Inserts the row without its sections and appendix; the new id, or -1.
     int insert(const DocumentRecord &record, bool isTemplate);

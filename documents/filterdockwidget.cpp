@@ -1,6 +1,10 @@
 #include "filterdockwidget.h"
 #include "ui_filterdockwidget.h"
 
+#include "schoolclass.h"
+
+#include <QSignalBlocker>
+
 FilterDockWidget::FilterDockWidget(QWidget *parent)
     : FilterDockWidgetAbstract(parent)
     , ui(new Ui::FilterDockWidget)
@@ -13,11 +17,16 @@ FilterDockWidget::FilterDockWidget(QWidget *parent)
     ui->dateEditFrom->setDate(QDate::currentDate());
     ui->dateEditTo->setDate(QDate::currentDate());
     ui->checkBox->setChecked(false);
+    ui->comboBoxClass->addItem(allClasses());
     on_checkBox_stateChanged(0);
     // Connected last, so that setting up the form sends no filter.
     connect(ui->dateEditFrom, &QDateEdit::dateChanged, this, &FilterDockWidget::onDateChanged);
     connect(ui->dateEditTo, &QDateEdit::dateChanged, this, &FilterDockWidget::onDateChanged);
     connect(ui->lineEditFio1, &QLineEdit::textEdited, this, &FilterDockWidget::apply);
+    connect(ui->comboBoxClass,
+            QOverload<int>::of(&QComboBox::currentIndexChanged),
+            this,
+            &FilterDockWidget::apply);
 }
 
 FilterDockWidget::~FilterDockWidget()
@@ -55,7 +64,47 @@ void FilterDockWidget::clearForms()
 {
     ui->checkBox->setChecked(false);
     ui->lineEditFio1->clear();
+    {
+        const QSignalBlocker blocker(ui->comboBoxClass);
+        ui->comboBoxClass->setCurrentIndex(0);
+    }
     apply();
+}
+
+QString FilterDockWidget::allClasses()
+{
+    return QStringLiteral("Все классы");
+}
+
+QStringList FilterDockWidget::classes() const
+{
+    QStringList list;
+    for (int i = 1; i < ui->comboBoxClass->count(); ++i)
+        list << ui->comboBoxClass->itemText(i);
+    return list;
+}
+
+void FilterDockWidget::setClasses(const QStringList &classes)
+{
+    if (classes == this->classes())
+        return;
+    const QString chosen
+            = ui->comboBoxClass->currentIndex() > 0 ? ui->comboBoxClass->currentText() : QString();
+    int kept = 0;
+    for (int i = 0; i < classes.size() && !chosen.isEmpty() && kept == 0; ++i) {
+        if (SchoolClass::key(classes.at(i)) == SchoolClass::key(chosen))
+            kept = i + 1;
+    }
+    {
+        const QSignalBlocker blocker(ui->comboBoxClass);
+        ui->comboBoxClass->clear();
+        ui->comboBoxClass->addItem(allClasses());
+        ui->comboBoxClass->addItems(classes);
+        ui->comboBoxClass->setCurrentIndex(kept);
+    }
+    // The class shown was the last of its documents: the register is no longer filtered by it.
+    if (!chosen.isEmpty() && kept == 0)
+        apply();
 }
 
 FilterList FilterDockWidget::currentFilters() const
@@ -66,5 +115,7 @@ FilterList FilterDockWidget::currentFilters() const
         filters.append({QStringLiteral("dateTo"), ui->dateEditTo->date()});
     }
     filters.append({QStringLiteral("fio"), ui->lineEditFio1->text().trimmed()});
+    if (ui->comboBoxClass->currentIndex() > 0)
+        filters.append({QStringLiteral("schoolClass"), ui->comboBoxClass->currentText()});
     return filters;
 }

@@ -7,7 +7,8 @@
 #include <QVariant>
 
 // What the filter dock sends to the documents table: ("dateFrom", date),
-// ("dateTo", date) and ("fio", text), in any order; other keys are ignored.
+// ("dateTo", date), ("fio", text) and ("schoolClass", text), in any order; other keys are
+// ignored.
 using FilterList = QList<QPair<QString, QVariant>>;
 
 Q_DECLARE_METATYPE(FilterList)

@@ -1,12 +1,19 @@
 #include "personname.h"
 
+#include "pupilgender.h"
+
 #include <QStringList>
 
 PersonName PersonName::split(const QString &fullName)
 {
     PersonName person;
     QStringList words = fullName.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.size() >= 3) {
+    if (words.size() >= 4 && PupilGender::ofTurkicWord(words.last()) != PupilGender::Unknown) {
+        // "Гусейнов Али Гусейн оглы": the father's name and "оглы" are the patronymic.
+        person.patronymic = words.mid(words.size() - 2).join(QLatin1Char(' '));
+        words.erase(words.end() - 2, words.end());
+        person.name = words.takeLast();
+    } else if (words.size() >= 3) {
         person.patronymic = words.takeLast();
         person.name = words.takeLast();
     } else if (words.size() == 2) {

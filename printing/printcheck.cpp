@@ -66,6 +66,7 @@ const QHash<QString, VariableInfo> &variableInfo()
              {"Результаты олимпиад, конкурсов, соревнований", false}},
             {QStringLiteral("meta_results"), {"Метапредметные результаты", false}},
             {QStringLiteral("person_character"), {"Личностные результаты", false}},
+            {QStringLiteral("school_class"), {"Класс", false}},
             {QStringLiteral("boss1"), {"Руководитель", true}},
             {QStringLiteral("boss1_short"), {"Руководитель", true}},
             {QStringLiteral("city"), {"Город", true}},
@@ -141,6 +142,29 @@ PrintCheck::Problem told(const PrintCheck::Problem &about,
     problem.field = field;
     problem.text = text;
     return problem;
+}
+
+// A boys' blank for a girl or a girls' blank for a boy is spoilt; empty when the blank fits.
+QString genderProblem(int type, const DocumentRecord &record, PrintCheck::Severity *severity)
+{
+    const PupilGender::Value blank = ReportList::blankGender(type);
+    if (blank == PupilGender::Unknown)
+        return QString();
+    const PupilGender::Value pupil = PupilGender::of(record.fio3, record.gender);
+    *severity = PrintCheck::Severity::Error;
+    if (pupil == PupilGender::Unknown) {
+        *severity = PrintCheck::Severity::Warning;
+        return QStringLiteral("По отчеству не понять, мальчик это или девочка, и в документе пол "
+                              "не указан: укажите его, чтобы не напечатать свидетельство на "
+                              "чужом бланке.");
+    }
+    if (pupil == blank)
+        return QString();
+    return pupil == PupilGender::Girl
+                   ? QStringLiteral("Бланк «для мальчиков», а свидетельство девочки: выберите "
+                                    "бланк «для девочек».")
+                   : QStringLiteral("Бланк «для девочек», а свидетельство мальчика: выберите "
+                                    "бланк «для мальчиков».");
 }
 
 } // namespace
@@ -379,6 +403,10 @@ void PrintCheck::checkData(const Problem &about,
         error(QStringLiteral("Фамилия"), QStringLiteral("Не указана фамилия."));
     if (record.fio2.trimmed().isEmpty())
         error(QStringLiteral("Имя"), QStringLiteral("Не указано имя."));
+    PrintCheck::Severity genderSeverity = Severity::Error;
+    const QString genderText = genderProblem(m_type, record, &genderSeverity);
+    if (!genderText.isEmpty())
+        problems->append(told(about, genderSeverity, QStringLiteral("Пол"), genderText));
     if (record.number.trimmed().isEmpty())
         error(numberField, QStringLiteral("Не указан номер свидетельства."));
     if (!record.issueDate.isValid())
@@ -519,9 +547,11 @@ HeadlessCommand PrintCheck::command()
                     "  ZrPs --check --form БЛАНК --doc НОМЕР[,НОМЕР...]\n"
                     "\n"
                     "Проверка документов перед печатью на бланке: пустые обязательные данные,\n"
-                    "сомнительная дата рождения, номера, повторяющиеся в реестре, пустые данные\n"
-                    "организации, неизвестные переменные шаблона, текст, который не помещается\n"
-                    "в своё поле при печати с разрешением 600 dpi. Каждая проблема - строка\n"
+                    "сомнительная дата рождения, номера, повторяющиеся в реестре, свидетельство\n"
+                    "на бланке для другого пола, пустые данные организации, неизвестные "
+                    "переменные\n"
+                    "шаблона, текст, который не помещается в своё поле при печати с разрешением\n"
+                    "600 dpi. Каждая проблема - строка\n"
                     "\"<номер документа>\\t<error|warning>\\t<поле>\\t<пояснение>\"; проблемы "
                     "бланка\n"
                     "и данных организации, общие для всех документов, - с номером \"-\".\n"

@@ -3,6 +3,7 @@
 #include "ui_printdialog.h"
 
 #include "database/database.h"
+#include "documents/documentstore.h"
 #include "printing/engine.h"
 #include "settings/widgetgeometry.h"
 
@@ -72,6 +73,24 @@ void PrintDialog::setEditTemplateMode()
     ui->pushButtonPrint->setText(QStringLiteral("Редактировать"));
     ui->groupBox_3->setTitle(QStringLiteral("Выберите шаблон, который нужно отредактировать:"));
     ui->checkBoxBackground->hide();
+}
+
+void PrintDialog::preselectFor(const QList<int> &ids)
+{
+    PupilGender::Value common = PupilGender::Unknown;
+    for (int i = 0; i < ids.size(); ++i) {
+        const PupilGender::Value gender = DocumentStore::gender(ids.at(i));
+        if (gender == PupilGender::Unknown || (i > 0 && gender != common))
+            return;
+        common = gender;
+    }
+    for (int row = 0; common != PupilGender::Unknown && row < ui->listWidget->count(); ++row) {
+        if (ReportList::blankGender(ui->listWidget->item(row)->data(Qt::UserRole).toInt())
+            == common) {
+            ui->listWidget->setCurrentRow(row);
+            return;
+        }
+    }
 }
 
 void PrintDialog::showPreview(QListWidgetItem *item)

@@ -23,6 +23,9 @@ public:
     ~PrintDialog() override;
 
     void setEditTemplateMode();
+    // Makes the certificate for the documents' pupils current when they are all boys or all
+    // girls; the first form stays current otherwise.
+    void preselectFor(const QList<int> &ids);
 
     double currentScale() const { return m_currentScale; }
 

@@ -158,6 +158,8 @@ void ReportInfo::loadData(ReportPage *page, int sqlDocId, bool useDocument)
                             columnText(*query, QStringLiteral("add4")));
     page->setReportVariable(QStringLiteral("Person_Character"),
                             columnText(*query, QStringLiteral("add5")));
+    page->setReportVariable(QStringLiteral("School_Class"),
+                            columnText(*query, QStringLiteral("schoolClass")));
     query.reset();
 
     const QString boss = Database::getVariable(QStringLiteral("Data/boss_1"));

@@ -91,3 +91,15 @@ const ReportListEntry *ReportList::find(const QString &typeOrId)
     }
     return nullptr;
 }
+
+PupilGender::Value ReportList::blankGender(int type)
+{
+    switch (type) {
+    case Id253:
+        return PupilGender::Boy;
+    case Id254:
+        return PupilGender::Girl;
+    default:
+        return PupilGender::Unknown;
+    }
+}

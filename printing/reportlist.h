@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/pupilgender.h"
+
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -27,6 +29,9 @@ public:
     static const ReportListEntry *entry(int type);
     // A type number ("304") or an identifier ("id3382", any case); null when neither.
     static const ReportListEntry *find(const QString &typeOrId);
+    // The pupils a blank is made for: the boys' and the girls' certificate; Unknown for a
+    // blank made for all.
+    static PupilGender::Value blankGender(int type);
 };
 
 struct ReportListEntry

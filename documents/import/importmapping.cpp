@@ -30,6 +30,7 @@ const FieldInfo fieldInfo[]
            {ImportMapping::Number, "number", "Номер свидетельства"},
            {ImportMapping::RegNumber, "regNumber", "Регистрационный номер"},
            {ImportMapping::IssueDate, "issueDate", "Дата выдачи"},
+           {ImportMapping::SchoolClass, "schoolClass", "Класс"},
            {ImportMapping::Section1, "add1", "Курсы внеурочной деятельности"},
            {ImportMapping::Section2, "add2", "Программы дополнительного образования"},
            {ImportMapping::Section3, "add3", "Результаты олимпиад, конкурсов, соревнований"},
@@ -75,6 +76,7 @@ const QHash<QString, ImportMapping::Field> &knownHeaders()
             {QStringLiteral("регистрационный №"), ImportMapping::RegNumber},
             {QStringLiteral("дата выдачи"), ImportMapping::IssueDate},
             {QStringLiteral("выдан"), ImportMapping::IssueDate},
+            {QStringLiteral("класс"), ImportMapping::SchoolClass},
             {QStringLiteral("курсы внеурочной деятельности"), ImportMapping::Section1},
             {QStringLiteral("внеурочная деятельность"), ImportMapping::Section1},
             {QStringLiteral("программы дополнительного образования"), ImportMapping::Section2},
@@ -91,7 +93,6 @@ const QHash<QString, ImportMapping::Field> &knownHeaders()
             {QStringLiteral("порядковый номер"), ImportMapping::Ignore},
             {QStringLiteral("п п"), ImportMapping::Ignore},
             {QStringLiteral("n"), ImportMapping::Ignore},
-            {QStringLiteral("класс"), ImportMapping::Ignore},
             {QStringLiteral("пол"), ImportMapping::Ignore},
             {QStringLiteral("снилс"), ImportMapping::Ignore}};
     return headers;

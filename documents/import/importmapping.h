@@ -21,6 +21,7 @@ public:
         Number,
         RegNumber,
         IssueDate,
+        SchoolClass,
         Section1, // the five appendix sections, add1 to add5
         Section2,
         Section3,

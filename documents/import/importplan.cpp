@@ -273,6 +273,10 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
         record.number = checkedNumber(numbers, cellOf(row, ImportMapping::Number), line, &errors);
         record.regNumber
                 = checkedNumber(regNumbers, cellOf(row, ImportMapping::RegNumber), line, &errors);
+        // The class of the table's cell, else the template's.
+        const QString schoolClass = cellOf(row, ImportMapping::SchoolClass).simplified();
+        if (!schoolClass.isEmpty())
+            record.schoolClass = schoolClass;
         for (int i = 0; i < sections.size(); ++i) {
             const QString text = cellOf(row, sections.at(i));
             if (!text.isEmpty())

@@ -5,6 +5,7 @@
 #include "documents/documentstable.h"
 #include "documents/emptystatewidget.h"
 #include "documents/filterdockwidget.h"
+#include "documents/numberingdialog.h"
 #include "guide/userguidewindow.h"
 #include "modalanswerer.h"
 #include "printing/defaulttemplates.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,6 +139,8 @@ private slots:
     void userGuideOpensOnce();
     void checkDocumentsFromTheMenu_data();
     void checkDocumentsFromTheMenu();
+    void assignNumbersFromTheMenus_data();
+    void assignNumbersFromTheMenus();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -292,6 +296,7 @@ void TestMainWindow::menusAndToolbar()
     QCOMPARE(menuContents(menu("menu_4")), QStringList{"actionFilter"});
     QCOMPARE(menuContents(menu("menu_2")),
              (QStringList{"actionImport",
+                          "actionAssignNumbers",
                           "-",
                           "actionSaveDb",
                           "actionLoadDb",
@@ -828,6 +833,48 @@ void TestMainWindow::checkDocumentsFromTheMenu()
         options->close();
     }
     dialog->close();
+}
+
+void TestMainWindow::assignNumbersFromTheMenus_data()
+{
+    QTest::addColumn<bool>("contextMenu");
+    QTest::newRow("Инструменты → Присвоить номера...") << false;
+    QTest::newRow("the table's context menu") << true;
+}
+
+void TestMainWindow::assignNumbersFromTheMenus()
+{
+    QFETCH(bool, contextMenu);
+    for (const char *name : {"Сидоров", "Иванов", "Петров"})
+        insertDocument(QString::fromUtf8(name));
+    m_window = makeWindow();
+    DocumentsTable *table = m_window->documentsTable();
+    table->updateData();
+    // In surname order: Иванов and Сидоров.
+    for (int row : {0, 2})
+        table->selectionModel()->select(table->model()->index(row, 1),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (contextMenu)
+        table->actionNumber()->trigger();
+    else
+        m_window->findChild<QAction *>("actionAssignNumbers")->trigger();
+    auto *dialog = m_window->findChild<NumberingDialog *>();
+    QVERIFY(dialog);
+    dialog->findChild<QLineEdit *>("lineEditNumber")->setText("000101");
+    dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!m_window->findChild<NumberingDialog *>());
+
+    QStringList shown;
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        shown << table->model()->index(row, 1).data().toString().trimmed() + " "
+                         + table->model()->index(row, 3).data().toString();
+    QCOMPARE(shown, (QStringList{"Иванов 000101", "Петров ", "Сидоров 000102"}));
+    QCOMPARE(table->selectedCount(), 2);
+    // The class filter follows the register as it is reloaded.
+    QVERIFY(QSqlQuery().exec("UPDATE PsDocuments SET schoolClass = '4А'"));
+    table->updateData();
+    QCOMPARE(m_window->filterDock()->classes(), QStringList{"4А"});
 }
 
 ZR_TEST_MAIN(TestMainWindow)

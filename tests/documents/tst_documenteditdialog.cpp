@@ -7,6 +7,7 @@
 #include "typetext.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
@@ -49,6 +50,8 @@ private slots:
     void birthDate();
     void closeAsksAboutUnsavedChanges_data();
     void closeAsksAboutUnsavedChanges();
+    void classGenderAndNumbers_data();
+    void classGenderAndNumbers();
 
 private:
     DocumentEditDialog *open();
@@ -109,6 +112,10 @@ void TestDocumentEditDialog::nameSplitting_data()
             << "Салтыкова Щедрина Анна Ивановна"
             << "Салтыкова Щедрина Анна Ивановна" << false << ""
             << "" << QStringList{"Салтыкова Щедрина", "Анна", "Ивановна"};
+    QTest::newRow("a patronymic of two words with оглы stays whole")
+            << "Гусейнов Али Гусейн оглы"
+            << "Гусейнов Али Гусейн оглы" << false << ""
+            << "" << QStringList{"Гусейнов", "Али", "Гусейн оглы"};
     QTest::newRow("pasted two words give surname and first name")
             << "Петров Иван"
             << "Петров Иван" << false << ""
@@ -242,6 +249,8 @@ void TestDocumentEditDialog::documentFromTemplate()
     tpl.decision = "Освоил программу";
     tpl.sections = QStringList{"курсы", "программы", "олимпиады", "мета", "личностные"};
     const int templateId = EditFixture::insertRow(tpl);
+    QVERIFY(EditFixture::exec(
+            QString("UPDATE PsDocuments SET schoolClass = '4А' WHERE psId = %1").arg(templateId)));
     EditFixture::insertDetail(templateId, "Русский язык", "5");
     EditFixture::insertDetail(templateId, "Математика", "Освоено");
 
@@ -275,11 +284,11 @@ void TestDocumentEditDialog::documentFromTemplate()
     QVERIFY(shown("pushButtonEdit"));
     QCOMPARE(EditFixture::scalar(QString("SELECT isTemplate || '|' || fio1 || '|' || fio2 || '|' "
                                          "|| number || '|' || birthDate || '|' || issueDate || "
-                                         "'|' || add1 || add2 || add3 || add4 || add5 FROM "
-                                         "PsDocuments WHERE psId = %1")
+                                         "'|' || add1 || add2 || add3 || add4 || add5 || '|' || "
+                                         "schoolClass FROM PsDocuments WHERE psId = %1")
                                          .arg(id)),
              QString("0|Смирнова|Ольга|77 АА||2024-05-25|"
-                     "курсыпрограммыолимпиадыметаличностные"));
+                     "курсыпрограммыолимпиадыметаличностные|4А"));
     const QDateTime changed = QDateTime::fromString(
             EditFixture::scalar(
                     QString("SELECT editDate FROM PsDocuments WHERE psId = %1").arg(id)),
@@ -387,6 +396,8 @@ void TestDocumentEditDialog::failedInsert()
     tpl.fio1 = "Основной";
     tpl.sections = QStringList{"a", "b", "c", "d", "e"};
     const int templateId = EditFixture::insertRow(tpl);
+    QVERIFY(EditFixture::exec(
+            QString("UPDATE PsDocuments SET schoolClass = '4А' WHERE psId = %1").arg(templateId)));
     EditFixture::insertDetail(templateId, "Русский язык", "5");
     QVERIFY(EditFixture::exec(trigger));
 
@@ -708,6 +719,96 @@ void TestDocumentEditDialog::closeAsksAboutUnsavedChanges()
     }
     QCOMPARE(EditFixture::scalar(QString("SELECT fio2 FROM PsDocuments WHERE psId = %1").arg(id)),
              stored);
+}
+
+void TestDocumentEditDialog::classGenderAndNumbers_data()
+{
+    QTest::addColumn<bool>("stored"); // the document is the stored Иванов, else a new one
+    QTest::addColumn<QString>("patronymic"); // typed
+    QTest::addColumn<int>("answer");         // chosen in "Пол" when it can be; -1: nothing
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("regNumber");
+    QTest::addColumn<int>("question");   // the button pressed; NoButton: no question
+    QTest::addColumn<QString>("result"); // "class|gender|number" stored, or "not saved"
+
+    const int none = int(QDialogButtonBox::NoButton);
+    QTest::newRow("the patronymic tells: a girl, the choice closed")
+            << false << "Петровна" << int(PupilGender::Boy) << ""
+            << "" << none << "4А|f|";
+    QTest::newRow("a foreign patronymic: the user's answer is kept")
+            << false << "Smith" << int(PupilGender::Boy) << ""
+            << "" << none << "4А|m|";
+    QTest::newRow("no patronymic and no answer") << false << "" << -1 << ""
+                                                 << "" << none << "4А||";
+    QTest::newRow("a number another document has: Cancel saves nothing")
+            << false << "" << -1 << "000101"
+            << "" << int(QDialogButtonBox::Cancel) << "not saved";
+    QTest::newRow("a number another document has: saved when the user says so")
+            << false << "" << -1 << "000101"
+            << "" << int(QDialogButtonBox::Save) << "4А||000101";
+    QTest::newRow("a registration number written with a blank and in small letters")
+            << false << "" << -1 << ""
+            << "р 20" << int(QDialogButtonBox::Cancel) << "not saved";
+    QTest::newRow("the document's own number asks nothing") << true << "Ильич" << -1 << "000101"
+                                                            << "Р20" << none << "4А|m|000101";
+    QTest::newRow("a template's number asks nothing") << false << "" << -1 << "000777"
+                                                      << "" << none << "4А||000777";
+}
+
+void TestDocumentEditDialog::classGenderAndNumbers()
+{
+    QFETCH(bool, stored);
+    QFETCH(QString, patronymic);
+    QFETCH(int, answer);
+    QFETCH(QString, number);
+    QFETCH(QString, regNumber);
+    QFETCH(int, question);
+    QFETCH(QString, result);
+
+    const int ivanov = EditFixture::insertRow({"Иванов", "Иван", "Ильич", "", "000101", "Р20"});
+    EditFixture::Row templateRow{"Шаблон", "", "", "", "000777"};
+    templateRow.isTemplate = 1;
+    EditFixture::insertRow(templateRow);
+
+    DocumentEditDialog *dialog = open();
+    if (stored) {
+        dialog->loadDocument(ivanov);
+        dialog->on_pushButtonEdit_clicked();
+    } else {
+        dialog->createFromTemplate(0);
+        child<QLineEdit>("lineEditFio_1")->setText("Петрова");
+    }
+    child<QLineEdit>("lineEditFio_3")->setText(patronymic);
+    auto *gender = child<QComboBox>("comboBoxGender");
+    const bool told = PupilGender::fromPatronymic(patronymic) != PupilGender::Unknown;
+    QCOMPARE(gender->isEnabled(), !told);
+    if (answer >= 0 && gender->isEnabled())
+        gender->setCurrentIndex(gender->findData(answer));
+    child<QLineEdit>("lineEditClass")->setText(" 4А ");
+    child<QLineEdit>("lineEditNumber")->setText(number);
+    child<QLineEdit>("lineEditRegNumber")->setText(regNumber);
+    if (question != int(QDialogButtonBox::NoButton))
+        m_modal->expectButton("Внимание!",
+                              "уже указан в документе «Иванов Иван Ильич»",
+                              QDialogButtonBox::StandardButton(question));
+
+    const bool saved = dialog->saveDocument();
+    QCOMPARE(m_modal->pending(), 0);
+    QCOMPARE(saved, result != "not saved");
+    const QString rows = "SELECT schoolClass || '|' || gender || '|' || number FROM PsDocuments "
+                         "WHERE isTemplate = 0 AND psId %1 %2";
+    if (!saved) {
+        QCOMPARE(EditFixture::count(rows.arg("!=").arg(ivanov)), 0);
+        QVERIFY(shown("pushButtonSave"));
+        return;
+    }
+    const int id = dialog->documentId();
+    QCOMPARE(EditFixture::scalar(rows.arg("=").arg(id)), result);
+    // Opened again, the document shows what it keeps.
+    dialog->loadDocument(id);
+    QCOMPARE(text("lineEditClass"), QString("4А"));
+    QCOMPARE(gender->currentData().toInt(),
+             int(PupilGender::fromStored(result.section('|', 1, 1))));
 }
 
 ZR_TEST_MAIN(TestDocumentEditDialog)

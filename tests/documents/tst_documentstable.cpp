@@ -1,5 +1,6 @@
 #include "database/database.h"
 #include "documents/documentstable.h"
+#include "documents/documentstore.h"
 #include "documents/emptystatewidget.h"
 #include "modalanswerer.h"
 #include "printing/printdialog.h"
@@ -26,19 +27,21 @@ struct Doc
     QString fio2;
     QString fio3;
     QString issueDate;
+    QVariant schoolClass = QVariant(QVariant::String);
 };
 
 int insertDocument(const Doc &doc, int isTemplate = 0)
 {
     QSqlQuery query;
     query.prepare("INSERT INTO PsDocuments (isTemplate, fio1, fio2, fio3, issueDate, number, "
-                  "regNumber, birthDate, decision) VALUES (?, ?, ?, ?, ?, 'N-1', 'R-1', "
-                  "'2010-05-01', 'решение')");
+                  "regNumber, birthDate, decision, schoolClass) VALUES (?, ?, ?, ?, ?, 'N-1', "
+                  "'R-1', '2010-05-01', 'решение', ?)");
     query.addBindValue(isTemplate);
     query.addBindValue(doc.fio1);
     query.addBindValue(doc.fio2);
     query.addBindValue(doc.fio3);
     query.addBindValue(doc.issueDate);
+    query.addBindValue(doc.schoolClass);
     if (!query.exec())
         return -1;
     return query.lastInsertId().toInt();
@@ -68,7 +71,10 @@ int count(const QString &sql)
     return scalar(sql).toInt();
 }
 
-FilterList filters(const QString &fio, const QDate &from = QDate(), const QDate &to = QDate())
+FilterList filters(const QString &fio,
+                   const QDate &from = QDate(),
+                   const QDate &to = QDate(),
+                   const QString &schoolClass = QString())
 {
     FilterList list;
     if (from.isValid())
@@ -76,6 +82,8 @@ FilterList filters(const QString &fio, const QDate &from = QDate(), const QDate 
     if (to.isValid())
         list.append({"dateTo", to});
     list.append({"fio", fio});
+    if (!schoolClass.isNull())
+        list.append({"schoolClass", schoolClass});
     return list;
 }
 
@@ -116,6 +124,8 @@ private slots:
     void printRequest();
     void reloadAfterModelIsDropped();
     void registerReadInPartIsTold();
+    void olderRegisterGetsClassAndGender_data();
+    void olderRegisterGetsClassAndGender();
 
 private:
     std::unique_ptr<DocumentsTable> makeTable();
@@ -177,7 +187,7 @@ void TestDocumentsTable::columnsAndHeaders()
     auto table = makeTable();
     QAbstractItemModel *model = table->model();
     const QStringList expected{
-            "docID", "ФИО", "Дата выдачи", "Номер", "Рег номер", "Дата изменения"};
+            "docID", "ФИО", "Дата выдачи", "Номер", "Рег номер", "Дата изменения", "Класс"};
     QCOMPARE(model->columnCount(), expected.size());
     for (int column = 0; column < expected.size(); ++column)
         QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), expected.at(column));
@@ -224,6 +234,12 @@ void TestDocumentsTable::filter_data()
             << QStringList{"Иванов Пётр", "Петров Иван"};
     QTest::newRow("only one date given means no date filter")
             << filters("", QDate(2024, 6, 15)) << all;
+    QTest::newRow("one class, written with a blank and in small letters")
+            << filters("", QDate(), QDate(), "4А") << QStringList{"ИВАНОВА Мария", "Иванов Пётр"};
+    QTest::newRow("class and name together")
+            << filters("петр", QDate(), QDate(), "4 а") << QStringList{"Иванов Пётр"};
+    QTest::newRow("a class nobody is in") << filters("", QDate(), QDate(), "9Я") << QStringList{};
+    QTest::newRow("an empty class is no class filter") << filters("", QDate(), QDate(), "") << all;
 }
 
 void TestDocumentsTable::filter()
@@ -231,10 +247,10 @@ void TestDocumentsTable::filter()
     QFETCH(FilterList, filterList);
     QFETCH(QStringList, visible);
 
-    insertDocument({"Иванов", "Пётр", "", "2024-05-30"});
-    insertDocument({"ИВАНОВА", "Мария", "", "2024-05-29"});
-    insertDocument({"Петров", "Иван", "", "2024-06-15"});
-    insertDocument({"Сидоров", "", "", ""});
+    insertDocument({"Иванов", "Пётр", "", "2024-05-30", "4А"});
+    insertDocument({"ИВАНОВА", "Мария", "", "2024-05-29", "4 а"});
+    insertDocument({"Петров", "Иван", "", "2024-06-15", "4Б"});
+    insertDocument({"Сидоров", "", "", "", "10В"});
     auto table = makeTable();
     selectRows(table.get(), {0});
     QSignalSpy unselect(table.get(), &DocumentsTableAbstract::unselect);
@@ -243,6 +259,8 @@ void TestDocumentsTable::filter()
     QCOMPARE(visibleNames(table.get()), visible);
     QCOMPARE(unselect.count(), 1);
     QCOMPARE(table->selectedCount(), 0);
+    // What the dock offers: one spelling of each class, in the order a school counts them.
+    QCOMPARE(table->schoolClasses(), (QStringList{"4А", "4Б", "10В"}));
 }
 
 void TestDocumentsTable::filterKeysInAnyOrder()
@@ -418,6 +436,7 @@ void TestDocumentsTable::contextMenu()
     QCOMPARE(table->actionPrint()->isEnabled(), printCheckRemove);
     QCOMPARE(table->actionCheck()->isEnabled(), printCheckRemove);
     QCOMPARE(table->actionDelete()->isEnabled(), printCheckRemove);
+    QCOMPARE(table->actionNumber()->isEnabled(), printCheckRemove);
     QVERIFY(table->actionAdd()->isEnabled());
     QVERIFY(table->actionSelectAll()->isEnabled());
 
@@ -432,6 +451,7 @@ void TestDocumentsTable::contextMenu()
                           "Удалить",
                           "Печатать",
                           "Проверить документы",
+                          "Присвоить номера...",
                           "-",
                           "Выделить всё"}));
 }
@@ -467,7 +487,7 @@ void TestDocumentsTable::copy()
 
     const int other = insertDocument({"Сидоров", "", "", "2024-05-30"});
     insertDetails(other, 4);
-    const int id = insertDocument({surname, "Пётр", "Ильич", "2024-05-30"});
+    const int id = insertDocument({surname, "Пётр", "Ильич", "2024-05-30", "4А"});
     insertDetails(id, details);
     auto table = makeTable();
     QSignalSpy clicked(table.get(), &DocumentsTableAbstract::documentClicked);
@@ -482,9 +502,10 @@ void TestDocumentsTable::copy()
     QCOMPARE(scalar(QString("SELECT fio1 FROM PsDocuments WHERE psId = %1").arg(newId)),
              copiedSurname);
     QCOMPARE(scalar(QString("SELECT fio2 || fio3 || issueDate || number || regNumber || "
-                            "birthDate || decision || isTemplate FROM PsDocuments WHERE psId = %1")
+                            "birthDate || decision || isTemplate || schoolClass FROM PsDocuments "
+                            "WHERE psId = %1")
                             .arg(newId)),
-             QString("ПётрИльич2024-05-30N-1R-12010-05-01решение0"));
+             QString("ПётрИльич2024-05-30N-1R-12010-05-01решение04А"));
     QCOMPARE(count(QString("SELECT COUNT(*) FROM PsDocumentDetails WHERE psId = %1").arg(newId)),
              details);
     QCOMPARE(scalar(QString("SELECT group_concat(disciplineName || disciplineRate, ';') FROM "
@@ -580,7 +601,8 @@ void TestDocumentsTable::deleteNeverTouchesFilteredRows()
     table->onFiltersChanged(filters("иван"));
     // A plain range over every row, as a shift-click across hidden rows makes.
     table->selectionModel()->select(
-            QItemSelection(table->model()->index(0, 0), table->model()->index(3, 5)),
+            QItemSelection(table->model()->index(0, 0),
+                           table->model()->index(3, table->model()->columnCount() - 1)),
             QItemSelectionModel::Select);
     ModalAnswerer answerer;
     answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
@@ -757,6 +779,63 @@ void TestDocumentsTable::registerReadInPartIsTold()
     QVERIFY(table->model()->rowCount() < 1500);
     QVERIFY2(failed.first().first().toString().contains("показаны не все документы"),
              qPrintable(failed.first().first().toString()));
+}
+
+void TestDocumentsTable::olderRegisterGetsClassAndGender_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("an older register at start") << "restarted";
+    QTest::newRow("an older backup restored") << "restored";
+}
+
+void TestDocumentsTable::olderRegisterGetsClassAndGender()
+{
+    QFETCH(QString, how);
+    const auto columns = [] {
+        QStringList names;
+        QSqlQuery query("PRAGMA table_info(PsDocuments)");
+        while (query.next())
+            names << query.value(1).toString() + " " + query.value(2).toString();
+        return names;
+    };
+    const QStringList fresh = columns();
+    const int id = insertDocument({"Иванов", "Пётр", "", "2024-05-30"});
+    insertDetails(id, 2);
+    // The register as the versions before classes made it.
+    for (const char *sql :
+         {"DROP VIEW viewPsDocuments",
+          "ALTER TABLE PsDocuments DROP COLUMN schoolClass",
+          "ALTER TABLE PsDocuments DROP COLUMN gender",
+          "CREATE VIEW viewPsDocuments AS SELECT psId, COALESCE(fio1, '') || ' ' || "
+          "COALESCE(fio2, '') || ' ' || COALESCE(fio3, '') AS fio, issueDate, number, regNumber, "
+          "editDate FROM PsDocuments WHERE COALESCE(isTemplate, 0) != 1"}) {
+        QSqlQuery query;
+        QVERIFY2(query.exec(QString::fromUtf8(sql)), sql);
+    }
+    QCOMPARE(columns().size(), fresh.size() - 2);
+    const QString older = m_data->path() + "/older.db";
+    QVERIFY(Database::backup(older));
+    if (how == "restarted") {
+        Database::destroy();
+        QVERIFY(Database::create());
+    } else {
+        QVERIFY(Database::restore(older));
+    }
+
+    QCOMPARE(columns(), fresh);
+    DocumentRecord record;
+    QVERIFY(DocumentStore::read(id, &record));
+    QCOMPARE(record.fio1, QString("Иванов"));
+    QCOMPARE(record.disciplines.size(), 2);
+    QCOMPARE(record.schoolClass, QString());
+    QCOMPARE(record.gender, PupilGender::Unknown);
+    QVERIFY(QSqlQuery().exec(
+            QString("UPDATE PsDocuments SET schoolClass = '4А' WHERE psId = %1").arg(id)));
+    insertDocument({"Петров", "Иван", "", "2024-05-30", "4Б"});
+    auto table = makeTable();
+    QCOMPARE(table->schoolClasses(), (QStringList{"4А", "4Б"}));
+    table->onFiltersChanged(filters("", QDate(), QDate(), "4А"));
+    QCOMPARE(visibleNames(table.get()), QStringList{"Иванов Пётр"});
 }
 
 ZR_TEST_MAIN(TestDocumentsTable)

@@ -3,6 +3,7 @@
 #include "typetext.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,8 @@ private slots:
     void editsSendFilters();
     void clearKeepsDates();
     void preferredWidth();
+    void classList_data();
+    void classList();
 };
 
 void TestFilterDock::startsWithTodayAndNoDateFilter()
@@ -202,6 +205,54 @@ void TestFilterDock::preferredWidth()
 {
     FilterDockWidget dock;
     QCOMPARE(dock.sizeHint().width(), 400);
+}
+
+void TestFilterDock::classList_data()
+{
+    QTest::addColumn<QString>("chosen"); // from 4А, 4Б; empty: all classes
+    QTest::addColumn<QStringList>("classes");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("sent"); // the class of each filter sent after the choice
+
+    QTest::newRow("a class chosen is sent with the filters")
+            << "4Б" << QStringList{"4А", "4Б"} << "4Б" << QStringList{"4Б"};
+    QTest::newRow("the class chosen stays while the register holds it")
+            << "4Б" << QStringList{"2В", "4А", "4б"} << "4б" << QStringList{"4Б"};
+    QTest::newRow("the class chosen is gone: all classes again")
+            << "4Б" << QStringList{"4А"} << "Все классы" << QStringList{"4Б", ""};
+    QTest::newRow("all classes send none")
+            << "" << QStringList{"4А"} << "Все классы" << QStringList{};
+}
+
+void TestFilterDock::classList()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, classes);
+    QFETCH(QString, shown);
+
+    FilterDockWidget dock;
+    auto *box = dock.findChild<QComboBox *>("comboBoxClass");
+    QVERIFY(box);
+    dock.setClasses({"4А", "4Б"});
+    QSignalSpy spy(&dock, &FilterDockWidgetAbstract::filtersChanged);
+    if (!chosen.isEmpty())
+        box->setCurrentText(chosen);
+    dock.setClasses(classes);
+    QCOMPARE(box->currentText(), shown);
+    QCOMPARE(dock.classes(), classes);
+    QStringList sent;
+    for (const QList<QVariant> &arguments : qAsConst(spy)) {
+        QString schoolClass;
+        for (const auto &filter : arguments.first().value<FilterList>()) {
+            if (filter.first == "schoolClass")
+                schoolClass = filter.second.toString();
+        }
+        sent << schoolClass;
+    }
+    QTEST(sent, "sent");
+    // Reset, the dock shows every class.
+    dock.clearForms();
+    QCOMPARE(box->currentIndex(), 0);
 }
 
 ZR_TEST_MAIN(TestFilterDock)

@@ -232,6 +232,29 @@ void TestPrintCheck::problems_data()
                                "Название организации - предложный падеж (о ком/о чем?)",
                                "сократите его в настройках организации (Файл → Настройки)",
                                "301,302")};
+    const int girls = ReportList::Id254;
+    QTest::newRow("a girl on the boys' blank")
+            << boys
+            << QVariantMap{{"fio2", QStringLiteral("Анна")}, {"fio3", QStringLiteral("Петровна")}}
+            << ""
+            << QStringList{row(
+                       "doc", "error", "Пол", "Бланк «для мальчиков», а свидетельство девочки")};
+    QTest::newRow("a boy on the girls' blank")
+            << girls << QVariantMap() << ""
+            << QStringList{
+                       row("doc", "error", "Пол", "Бланк «для девочек», а свидетельство мальчика")};
+    QTest::newRow("a girl by the answer kept, on the boys' blank")
+            << boys << QVariantMap{{"fio3", ""}, {"gender", "f"}} << ""
+            << QStringList{row("doc", "error", "Пол", "свидетельство девочки")};
+    QTest::newRow("the answer kept fits the blank")
+            << girls << QVariantMap{{"fio3", "Smith"}, {"gender", "f"}} << "" << QStringList();
+    QTest::newRow("a hyphenated кызы fits the girls' blank")
+            << girls << QVariantMap{{"fio3", QStringLiteral("Ахмед-кызы")}} << "" << QStringList();
+    QTest::newRow("a foreign patronymic and no answer on a certificate")
+            << boys << QVariantMap{{"fio3", "Smith"}} << ""
+            << QStringList{row("doc", "warning", "Пол", "пол не указан")};
+    QTest::newRow("the appendix is one blank for all")
+            << appendix << QVariantMap{{"fio3", ""}} << "" << QStringList();
     QTest::newRow("twenty disciplines fit the appendix")
             << appendix << QVariantMap() << "20 disciplines" << QStringList();
     QTest::newRow("forty disciplines do not")
@@ -317,8 +340,14 @@ void TestPrintCheck::problems()
 
 void TestPrintCheck::cleanDocumentOnEveryForm()
 {
-    const int id = addDocument({}, 20);
+    const int boy = addDocument({}, 20);
+    const int girl = addDocument({{"fio2", QStringLiteral("Анна")},
+                                  {"fio3", QStringLiteral("Петровна")},
+                                  {"number", "77 0123457"},
+                                  {"regNumber", "1025"}},
+                                 20);
     for (const ReportListEntry *entry : ReportList::entries()) {
+        const int id = entry->type == ReportList::Id254 ? girl : boy;
         PrintCheck check(entry->type);
         QCOMPARE(rows(check.check({id}), id), QStringList());
     }
@@ -347,6 +376,12 @@ void TestPrintCheck::commandLine_data()
                                          << QStringList{"1\twarning\tДата рождения\tНа дату выдачи "
                                                         "ученику 2 года: проверьте дату рождения "
                                                         "30.09.2021 (обычно от 9 до 18 лет)."};
+    QTest::newRow("a girl on the boys' blank")
+            << "girl"
+            << "301" << 3
+            << QStringList{"1\terror\tПол\tБланк «для мальчиков», "
+                           "а свидетельство девочки: выберите "
+                           "бланк «для девочек»."};
     QTest::newRow("nothing wrong") << "clean"
                                    << "303" << 0 << QStringList();
     QTest::newRow("unknown form") << "clean"
@@ -372,6 +407,9 @@ void TestPrintCheck::commandLine()
         Database::setVariable("Data/OrgName_1", longOrganisation());
     } else if (documents == "young") {
         ids << addDocument({{"birthDate", "2021-09-30"}});
+    } else if (documents == "girl") {
+        ids << addDocument(
+                {{"fio2", QStringLiteral("Анна")}, {"fio3", QStringLiteral("Петровна")}});
     } else {
         ids << addDocument();
     }

@@ -1,4 +1,6 @@
 #include "database/database.h"
+#include "documents/documenteditdialog.h"
+#include "documents/documentstable.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
 #include "printing/printdialog.h"
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <memory>
 
 class TestPrintDialog : public QObject
 {
@@ -35,6 +38,8 @@ private slots:
     void choice();
     void printWithoutCurrentItemDoesNothing();
     void editTemplateMode();
+    void preselection_data();
+    void preselection();
     void screenshot();
 
 private:
@@ -293,6 +298,60 @@ void TestPrintDialog::editTemplateMode()
 }
 
 // Not a check: leaves a picture for a person to look at when ZR_SCREENSHOTS names a folder.
+void TestPrintDialog::preselection_data()
+{
+    QTest::addColumn<QStringList>("pupils"); // "patronymic|answer kept" of each document printed
+    QTest::addColumn<int>("form");           // current as the dialog opens
+    QTest::addColumn<bool>("fromEditDialog");
+
+    QTest::newRow("a boy: the boys' certificate") << QStringList{"Петрович|"} << 301 << false;
+    QTest::newRow("a girl: the girls' certificate") << QStringList{"Петровна|"} << 302 << false;
+    QTest::newRow("a girl from her edit dialog") << QStringList{"Петровна|"} << 302 << true;
+    QTest::newRow("a girl by the answer kept") << QStringList{"Smith|f"} << 302 << false;
+    QTest::newRow("two girls") << QStringList{"Петровна|", "Ильинична|"} << 302 << false;
+    QTest::newRow("a boy and a girl: the first form")
+            << QStringList{"Петровна|", "Петрович|"} << 301 << false;
+    QTest::newRow("nobody knows: the first form") << QStringList{"|"} << 301 << false;
+}
+
+void TestPrintDialog::preselection()
+{
+    QFETCH(QStringList, pupils);
+    QFETCH(bool, fromEditDialog);
+
+    int id = 0;
+    for (const QString &pupil : pupils)
+        id = PrintingFixture::addDocument({{"fio1", QStringLiteral("Ученик")},
+                                           {"fio3", pupil.section('|', 0, 0)},
+                                           {"gender", pupil.section('|', 1, 1)}});
+    DocumentsTable table;
+    std::unique_ptr<DocumentEditDialog> edit;
+    if (fromEditDialog) {
+        edit = std::make_unique<DocumentEditDialog>();
+        edit->loadDocument(id);
+        edit->show();
+        edit->findChild<QPushButton *>("pushButtonPrint")->click();
+    } else {
+        table.show();
+        table.selectAll();
+        table.onPrintAction();
+    }
+    PrintDialog *dialog = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!dialog)
+            dialog = qobject_cast<PrintDialog *>(widget);
+        if (!dialog)
+            dialog = widget->findChild<PrintDialog *>();
+    }
+    QVERIFY(dialog);
+    QTEST(child<QListWidget>(dialog, "listWidget")->currentItem()->data(Qt::UserRole).toInt(),
+          "form");
+    dialog->close();
+    if (edit)
+        edit.release()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 void TestPrintDialog::screenshot()
 {
     const QString folder = qEnvironmentVariable("ZR_SCREENSHOTS");

@@ -215,6 +215,8 @@ void TestReportData::documentVariables_data()
                                             << "Умеет";
     QTest::newRow("Person_Character from add5") << "Person_Character"
                                                 << "Аккуратен";
+    QTest::newRow("School_Class from schoolClass") << "School_Class"
+                                                   << "4А";
     QTest::newRow("Boss1 as stored, found whatever the case of its key") << "Boss1"
                                                                          << "Сидорова Анна";
     QTest::newRow("Boss1_short of a two-word head has one initial") << "Boss1_short"
@@ -246,7 +248,8 @@ void TestReportData::documentVariables()
                                                  {"add2", QStringLiteral("Хоровое пение")},
                                                  {"add3", QStringLiteral("Олимпиада")},
                                                  {"add4", QStringLiteral("Умеет")},
-                                                 {"add5", QStringLiteral("Аккуратен")}});
+                                                 {"add5", QStringLiteral("Аккуратен")},
+                                                 {"schoolClass", QStringLiteral("4А")}});
     Database::setVariable(QStringLiteral("Data/Boss_1"), QStringLiteral("Сидорова Анна"));
     Database::setVariable(QStringLiteral("Data/City"), QStringLiteral("Тверь"));
     Database::setVariable(QStringLiteral("Data/OrgName_1"), QStringLiteral("МБОУ \"СОШ № 1\""));
@@ -313,11 +316,15 @@ void TestReportData::vanishedDocumentSetsNothing()
 
 void TestReportData::designerSampleIsFirstRowOfAnyKind()
 {
-    PrintingFixture::addDocument({{"isTemplate", 1}, {"fio1", QStringLiteral("Шаблон 4А")}});
+    PrintingFixture::addDocument({{"isTemplate", 1},
+                                  {"fio1", QStringLiteral("Шаблон 4А")},
+                                  {"schoolClass", QStringLiteral("4А")}});
     const int pupil = PrintingFixture::addSampleDocument();
     ReportPage page;
     ReportInfo::loadData(&page, 0, false);
     QCOMPARE(page.variables.value("last_name").toString(), QStringLiteral("Шаблон 4А"));
+    // The designer offers the class among its variables, with the sample's value.
+    QCOMPARE(page.variables.value("school_class").toString(), QStringLiteral("4А"));
     QAbstractItemModel *view = page.getModel(QStringLiteral("view"));
     QVERIFY(view);
     QCOMPARE(view->rowCount(), 0);

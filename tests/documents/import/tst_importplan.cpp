@@ -200,6 +200,8 @@ void TestImportPlan::guessFromHeaders_data()
             << "Ученик 4А;Чтение\nИванов Иван;5" << true << QList<ImportMapping::Field>{I, D};
     QTest::newRow("a subject's short name is a discipline even where its grades are not read")
             << "Фамилия;Физ-ра;ИЗО\nИванов;осв;5" << true << QList<ImportMapping::Field>{S, D, D};
+    QTest::newRow("the class column") << "ФИО;Класс\nИванов Иван;4А" << true
+                                      << QList<ImportMapping::Field>{F, ImportMapping::SchoolClass};
     QTest::newRow("bare Номер is a class teacher's counter until the user says otherwise")
             << "Номер;Фамилия\n1;Иванов\n2;Петров" << true << QList<ImportMapping::Field>{I, S};
 }
@@ -302,14 +304,16 @@ void TestImportPlan::templateValuesUnderImportedColumns()
                                  {"Курсы", "Программы", "Олимпиады", "Мета", "Личные"}};
     templateRow.isTemplate = 1;
     const int templateId = EditFixture::insertRow(templateRow);
+    QVERIFY(EditFixture::exec(
+            QString("UPDATE PsDocuments SET schoolClass = '4А' WHERE psId = %1").arg(templateId)));
     EditFixture::insertDetail(templateId, "Русский язык", "");
     EditFixture::insertDetail(templateId, "Математика", "Освоено");
     EditFixture::insertDetail(templateId, "Музыка", "Освоено");
 
     const ImportTable sheet = table("ФИО;Номер свидетельства;Дата рождения;математика;Чтение;Курсы "
-                                    "внеурочной деятельности\n"
-                                    "Иванов Иван Иванович;;03.04.2014;5;4;Шахматы\n"
-                                    "Петрова Анна;1002;;;;");
+                                    "внеурочной деятельности;Класс\n"
+                                    "Иванов Иван Иванович;;03.04.2014;5;4;Шахматы;\n"
+                                    "Петрова Анна;1002;;;;; 4 Б ");
     const ImportPlan plan = ImportPlan::build(sheet, ImportMapping::guess(sheet, true), templateId);
     QCOMPARE(plan.problemTexts(), QStringList());
     QList<int> ids;
@@ -319,13 +323,14 @@ void TestImportPlan::templateValuesUnderImportedColumns()
 
     const QString columns = "SELECT fio1 || '|' || fio2 || '|' || fio3 || '|' || birthDate || '|' "
                             "|| number || '|' || regNumber || '|' || issueDate || '|' || decision "
-                            "|| '|' || add1 || '|' || add5 || '|' || IFNULL(isTemplate, '') FROM "
-                            "PsDocuments WHERE psId = %1";
-    // Numbers and the birth date are each pupil's own: the template's are never copied.
+                            "|| '|' || add1 || '|' || add5 || '|' || IFNULL(isTemplate, '') || '|' "
+                            "|| schoolClass FROM PsDocuments WHERE psId = %1";
+    // Numbers and the birth date are each pupil's own: the template's are never copied. The
+    // class is the template's where the table gives none.
     QCOMPARE(EditFixture::scalar(columns.arg(ids.at(0))),
-             "Иванов|Иван|Иванович|2014-04-03|||2024-05-25|Решение совета|Шахматы|Личные|0");
+             "Иванов|Иван|Иванович|2014-04-03|||2024-05-25|Решение совета|Шахматы|Личные|0|4А");
     QCOMPARE(EditFixture::scalar(columns.arg(ids.at(1))),
-             "Петрова|Анна|||1002||2024-05-25|Решение совета|Курсы|Личные|0");
+             "Петрова|Анна|||1002||2024-05-25|Решение совета|Курсы|Личные|0|4 Б");
     // The template's disciplines keep their places; a grade from the table replaces theirs.
     QCOMPARE(EditFixture::appendix(ids.at(0)),
              QStringList({"Русский язык:", "Математика:5", "Музыка:Освоено", "Чтение:4"}));
