@@ -49,6 +49,7 @@ struct AddedColumn
 const AddedColumn addedColumns[] = {
         {"PsDocuments", "schoolClass", "TEXT"},
         {"PsDocuments", "gender", "TEXT"},
+        {"PrintJournal", "output", "TEXT NOT NULL DEFAULT 'printer'"},
 };
 
 // Adds the columns the register lacks, all in one transaction: a register is never left

@@ -14,4 +14,3 @@ CREATE TABLE IF NOT EXISTS "PrintJournal" (
     "output" TEXT NOT NULL DEFAULT 'printer'
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");
-ALTER TABLE "PrintJournal" ADD COLUMN "output" TEXT NOT NULL DEFAULT 'printer';
