@@ -282,6 +282,7 @@ QList<PrintCheck::Problem> PrintCheck::checkForms(const QList<int> &types, const
     QHash<QString, int> seen; // a problem's texts to its place in the list
     for (int type : types) {
         PrintCheck check(type);
+        check.m_anyBlank = true;
         for (const Problem &found : check.check(ids)) {
             const QString key = QStringList{QString::number(found.documentId),
                                             severityText(found.severity),
@@ -405,7 +406,7 @@ void PrintCheck::checkData(const Problem &about,
         error(QStringLiteral("Имя"), QStringLiteral("Не указано имя."));
     PrintCheck::Severity genderSeverity = Severity::Error;
     const QString genderText = genderProblem(m_type, record, &genderSeverity);
-    if (!genderText.isEmpty())
+    if (!genderText.isEmpty() && !(m_anyBlank && genderSeverity == Severity::Error))
         problems->append(told(about, genderSeverity, QStringLiteral("Пол"), genderText));
     if (record.number.trimmed().isEmpty())
         error(numberField, QStringLiteral("Не указан номер свидетельства."));

@@ -45,7 +45,8 @@ public:
     // The problems of the form first, then those of each document in the order given.
     QList<Problem> check(const QList<int> &ids);
     // The same on several forms, each problem told once: those of the forms first, then
-    // each document's in the order given.
+    // each document's in the order given. No form is chosen yet, so a blank of the other
+    // gender is not a problem: the print dialog takes the one that fits.
     static QList<Problem> checkForms(const QList<int> &types, const QList<int> &ids);
 
     static bool hasErrors(const QList<Problem> &problems);
@@ -71,6 +72,8 @@ private:
     QSet<QString> m_usedVariables;
     QSet<QString> m_knownVariables;
     bool m_hasAppendix = false;
+    // Only a pupil whose gender is unknown is told: the blank is picked later.
+    bool m_anyBlank = false;
     // Whether a text of a field fits, by field and the text as substituted: names repeat
     // little, the organisation's and the form's texts a lot.
     QHash<QPair<int, QString>, bool> m_fits;
