@@ -274,6 +274,14 @@ bool Database::exec(QSqlQuery &query)
     return false;
 }
 
+bool Database::readToEnd(const QSqlQuery &query)
+{
+    if (!query.lastError().isValid())
+        return true;
+    ZR_LOG() << "SQL ERROR" << query.lastQuery() << query.lastError().text();
+    return false;
+}
+
 QString Database::getVariable(const QString &name, bool *ok)
 {
     instance();

@@ -55,6 +55,9 @@ public:
     // The caller owns the returned query.
     static QSqlQuery *execQuery(const QString &sql);
     static bool exec(QSqlQuery &query);
+    // After the rows of a query were read: false (logged) when they ended on a failed read
+    // (a damaged page, a lock) rather than on the last row.
+    static bool readToEnd(const QSqlQuery &query);
 
     // An empty text for a name never stored; `ok`, when given, is false when the register
     // could not be read (in use, damaged), so an empty text is not taken for the value.

@@ -270,6 +270,15 @@ bool AdditionalEditDialog::saveAppendix()
             return false;
         }
     }
+    if (result == AppendixStore::Result::Deleted) {
+        tell(QStringLiteral("Документ удалён из реестра в другом месте после того, как вы "
+                            "открыли его приложение: приложение сохранить некуда, окно будет "
+                            "закрыто."));
+        setEditable(false);
+        emit groupsUpdated();
+        QDialog::reject();
+        return false;
+    }
     if (result != AppendixStore::Result::Stored) {
         // Stay in the edit state so that nothing typed is lost and Save can be retried.
         tell(QStringLiteral("Приложение к документу не сохранено. Введённые данные остались в "

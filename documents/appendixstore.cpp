@@ -51,12 +51,20 @@ bool readRows(int psId,
     return true;
 }
 
-bool documentExists(int psId)
+// Why an update of the document's row changed nothing.
+Result whyUnchanged(int psId)
 {
     QSqlQuery query;
     query.prepare(QStringLiteral("SELECT psId FROM PsDocuments WHERE psId = :psId;"));
     query.bindValue(QStringLiteral(":psId"), psId);
-    return Database::exec(query) && query.next();
+    if (!Database::exec(query))
+        return Result::Failed;
+    if (query.next())
+        return Result::ChangedElsewhere;
+    if (!Database::readToEnd(query))
+        return Result::Failed;
+    ZR_LOG() << "appendix of a document that is gone" << psId;
+    return Result::Deleted;
 }
 
 Result writeSections(int psId, const Appendix &loaded, const Appendix &typed, bool overwrite)
@@ -79,11 +87,7 @@ Result writeSections(int psId, const Appendix &loaded, const Appendix &typed, bo
         return Result::Failed;
     if (query.numRowsAffected() > 0)
         return Result::Stored;
-    if (!documentExists(psId)) {
-        ZR_LOG() << "appendix of a document that is gone" << psId;
-        return Result::Failed;
-    }
-    return Result::ChangedElsewhere;
+    return whyUnchanged(psId);
 }
 
 // The rows shown take the stored row ids in order, so the print order, which follows the ids,

@@ -21,7 +21,8 @@ struct Appendix
 
 // Reads and stores an appendix as one: a save writes all of it or nothing.
 namespace AppendixStore {
-enum class Result { Stored, ChangedElsewhere, Failed };
+// Deleted: the document itself is no longer in the register.
+enum class Result { Stored, ChangedElsewhere, Deleted, Failed };
 
 // False when the document is not there (`error` empty) or could not be read (`error` says why).
 bool read(int psId, Appendix *appendix, QString *error);

@@ -224,6 +224,17 @@ bool DocumentEditDialog::saveDocument()
                 return false;
             }
         }
+        if (result == UpdateResult::Deleted) {
+            emit documentsUpdated();
+            if (!SaveConflict::saveAnew(this,
+                                        isTemplate ? QStringLiteral("Шаблон удалён")
+                                                   : QStringLiteral("Документ удалён"))) {
+                setEditable(false);
+                QDialog::reject();
+                return false;
+            }
+            result = insertDocument() ? UpdateResult::Stored : UpdateResult::Failed;
+        }
     }
     if (result != UpdateResult::Stored) {
         // Keep the typed values on screen so that nothing is lost and Save can be retried.
@@ -325,14 +336,19 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
     if (query.numRowsAffected() > 0)
         return UpdateResult::Stored;
     // The row may have been deleted from the register while this dialog was open.
-    std::unique_ptr<QSqlQuery> stored(Database::execQuery(
-            QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=%1;").arg(docId)));
-    if (!stored->next()) {
-        ZR_LOG() << "document to update not found" << docId;
+    QSqlQuery stored;
+    stored.prepare(QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=?;"));
+    stored.addBindValue(docId);
+    if (!Database::exec(stored))
         return UpdateResult::Failed;
+    if (!stored.next()) {
+        if (!Database::readToEnd(stored))
+            return UpdateResult::Failed;
+        ZR_LOG() << "document to update not found" << docId;
+        return UpdateResult::Deleted;
     }
     ZR_LOG() << "document changed elsewhere" << docId << loadedEditDate
-             << stored->value(0).toString();
+             << stored.value(0).toString();
     return UpdateResult::ChangedElsewhere;
 }
 

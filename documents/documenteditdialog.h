@@ -58,7 +58,7 @@ private:
     void clearInputs();
     // False when nothing was stored; docId is then left as it was.
     bool insertDocument();
-    enum class UpdateResult { Stored, Failed, ChangedElsewhere };
+    enum class UpdateResult { Stored, Failed, ChangedElsewhere, Deleted };
     // Without `overwrite` the row is written only while its change date is the loaded one.
     UpdateResult updateDocument(bool overwrite);
     void splitPastedName(const QString &text);

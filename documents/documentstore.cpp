@@ -51,12 +51,15 @@ bool prepareOnce(QSqlQuery &query, const QString &sql)
 
 } // namespace
 
-bool DocumentStore::read(int id, DocumentRecord *record)
+bool DocumentStore::read(int id, DocumentRecord *record, bool *failed)
 {
     QSqlQuery query;
     query.prepare(QStringLiteral("SELECT * FROM PsDocuments WHERE psId=:psId;"));
     query.bindValue(QStringLiteral(":psId"), id);
-    if (!Database::exec(query) || !query.next())
+    const bool found = Database::exec(query) && query.next();
+    if (failed)
+        *failed = !found && query.lastError().isValid();
+    if (!found)
         return false;
     record->fio1 = columnText(query, "fio1");
     record->fio2 = columnText(query, "fio2");

@@ -12,8 +12,9 @@
 class DocumentStore
 {
 public:
-    // The row and its appendix rows; false when there is no such row.
-    static bool read(int id, DocumentRecord *record);
+    // The row and its appendix rows; false when there is no such row or, with `failed` set,
+    // when the register could not be read.
+    static bool read(int id, DocumentRecord *record, bool *failed = nullptr);
     static QVector<DocumentRecord::Discipline> readDisciplines(int id);
     // Binds :fio1, :fio2, :fio3, :birthDate, :number, :regNumber, :issueDate, :decision,
     // :schoolClass, :gender and :editDate (this moment) of an insert or update of PsDocuments.

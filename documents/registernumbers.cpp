@@ -11,25 +11,31 @@ bool RegisterNumbers::read()
 {
     m_numbers.clear();
     m_regNumbers.clear();
+    m_templateNumbers.clear();
     QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT psId, fio1, fio2, fio3, number, regNumber FROM "
-                                 "PsDocuments WHERE COALESCE(isTemplate, 0) != 1 ORDER BY psId;"));
+    query.prepare(QStringLiteral("SELECT psId, fio1, fio2, fio3, number, regNumber, "
+                                 "COALESCE(isTemplate, 0) = 1 FROM PsDocuments ORDER BY psId;"));
     if (!Database::exec(query))
         return false;
     while (query.next()) {
+        const QString number = DocumentNumber::comparable(query.value(4).toString());
+        if (query.value(6).toBool()) {
+            if (!number.isEmpty())
+                m_templateNumbers.insert(number, query.value(1).toString());
+            continue;
+        }
         const Holder holder{query.value(0).toInt(),
                             PersonName{query.value(1).toString(),
                                        query.value(2).toString(),
                                        query.value(3).toString()}
                                     .full()};
-        const QString number = DocumentNumber::comparable(query.value(4).toString());
         if (!number.isEmpty())
             m_numbers[number].append(holder);
         const QString regNumber = DocumentNumber::comparable(query.value(5).toString());
         if (!regNumber.isEmpty())
             m_regNumbers[regNumber].append(holder);
     }
-    return true;
+    return Database::readToEnd(query);
 }
 
 QStringList RegisterNumbers::holdersOfNumber(const QString &number, const QSet<int> &except) const
@@ -41,6 +47,11 @@ QStringList RegisterNumbers::holdersOfRegNumber(const QString &regNumber,
                                                 const QSet<int> &except) const
 {
     return holders(m_regNumbers, regNumber, except);
+}
+
+QString RegisterNumbers::templateWithNumber(const QString &number) const
+{
+    return m_templateNumbers.value(DocumentNumber::comparable(number));
 }
 
 QStringList RegisterNumbers::collisions(const QVector<DocumentStore::NumberChange> &changes) const

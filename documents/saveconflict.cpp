@@ -27,3 +27,20 @@ SaveConflict::Choice SaveConflict::ask(QWidget *parent, const QString &changed)
         return Choice::Cancel;
     }
 }
+
+bool SaveConflict::saveAnew(QWidget *parent, const QString &deleted)
+{
+    QMessageBox box(QMessageBox::Warning,
+                    QStringLiteral("Внимание!"),
+                    QStringLiteral("%1 из реестра в другом месте после того, как вы его открыли."
+                                   "\n\n«Сохранить как новый» запишет введённые данные в реестр "
+                                   "заново (без приложения, удалённого вместе с ним).\n«Закрыть» "
+                                   "закроет окно, введённые данные не сохранятся.")
+                            .arg(deleted),
+                    QMessageBox::Save | QMessageBox::Close,
+                    parent);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить как новый"));
+    box.button(QMessageBox::Close)->setText(QStringLiteral("Закрыть"));
+    box.setDefaultButton(QMessageBox::Save);
+    return box.exec() == QMessageBox::Save;
+}

@@ -10,4 +10,7 @@ namespace SaveConflict {
 enum class Choice { Reload, Overwrite, Cancel };
 // `changed` opens the message: "Документ изменён", "Приложение к документу изменено".
 Choice ask(QWidget *parent, const QString &changed);
+// What was open was deleted elsewhere: true to store what is typed anew, false to close.
+// `deleted` opens the message: "Документ удалён", "Шаблон удалён".
+bool saveAnew(QWidget *parent, const QString &deleted);
 } // namespace SaveConflict

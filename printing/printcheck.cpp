@@ -7,6 +7,7 @@
 #include "documents/documentrecord.h"
 #include "documents/documentstore.h"
 #include "documents/personname.h"
+#include "documents/registernumbers.h"
 #include "printing/engine.h"
 #include "printing/reportinfo.h"
 #include "printing/reportlist.h"
@@ -170,54 +171,6 @@ QString genderProblem(int type, const DocumentRecord &record, PrintCheck::Severi
 } // namespace
 
 // The register's certificate and registration numbers, to find those used twice.
-struct PrintCheck::Numbers
-{
-    struct Holder
-    {
-        int id;
-        QString name;
-    };
-    QHash<QString, QList<Holder>> numbers;
-    QHash<QString, QList<Holder>> regNumbers;
-    QHash<QString, QString> templateNumbers; // number to the name of the template with it
-
-    void read()
-    {
-        std::unique_ptr<QSqlQuery> query(Database::execQuery(
-                QStringLiteral("SELECT psId, fio1, fio2, fio3, number, regNumber, isTemplate "
-                               "FROM PsDocuments;")));
-        while (query->next()) {
-            const int id = query->value(0).toInt();
-            const QString name = PersonName{query->value(1).toString(),
-                                            query->value(2).toString(),
-                                            query->value(3).toString()}
-                                         .full();
-            const QString number = DocumentNumber::comparable(query->value(4).toString());
-            if (query->value(6).toInt() == 1) {
-                // A template's name is kept in its surname.
-                if (!number.isEmpty())
-                    templateNumbers.insert(number, query->value(1).toString());
-                continue;
-            }
-            if (!number.isEmpty())
-                numbers[number].append({id, name});
-            const QString regNumber = DocumentNumber::comparable(query->value(5).toString());
-            if (!regNumber.isEmpty())
-                regNumbers[regNumber].append({id, name});
-        }
-    }
-
-    static QStringList others(const QList<Holder> &holders, int id)
-    {
-        QStringList names;
-        for (const Holder &holder : holders) {
-            if (holder.id != id)
-                names << holder.name;
-        }
-        return names;
-    }
-};
-
 PrintCheck::PrintCheck(int type)
     : m_type(type)
 {}
@@ -328,16 +281,24 @@ QList<PrintCheck::Problem> PrintCheck::check(const QList<int> &ids)
     ReportInfo::loadData(m_page.get(), 0, false);
     checkForm(&problems);
 
-    Numbers numbers;
-    numbers.read();
+    RegisterNumbers numbers;
+    if (!numbers.read())
+        problems << Problem{0,
+                            QString(),
+                            Severity::Error,
+                            QStringLiteral("Реестр"),
+                            QStringLiteral("Номера документов не удалось прочитать из реестра: "
+                                           "повторы номеров не проверены.")};
     for (int id : ids) {
         DocumentRecord record;
-        if (!DocumentStore::read(id, &record)) {
+        bool failed = false;
+        if (!DocumentStore::read(id, &record, &failed)) {
             problems << Problem{id,
                                 QString(),
                                 Severity::Error,
                                 QStringLiteral("Документ"),
-                                QStringLiteral("Документа нет в реестре.")};
+                                failed ? QStringLiteral("Документ не удалось прочитать из реестра.")
+                                       : QStringLiteral("Документа нет в реестре.")};
             continue;
         }
         const Problem about{id, PersonName{record.fio1, record.fio2, record.fio3}.full()};
@@ -386,7 +347,7 @@ void PrintCheck::checkForm(QList<Problem> *problems)
 
 void PrintCheck::checkData(const Problem &about,
                            const DocumentRecord &record,
-                           const Numbers &numbers,
+                           const RegisterNumbers &numbers,
                            QList<Problem> *problems) const
 {
     const int id = about.documentId;
@@ -436,21 +397,21 @@ void PrintCheck::checkData(const Problem &about,
 
     const QString number = DocumentNumber::comparable(record.number);
     if (!number.isEmpty()) {
-        const QStringList others = Numbers::others(numbers.numbers.value(number), id);
+        const QStringList others = numbers.holdersOfNumber(number, {id});
         if (!others.isEmpty())
             error(numberField,
                   QStringLiteral("Номер %1 указан и в документе %2.")
                           .arg(record.number.trimmed(), documentList(others)));
-        const auto fromTemplate = numbers.templateNumbers.constFind(number);
-        if (fromTemplate != numbers.templateNumbers.constEnd())
+        const QString fromTemplate = numbers.templateWithNumber(number);
+        if (!fromTemplate.isEmpty())
             warning(numberField,
                     QStringLiteral("Номер %1 совпадает с номером шаблона «%2»: возможно, его "
                                    "забыли изменить.")
-                            .arg(record.number.trimmed(), fromTemplate.value()));
+                            .arg(record.number.trimmed(), fromTemplate));
     }
     const QString regNumber = DocumentNumber::comparable(record.regNumber);
     if (!regNumber.isEmpty()) {
-        const QStringList others = Numbers::others(numbers.regNumbers.value(regNumber), id);
+        const QStringList others = numbers.holdersOfRegNumber(regNumber, {id});
         if (!others.isEmpty())
             error(regField,
                   QStringLiteral("Регистрационный номер %1 указан и в документе %2.")

@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class RegisterNumbers;
 class ReportPage;
 class QTextStream;
 struct DocumentRecord;
@@ -56,11 +57,10 @@ public:
     static HeadlessCommand command();
 
 private:
-    struct Numbers;
     void checkForm(QList<Problem> *problems);
     void checkData(const Problem &about,
                    const DocumentRecord &record,
-                   const Numbers &numbers,
+                   const RegisterNumbers &numbers,
                    QList<Problem> *problems) const;
     void checkFit(const Problem &about, bool documentFields, QList<Problem> *problems);
     static int runCommand(const QCommandLineParser &parser, QTextStream &err);

@@ -115,7 +115,7 @@ QString RegisterBook::periodText(const QDate &from, const QDate &to)
     return QStringLiteral("за всё время");
 }
 
-QList<RegisterBook::Row> RegisterBook::rows(const QDate &from, const QDate &to)
+QList<RegisterBook::Row> RegisterBook::rows(const QDate &from, const QDate &to, bool *read)
 {
     QList<Row> rows;
     std::unique_ptr<QSqlQuery> query(Database::execQuery(
@@ -138,6 +138,8 @@ QList<RegisterBook::Row> RegisterBook::rows(const QDate &from, const QDate &to)
             continue;
         rows << row;
     }
+    if (read)
+        *read = Database::readToEnd(*query);
     // "2" before "10", "15а" after "15"; documents without a number at the end.
     QCollator collator(QLocale(QLocale::Russian, QLocale::Russia));
     collator.setNumericMode(true);
@@ -324,7 +326,14 @@ bool RegisterBook::write(const QString &path, const QDate &from, const QDate &to
         *error = QStringLiteral("Неизвестный формат файла %1: нужен файл .pdf или .csv.").arg(path);
         return false;
     }
-    const QList<Row> book = rows(from, to);
+    bool read = false;
+    const QList<Row> book = rows(from, to, &read);
+    if (!read) {
+        *error = QStringLiteral("Реестр не удалось прочитать: книга регистрации не записана, "
+                                "файл %1 не изменён.")
+                         .arg(path);
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("Не удаётся записать файл %1: %2").arg(path, file.errorString());
@@ -406,7 +415,9 @@ int RegisterBook::runCommand(const QCommandLineParser &parser, QTextStream &err)
         return BadRequest;
     }
     // A book without a line is most likely a wrong period; a script gets a word and no file.
-    if (rows(bounds[0], bounds[1]).isEmpty()) {
+    // A register that cannot be read is told by the write below.
+    bool read = false;
+    if (rows(bounds[0], bounds[1], &read).isEmpty() && read) {
         err << QStringLiteral("Файл %1 не записан: %2 свидетельства не выдавались.\n")
                         .arg(path, periodText(bounds[0], bounds[1]));
         return NothingIssued;

@@ -29,8 +29,9 @@ public:
     };
 
     // Issued documents (templates left out) by issue date, both ends included; with no bound
-    // every document, with one, only documents that have an issue date.
-    static QList<Row> rows(const QDate &from, const QDate &to);
+    // every document, with one, only documents that have an issue date. `read`, when given,
+    // is false when the register could not be read: the rows are not the book then.
+    static QList<Row> rows(const QDate &from, const QDate &to, bool *read = nullptr);
 
     static QByteArray csv(const QList<Row> &rows);
     // By the file's extension, .pdf or .csv; the file is replaced only once complete.

@@ -50,15 +50,23 @@ void RegisterBookDialog::showCount()
     const bool ordered = !from().isValid() || from() <= to();
     ui->pushButtonPdf->setEnabled(ordered);
     ui->pushButtonCsv->setEnabled(ordered);
-    ui->labelCount->setText(ordered ? QStringLiteral("Выданных свидетельств %1: %2.")
-                                              .arg(RegisterBook::periodText(from(), to()))
-                                              .arg(RegisterBook::rows(from(), to()).size())
-                                    : QStringLiteral("Начало периода позже его конца."));
+    if (!ordered) {
+        ui->labelCount->setText(QStringLiteral("Начало периода позже его конца."));
+        return;
+    }
+    bool read = false;
+    const int count = RegisterBook::rows(from(), to(), &read).size();
+    ui->labelCount->setText(read ? QStringLiteral("Выданных свидетельств %1: %2.")
+                                            .arg(RegisterBook::periodText(from(), to()))
+                                            .arg(count)
+                                 : QStringLiteral("Реестр не удалось прочитать: проверьте, не "
+                                                  "занят ли он, и откройте окно заново."));
 }
 
 void RegisterBookDialog::save(const QString &suffix, const QString &filter)
 {
-    if (RegisterBook::rows(from(), to()).isEmpty()) {
+    bool read = false;
+    if (RegisterBook::rows(from(), to(), &read).isEmpty() && read) {
         QMessageBox box(QMessageBox::Question,
                         QStringLiteral("Внимание!"),
                         QStringLiteral("В книге не будет ни одной строки: %1 свидетельства не "

@@ -5,6 +5,7 @@
 #include "documents/documentnumber.h"
 #include "documents/documentstore.h"
 #include "documents/personname.h"
+#include "documents/registernumbers.h"
 #include "importnormalizer.h"
 #include "importtable.h"
 
@@ -44,28 +45,12 @@ bool isTemplate(int id)
 struct NumberCheck
 {
     ImportMapping::Field field;
+    // Who in the register holds a number already.
+    QStringList (RegisterNumbers::*holders)(const QString &, const QSet<int> &) const;
     QString issuedText; // %1 the number
     QString twiceText;  // %1 the number, %2 the other lines
-    QSet<QString> issued;
     QHash<QString, QList<int>> lines;
 };
-
-void readIssuedNumbers(NumberCheck *numbers, NumberCheck *regNumbers)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-            "SELECT number, regNumber FROM PsDocuments WHERE IFNULL(isTemplate, 0) != 1;"));
-    if (!Database::exec(query))
-        return;
-    while (query.next()) {
-        for (NumberCheck *check : {numbers, regNumbers}) {
-            const QString number
-                    = DocumentNumber::comparable(query.value(check == numbers ? 0 : 1).toString());
-            if (!number.isEmpty())
-                check->issued.insert(number);
-        }
-    }
-}
 
 } // namespace
 
@@ -176,16 +161,20 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
     const bool namesMapped = !mapping.columnsOf(ImportMapping::FullName).isEmpty()
                              || !mapping.columnsOf(ImportMapping::Surname).isEmpty();
     NumberCheck numbers{ImportMapping::Number,
+                        &RegisterNumbers::holdersOfNumber,
                         QStringLiteral("свидетельство с номером %1 уже есть в реестре"),
                         QStringLiteral("номер %1 указан и в строке %2"),
-                        {},
                         {}};
     NumberCheck regNumbers{ImportMapping::RegNumber,
+                           &RegisterNumbers::holdersOfRegNumber,
                            QStringLiteral("регистрационный номер %1 уже есть в реестре"),
                            QStringLiteral("регистрационный номер %1 указан и в строке %2"),
-                           {},
                            {}};
-    readIssuedNumbers(&numbers, &regNumbers);
+    RegisterNumbers issued;
+    if (!issued.read())
+        plan.blockers << QStringLiteral("Номера документов не удалось прочитать из реестра, "
+                                        "поэтому не проверить, нет ли их уже в реестре. "
+                                        "Повторите загрузку позже.");
     for (int row = firstRow; row < table.rows.size(); ++row) {
         for (NumberCheck *check : {&numbers, &regNumbers}) {
             const QString number = DocumentNumber::comparable(cellOf(row, check->field));
@@ -194,19 +183,21 @@ ImportPlan ImportPlan::build(const ImportTable &table, const ImportMapping &mapp
         }
     }
     // The line's number as written; why it cannot be given goes to `errors`.
-    const auto checkedNumber
-            = [](const NumberCheck &check, const QString &number, int line, QStringList *errors) {
-                  const QString key = DocumentNumber::comparable(number);
-                  if (check.issued.contains(key))
-                      *errors << check.issuedText.arg(number);
-                  QStringList others;
-                  for (int other : check.lines.value(key))
-                      if (other != line)
-                          others << QString::number(other);
-                  if (!others.isEmpty())
-                      *errors << check.twiceText.arg(number, others.join(QStringLiteral(", ")));
-                  return number;
-              };
+    const auto checkedNumber = [&issued](const NumberCheck &check,
+                                         const QString &number,
+                                         int line,
+                                         QStringList *errors) {
+        const QString key = DocumentNumber::comparable(number);
+        if (!(issued.*check.holders)(number, {}).isEmpty())
+            *errors << check.issuedText.arg(number);
+        QStringList others;
+        for (int other : check.lines.value(key))
+            if (other != line)
+                others << QString::number(other);
+        if (!others.isEmpty())
+            *errors << check.twiceText.arg(number, others.join(QStringLiteral(", ")));
+        return number;
+    };
     // A discipline the template has, under whatever name it gives the subject, keeps its
     // place in the appendix with the imported grade; the others follow the template's own, in
     // the table's order.

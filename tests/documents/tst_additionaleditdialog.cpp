@@ -49,6 +49,7 @@ private slots:
     void sectionsOfferEarlierValues();
     void changedElsewhere_data();
     void changedElsewhere();
+    void documentDeletedElsewhere();
 
 private:
     AdditionalEditDialog *open(int psId, bool editable = true);
@@ -785,6 +786,23 @@ void TestAdditionalEditDialog::changedElsewhere()
              answer == QDialogButtonBox::Cancel ? "курсы" : courses);
     QCOMPARE(EditFixture::scalar("PRAGMA integrity_check"), QString("ok"));
     QCOMPARE(EditFixture::count("SELECT * FROM PsDocumentDetails"), appendix.size() + 1);
+}
+
+void TestAdditionalEditDialog::documentDeletedElsewhere()
+{
+    EditFixture::insertDetail(m_doc, "Русский язык", "5");
+    open(m_doc)->show();
+    chooseGrade(0, "3");
+    QVERIFY(EditFixture::execElsewhere(
+            QString("DELETE FROM PsDocuments WHERE psId = %1").arg(m_doc)));
+
+    m_modal->expectButton("Ошибка", "Документ удалён из реестра", QDialogButtonBox::Ok);
+    save();
+    QCOMPARE(m_modal->pending(), 0);
+    // Told once and closed: no question about unsaved changes, nothing written anywhere.
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), 1);
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocumentDetails WHERE disciplineRate = '3'"), 1);
 }
 
 ZR_TEST_MAIN(TestAdditionalEditDialog)

@@ -40,6 +40,7 @@ private slots:
     void saveUpdatesChangeDate();
     void failedInsert_data();
     void failedInsert();
+    void updateOfVanishedRowIsReported_data();
     void updateOfVanishedRowIsReported();
     void savedElsewhere_data();
     void savedElsewhere();
@@ -424,22 +425,51 @@ void TestDocumentEditDialog::failedInsert()
     QCOMPARE(EditFixture::appendix(dialog->documentId()), QStringList{"Русский язык:5"});
 }
 
+void TestDocumentEditDialog::updateOfVanishedRowIsReported_data()
+{
+    QTest::addColumn<int>("answer");         // QDialogButtonBox::StandardButton of the question
+    QTest::addColumn<QStringList>("stored"); // fio2 of the register's rows afterwards
+    QTest::addColumn<bool>("open");          // the dialog after the save
+
+    QTest::newRow("saved as a new document")
+            << int(QDialogButtonBox::Save) << QStringList{"Пётр"} << true;
+    QTest::newRow("closed without saving")
+            << int(QDialogButtonBox::Close) << QStringList() << false;
+}
+
 void TestDocumentEditDialog::updateOfVanishedRowIsReported()
 {
+    QFETCH(int, answer);
+    QFETCH(QStringList, stored);
+    QFETCH(bool, open);
+
     EditFixture::Row row;
     row.fio1 = "Иванов";
     const int id = EditFixture::insertRow(row);
-    DocumentEditDialog *dialog = open();
+    DocumentEditDialog *dialog = this->open();
+    dialog->show();
     dialog->loadDocument(id);
     dialog->on_pushButtonEdit_clicked();
     child<QLineEdit>("lineEditFio_2")->setText("Пётр");
-    QVERIFY(EditFixture::exec(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(id)));
+    QVERIFY(EditFixture::execElsewhere(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(id)));
 
-    m_modal->expectButton("Ошибка", "Документ не сохранён.", QDialogButtonBox::Ok);
+    m_modal->expectButton("Внимание!",
+                          "Документ удалён из реестра в другом месте",
+                          QDialogButtonBox::StandardButton(answer));
     dialog->on_pushButtonSave_clicked();
     QCOMPARE(m_modal->pending(), 0);
-    QCOMPARE(text("lineEditFio_2"), QString("Пётр"));
-    QVERIFY(shown("pushButtonSave"));
+
+    QStringList names;
+    for (int i = 0; i < stored.size(); ++i)
+        names << EditFixture::scalar(
+                QString("SELECT fio2 FROM PsDocuments LIMIT 1 OFFSET %1").arg(i));
+    QCOMPARE(EditFixture::count("SELECT * FROM PsDocuments"), stored.size());
+    QCOMPARE(names, stored);
+    QCOMPARE(dialog->isVisible(), open);
+    if (open) {
+        QVERIFY(dialog->documentId() != id);
+        QVERIFY(!shown("pushButtonSave"));
+    }
 }
 
 void TestDocumentEditDialog::savedElsewhere_data()

@@ -1,0 +1,135 @@
+#include "database/database.h"
+#include "documents/import/importmapping.h"
+#include "documents/import/importplan.h"
+#include "documents/import/importtable.h"
+#include "printing/printcheck.h"
+#include "printing/registerbook.h"
+#include "printing/reportlist.h"
+#include "printingfixture.h"
+#include "testhome.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+// A register whose documents' table cannot be read (a damaged page) is never taken for an
+// empty one: each reader says it could not read instead of finding nothing.
+class TestReadFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void unreadableDocuments_data();
+    void unreadableDocuments();
+
+private:
+    // Overwrites the first page of the documents' table in the file, as a failing disk would.
+    static void damageDocumentsTable();
+
+    PrintingFixture m_fixture;
+    int m_id = 0;
+};
+
+void TestReadFaults::init()
+{
+    m_fixture.start();
+    m_id = PrintingFixture::addSampleDocument();
+    PrintingFixture::writeTemplate(ReportList::Id253, 1);
+}
+
+void TestReadFaults::cleanup()
+{
+    m_fixture.stop();
+}
+
+void TestReadFaults::damageDocumentsTable()
+{
+    QSqlQuery query;
+    QVERIFY(query.exec("PRAGMA page_size") && query.next());
+    const qint64 pageSize = query.value(0).toLongLong();
+    QVERIFY(query.exec("SELECT rootpage FROM sqlite_master WHERE name = 'PsDocuments'")
+            && query.next());
+    const qint64 root = query.value(0).toLongLong();
+    query.finish();
+
+    QFile file(Database::databasePath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek((root - 1) * pageSize));
+    QVERIFY(file.write(QByteArray(int(pageSize), '\xff')) == pageSize);
+    // The file change counter tells the open connection that its cached pages are stale.
+    QVERIFY(file.seek(24));
+    const quint32 counter = qFromBigEndian<quint32>(file.read(4).constData());
+    uchar next[4];
+    qToBigEndian<quint32>(counter + 1, next);
+    QVERIFY(file.seek(24));
+    QVERIFY(file.write(reinterpret_cast<const char *>(next), 4) == 4);
+}
+
+void TestReadFaults::unreadableDocuments_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("told"); // a piece of what the user is told
+
+    QTest::newRow("register book CSV") << "book.csv"
+                                       << "Реестр не удалось прочитать";
+    QTest::newRow("register book PDF") << "book.pdf"
+                                       << "Реестр не удалось прочитать";
+    QTest::newRow("check: the duplicate numbers")
+            << "check"
+            << "Номера документов не удалось прочитать из реестра";
+    QTest::newRow("check: the document itself") << "check"
+                                                << "Документ не удалось прочитать";
+    QTest::newRow("import: numbers already given")
+            << "import"
+            << "Номера документов не удалось прочитать из реестра";
+}
+
+void TestReadFaults::unreadableDocuments()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, told);
+
+    QTemporaryDir out;
+    const QString path = out.filePath(reader);
+    const QByteArray earlier("the book written last week");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+    }
+    damageDocumentsTable();
+    if (QTest::currentTestFailed())
+        return;
+
+    QStringList texts;
+    bool refused = false;
+    if (reader.startsWith("book")) {
+        QString error;
+        refused = !RegisterBook::write(path, QDate(), QDate(), &error);
+        texts << error;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), earlier);
+    } else if (reader == "check") {
+        PrintCheck check(ReportList::Id253);
+        const QList<PrintCheck::Problem> problems = check.check({m_id});
+        refused = PrintCheck::hasErrors(problems);
+        for (const PrintCheck::Problem &problem : problems)
+            texts << problem.text;
+    } else {
+        ImportTable table;
+        table.appendRow({"ФИО", "Номер свидетельства"}, 1);
+        table.appendRow({"Иванов Иван Иванович", "1001"}, 2);
+        const ImportPlan plan = ImportPlan::build(table, ImportMapping::guess(table, true), 0);
+        refused = !plan.canImport(true);
+        texts = plan.blockers;
+    }
+    QVERIFY(refused);
+    QVERIFY2(texts.filter(told).size() == 1, qPrintable(texts.join('|')));
+}
+
+ZR_TEST_MAIN(TestReadFaults)
+#include "tst_readfaults.moc"
