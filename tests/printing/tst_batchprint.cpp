@@ -571,6 +571,9 @@ void TestBatchPrint::classOfBoysAndGirlsGoesInStacks()
         if (!told.isEmpty())
             answerer.expect(QStringLiteral("Внимание!"), QString(), [&](QWidget *box) {
                 asked = ModalAnswerer::dialogText(box);
+                if (!qEnvironmentVariableIsEmpty("ZR_SCREENSHOT_DIR"))
+                    box->grab().save(qEnvironmentVariable("ZR_SCREENSHOT_DIR")
+                                     + QStringLiteral("/batch-split.png"));
                 ModalAnswerer::clickButton(box,
                                            agree ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
             });
