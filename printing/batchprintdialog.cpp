@@ -85,6 +85,14 @@ void BatchPrintDialog::setStart(int document, int side)
             int(side == 2 ? BatchPrint::Sides::Back : BatchPrint::Sides::Front)));
 }
 
+void BatchPrintDialog::setStack(int stack, int stacks)
+{
+    m_stack = stack;
+    m_stacks = stacks;
+    ui->labelBatch->setText(QStringLiteral("Стопка %1 из %2: ").arg(stack).arg(stacks)
+                            + ui->labelBatch->text());
+}
+
 void BatchPrintDialog::fillSides(bool reprint)
 {
     ui->comboBoxSide->clear();
@@ -272,8 +280,11 @@ void BatchPrintDialog::on_pushButtonPrint_clicked()
                 QStringLiteral("Все документы отправлены на принтер. Застрявший или испорченный "
                                "бланк отметьте в журнале печати. Чтобы напечатать документ на "
                                "новом бланке, выберите его и стороны выше и нажмите «%1»: "
-                               "напечатается только он.")
-                        .arg(ui->pushButtonReprint->text()));
+                               "напечатается только он.%2")
+                        .arg(ui->pushButtonReprint->text(),
+                             m_stack < m_stacks ? QStringLiteral(" Следующая стопка начнётся, "
+                                                                 "когда вы закроете это окно.")
+                                                : QString()));
         return;
     }
     const BatchPrint::Step &stopped = steps.at(next);

@@ -31,6 +31,9 @@ public:
     // and a side (1 or 2).
     void setStart(int document, int side);
     int startStep() const;
+    // One of the stacks a class is printed in, from 1: the window says which, and once this
+    // stack is out, that the next one starts when the window is closed.
+    void setStack(int stack, int stacks);
 
 public slots:
     // Escape while printing stops the batch instead of taking the window away under it.
@@ -67,4 +70,6 @@ private:
     BatchPrint *m_batch = nullptr;
     int m_type;
     bool m_running = false;
+    int m_stack = 1;
+    int m_stacks = 1;
 };

@@ -4,6 +4,7 @@
 #include "app/platformlayer.h"
 #include "database/database.h"
 #include "printing/engine.h"
+#include "printing/gendersplit.h"
 #include "printing/printercalibration.h"
 #include "printing/reportlist.h"
 
@@ -117,6 +118,19 @@ bool parseCorrection(const QCommandLineParser &parser,
     return true;
 }
 
+// "<name> (мальчики).pdf" beside the file asked for: the stack of one blank of a class split.
+QString stackFileName(const QFileInfo &output, int type)
+{
+    const QString suffix = output.suffix().isEmpty() ? QStringLiteral("pdf") : output.suffix();
+    return output.absoluteDir().filePath(
+            QStringLiteral("%1 (%2).%3")
+                    .arg(output.completeBaseName(),
+                         ReportList::blankGender(type) == PupilGender::Boy
+                                 ? QStringLiteral("мальчики")
+                                 : QStringLiteral("девочки"),
+                         suffix));
+}
+
 } // namespace
 
 HeadlessCommand PdfExport::command()
@@ -138,6 +152,10 @@ HeadlessCommand PdfExport::command()
                     "всеми страницами шаблона, по порядку, в один файл PDF с размером и "
                     "ориентацией\n"
                     "листа шаблона. Используется обычная папка данных программы.\n"
+                    "Мальчики и девочки на бланке свидетельства для мальчиков или для девочек\n"
+                    "выгружаются двумя файлами, каждый на своём бланке: «ФАЙЛ (мальчики).pdf»\n"
+                    "и «ФАЙЛ (девочки).pdf»; документы, пол которых не определён, попадают\n"
+                    "в файл выбранного бланка.\n"
                     "\n"
                     "  --export-pdf ФАЙЛ   файл PDF, который нужно записать (заменяется целиком)\n"
                     "  --form БЛАНК        тип бланка (301, 302, 303, 304) или его идентификатор\n"
@@ -243,12 +261,17 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
         return BadRequest;
     }
 
+    // Boys and girls on a certificate: each on their own blank, into a file of their own.
+    const GenderSplit split(entry->type, ids);
     // Read once: every document is drawn from the same page, its pictures decoded once.
-    QString templateError;
-    const std::unique_ptr<ReportPage> page = Engine::readTemplate(entry->type, &templateError);
-    if (!page) {
-        err << templateError << '\n';
-        return BadRequest;
+    std::vector<std::unique_ptr<ReportPage>> pages;
+    for (const GenderSplit::Batch &batch : split.batches()) {
+        QString templateError;
+        pages.push_back(Engine::readTemplate(batch.type, &templateError));
+        if (!pages.back()) {
+            err << templateError << '\n';
+            return BadRequest;
+        }
     }
 
     for (int id : qAsConst(ids)) {
@@ -258,6 +281,41 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
         }
     }
 
+    if (!split.isSplit())
+        return writePdf(entry->type,
+                        pages.front().get(),
+                        ids,
+                        output,
+                        request.background,
+                        calibration,
+                        err);
+    QStringList files;
+    for (int i = 0; i < split.batches().size(); ++i) {
+        const GenderSplit::Batch &batch = split.batches().at(i);
+        const QFileInfo file(stackFileName(output, batch.type));
+        const int status = writePdf(batch.type,
+                                    pages.at(i).get(),
+                                    batch.ids,
+                                    file,
+                                    request.background,
+                                    calibration,
+                                    err);
+        if (status != Done)
+            return status;
+        files << QStringLiteral("«%1»").arg(file.fileName());
+    }
+    err << split.text() << QStringLiteral(": файлы ") << files.join(QStringLiteral(" и ")) << ".\n";
+    return Done;
+}
+
+int PdfExport::writePdf(int type,
+                        ReportPage *page,
+                        const QList<int> &ids,
+                        const QFileInfo &output,
+                        bool background,
+                        const PrintCorrection calibration[2],
+                        QTextStream &err)
+{
     const QString target = output.absoluteFilePath();
     removeStaleTemporaries(output);
     QTemporaryFile partial(partialTemplate(output));
@@ -272,7 +330,7 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(partial.fileName());
     printer.setCreator(QStringLiteral("ZrPs"));
-    printer.setDocName(entry->name);
+    printer.setDocName(ReportList::entry(type)->name);
     page->setupPrinter(&printer);
 
     QPainter painter;
@@ -281,18 +339,16 @@ int PdfExport::exportPdf(const Request &request, QTextStream &err)
         return NotWritten;
     }
     bool firstSheet = true;
-    for (int id : qAsConst(ids)) {
-        Engine::fillReport(entry->type, page.get(), id, true);
+    for (int id : ids) {
+        Engine::fillReport(type, page, id, true);
         for (int side = 0; side < page->pagesCount(); ++side) {
             if (!firstSheet && !printer.newPage()) {
                 err << QStringLiteral("Не удаётся записать файл %1.\n").arg(target);
                 return NotWritten;
             }
             firstSheet = false;
-            page->renderPage(&painter,
-                             side,
-                             request.background,
-                             calibration[PrintCorrection::sideOfPage(side) - 1]);
+            page->renderPage(
+                    &painter, side, background, calibration[PrintCorrection::sideOfPage(side) - 1]);
         }
         // Asked after drawing: only then are the tables laid out with this document's rows.
         if (page->tablesOverflow())

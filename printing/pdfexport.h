@@ -8,10 +8,13 @@
 #include <QString>
 #include <QStringList>
 
+class QFileInfo;
 class QTextStream;
+class ReportPage;
 
 // Renders documents onto their blank form into one PDF file, without any window or
-// question: for archiving and mailing certificates, and for machines with no printer.
+// question: for archiving and mailing certificates, and for machines with no printer. Boys and
+// girls given together for a certificate go into two files, each on its own blank.
 class PdfExport
 {
 public:
@@ -37,4 +40,12 @@ public:
 
 private:
     static int runCommand(const QCommandLineParser &parser, QTextStream &err);
+    // The documents on the form's page into `output`, replacing it whole or not at all.
+    static int writePdf(int type,
+                        ReportPage *page,
+                        const QList<int> &ids,
+                        const QFileInfo &output,
+                        bool background,
+                        const PrintCorrection calibration[2],
+                        QTextStream &err);
 };

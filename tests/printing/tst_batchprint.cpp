@@ -45,6 +45,8 @@ private slots:
     void checkStandsBeforeTheBatch();
     void dialogPrintsAndShowsProgress_data();
     void dialogPrintsAndShowsProgress();
+    void classOfBoysAndGirlsGoesInStacks_data();
+    void classOfBoysAndGirlsGoesInStacks();
 
 private:
     // Documents "Ученик 01" ... with a two- or one-page template whose every page says
@@ -499,6 +501,118 @@ void TestBatchPrint::dialogPrintsAndShowsProgress()
     QCOMPARE(pagesOf(sideFile(1)), QStringList());
     QCOMPARE(pagesOf(sideFile(2)), reprinted);
     QCOMPARE(journal().size(), 3 + reprinted.size());
+}
+
+void TestBatchPrint::classOfBoysAndGirlsGoesInStacks_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QStringList>("pupils"); // "Фамилия Имя Отчество", in the selection's order
+    QTest::addColumn<bool>("agree");          // to the question about the split
+    QTest::addColumn<QString>("told");        // the split as the question tells it
+    QTest::addColumn<QStringList>("journal"); // "<output> <form> <pupil>", as written
+
+    const QString boy1 = QStringLiteral("Бойко Иван Петрович");
+    const QString girl = QStringLiteral("Зуева Анна Петровна");
+    const QString boy2 = QStringLiteral("Лысенко Олег Ильич");
+    const QString foreign = QStringLiteral("Смит Джон");
+    QTest::newRow("boys and girls on the boys' blank: the boys' stack, then the girls'")
+            << int(ReportList::Id253) << QStringList{boy1, girl, boy2} << true
+            << "Мальчики: 2 — бланк для мальчиков; девочки: 1 — бланк для девочек"
+            << QStringList{"PDF: stack1.pdf 301 " + boy1,
+                           "PDF: stack1.pdf 301 " + boy2,
+                           "PDF: stack2.pdf 302 " + girl};
+    QTest::newRow("on the girls' blank the boys still come first, the unknown with the girls")
+            << int(ReportList::Id254) << QStringList{girl, foreign, boy1} << true
+            << "Мальчики: 1 — бланк для мальчиков; девочки: 1 — бланк для девочек; пол не "
+               "определён: 1 — выбранный бланк для девочек"
+            << QStringList{"PDF: stack1.pdf 301 " + boy1,
+                           "PDF: stack2.pdf 302 " + girl,
+                           "PDF: stack2.pdf 302 " + foreign};
+    QTest::newRow("the split declined prints nothing")
+            << int(ReportList::Id253) << QStringList{boy1, girl} << false
+            << "Мальчики: 1 — бланк для мальчиков; девочки: 1 — бланк для девочек" << QStringList{};
+    QTest::newRow("only boys: one stack, nothing asked")
+            << int(ReportList::Id253) << QStringList{boy1, boy2} << true << QString()
+            << QStringList{"PDF: stack1.pdf 301 " + boy1, "PDF: stack1.pdf 301 " + boy2};
+    QTest::newRow("the appendix: one stack for the whole class")
+            << int(ReportList::Id3382) << QStringList{boy1, girl} << true << QString()
+            << QStringList{"PDF: stack1.pdf 304 " + boy1, "PDF: stack1.pdf 304 " + girl};
+}
+
+void TestBatchPrint::classOfBoysAndGirlsGoesInStacks()
+{
+    QFETCH(int, form);
+    QFETCH(QStringList, pupils);
+    QFETCH(bool, agree);
+    QFETCH(QString, told);
+    QFETCH(QStringList, journal);
+
+    for (int type : {ReportList::Id253, ReportList::Id254, ReportList::Id3382})
+        PrintingFixture::writeTemplate(type, 1);
+    QList<int> ids;
+    for (const QString &pupil : qAsConst(pupils)) {
+        const QStringList fio = pupil.split(QLatin1Char(' '));
+        ids << PrintingFixture::addDocument({{"isTemplate", 0},
+                                             {"fio1", fio.value(0)},
+                                             {"fio2", fio.value(1)},
+                                             {"fio3", fio.value(2)}});
+    }
+    Engine engine;
+    QWidget window;
+    PrintController controller(&engine, &window);
+    QStringList stacks;
+    for (const QString &row : qAsConst(journal)) {
+        if (!stacks.contains(row.section(' ', 1, 1)))
+            stacks << row.section(' ', 1, 1);
+    }
+    {
+        ModalAnswerer answerer;
+        QString asked;
+        if (!told.isEmpty())
+            answerer.expect(QStringLiteral("Внимание!"), QString(), [&](QWidget *box) {
+                asked = ModalAnswerer::dialogText(box);
+                if (!qEnvironmentVariableIsEmpty("ZR_SCREENSHOT_DIR"))
+                    box->grab().save(qEnvironmentVariable("ZR_SCREENSHOT_DIR")
+                                     + QStringLiteral("/batch-split.png"));
+                ModalAnswerer::clickButton(box,
+                                           agree ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+            });
+        // Names only: every stack has problems to show before it is printed.
+        for (int i = 0; agree && i < stacks.size(); ++i)
+            answerer.expect(
+                    QStringLiteral("Проверка перед печатью"), QString(), [](QWidget *dialog) {
+                        QTest::mouseClick(
+                                dialog->findChild<QPushButton *>(QStringLiteral("pushButtonPrint")),
+                                Qt::LeftButton);
+                    });
+        controller.printDocuments(form, ids, false);
+        QCOMPARE(answerer.pending(), 0);
+        QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+        QVERIFY2(asked.contains(told), qPrintable(asked));
+    }
+    // Each stack's window opens when the one before it is closed.
+    for (int stack = 1;; ++stack) {
+        QPointer<BatchPrintDialog> dialog = window.findChild<BatchPrintDialog *>();
+        if (!dialog)
+            break;
+        QVERIFY(stack <= stacks.size());
+        const QString label = dialog->findChild<QLabel *>(QStringLiteral("labelBatch"))->text();
+        QCOMPARE(label.startsWith(QStringLiteral("Стопка %1 из %2").arg(stack).arg(stacks.size())),
+                 stacks.size() > 1);
+        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog->printer()->setOutputFileName(
+                m_out->filePath(QStringLiteral("stack%1.pdf").arg(stack)));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButtonPrint")),
+                          Qt::LeftButton);
+        dialog->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!dialog);
+    }
+    QStringList written;
+    const QList<PrintJournal::Entry> entries = PrintJournal::entries({});
+    for (auto it = entries.crbegin(); it != entries.crend(); ++it)
+        written << QStringLiteral("%1 %2 %3").arg(it->printer).arg(it->form).arg(it->fio);
+    QCOMPARE(written, journal);
 }
 
 ZR_TEST_MAIN(TestBatchPrint)

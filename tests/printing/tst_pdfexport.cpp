@@ -5,6 +5,7 @@
 #include "printing/engine.h"
 #include "printing/pdfexport.h"
 #include "printing/printercalibration.h"
+#include "printing/reportlist.h"
 #include "printingfixture.h"
 #include "testhome.h"
 
@@ -34,6 +35,8 @@ private slots:
     void textOfEachPage_data();
     void textOfEachPage();
     void documentsInTheGivenOrder();
+    void classOfBoysAndGirlsInTwoFiles_data();
+    void classOfBoysAndGirlsInTwoFiles();
     void overflowPrintsWhatFits();
     void backgroundOnFirstTwoSidesOnly_data();
     void backgroundOnFirstTwoSidesOnly();
@@ -226,6 +229,61 @@ void TestPdfExport::documentsInTheGivenOrder()
     QVERIFY(pageText(m_pdf, 1).contains("77 000002"));
     QVERIFY(pageText(m_pdf, 3).contains("77 123456"));
     QVERIFY(!pageText(m_pdf, 3).contains("Алексеева"));
+}
+
+void TestPdfExport::classOfBoysAndGirlsInTwoFiles_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QStringList>("pupils"); // "Фамилия Имя Отчество", in the order given
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QStringList>("pages"); // "<file>: <text of the page>", files by name
+
+    QTest::newRow("boys and girls on the girls' blank: a file each, each on its own blank")
+            << "302"
+            << QStringList{"Зуева Анна Петровна", "Бойко Иван Петрович", "Лысенко Олег Ильич"}
+            << "Мальчики: 2 — бланк для мальчиков; девочки: 1 — бланк для девочек: файлы "
+               "«выгрузка (мальчики).pdf» и «выгрузка (девочки).pdf»."
+            << QStringList{"выгрузка (девочки).pdf: Страница 1: 302 Зуева Анна Петровна",
+                           "выгрузка (мальчики).pdf: Страница 1: 301 Бойко Иван Петрович",
+                           "выгрузка (мальчики).pdf: Страница 1: 301 Лысенко Олег Ильич"};
+    QTest::newRow("the appendix: one file for the whole class")
+            << "304" << QStringList{"Бойко Иван Петрович", "Зуева Анна Петровна"} << QString()
+            << QStringList{"выгрузка.pdf: Страница 1: 304 Бойко Иван Петрович",
+                           "выгрузка.pdf: Страница 1: 304 Зуева Анна Петровна"};
+}
+
+void TestPdfExport::classOfBoysAndGirlsInTwoFiles()
+{
+    QFETCH(QString, form);
+    QFETCH(QStringList, pupils);
+    QFETCH(QString, told);
+    QFETCH(QStringList, pages);
+
+    for (int type : {ReportList::Id253, ReportList::Id254, ReportList::Id3382})
+        PrintingFixture::writeTemplate(
+                type, 1, false, QStringLiteral("%1 $V{Full_Name}").arg(type));
+    QStringList ids;
+    for (const QString &pupil : qAsConst(pupils)) {
+        const QStringList fio = pupil.split(QLatin1Char(' '));
+        ids << QString::number(PrintingFixture::addDocument({{"isTemplate", 0},
+                                                             {"fio1", fio.value(0)},
+                                                             {"fio2", fio.value(1)},
+                                                             {"fio3", fio.value(2)}}));
+    }
+    QString messages;
+    QCOMPARE(exportPdf(form, ids.join(','), false, &messages), 0);
+    QCOMPARE(messages.trimmed(), told);
+    QStringList written;
+    const QDir folder(m_out->path());
+    for (const QString &file :
+         folder.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
+        const QString text = run("pdftotext", {"-layout", folder.filePath(file), "-"});
+        for (const QString &page : text.split(QLatin1Char('\f'), Qt::SkipEmptyParts)) {
+            if (!page.simplified().isEmpty())
+                written << file + QStringLiteral(": ") + page.simplified();
+        }
+    }
+    QCOMPARE(written, pages);
 }
 
 void TestPdfExport::overflowPrintsWhatFits()
