@@ -109,8 +109,9 @@ void DeletedDocumentsDialog::on_pushButtonDeleteForGood_clicked()
     const int count = ids.size();
     QMessageBox box(QMessageBox::Warning,
                     QStringLiteral("Внимание!"),
-                    QStringLiteral("Удалить навсегда %1 %2?\n\nДокументы и их приложения будут "
-                                   "стёрты из реестра, вернуть их будет нельзя.")
+                    QStringLiteral("Удалить навсегда %1 %2?\n\nДокументы, удалённые навсегда, "
+                                   "стираются из реестра вместе с приложениями, и вернуть "
+                                   "их нельзя.")
                             .arg(count)
                             .arg(countWord(count,
                                            QStringLiteral("документ"),
