@@ -120,7 +120,7 @@ void TestDocumentBin::bin()
     }
     {
         ModalAnswerer answerer;
-        answerer.expectButton("Внимание!", "Удалённые документы", QDialogButtonBox::Ok);
+        answerer.expectButton("Внимание!", "хотите удалить", QDialogButtonBox::Ok);
         table.onDeleteAction();
         QCOMPARE(answerer.pending(), 0);
     }
