@@ -4,6 +4,7 @@
 #include "app/appinfo.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/deleteddocumentsdialog.h"
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
@@ -513,6 +514,19 @@ void MainWindow::on_actionPrintJournal_triggered()
 void MainWindow::on_actionRegisterBook_triggered()
 {
     auto dialog = new RegisterBookDialog(this);
+    dialog->show();
+}
+
+void MainWindow::on_actionDeletedDocuments_triggered()
+{
+    auto dialog = new DeletedDocumentsDialog(this);
+    connect(dialog,
+            &DeletedDocumentsDialog::documentsRestored,
+            this,
+            [this](const QList<int> &restored) {
+                m_documentsTable->updateData();
+                m_documentsTable->selectDocuments(restored);
+            });
     dialog->show();
 }
 

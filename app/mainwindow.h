@@ -72,6 +72,7 @@ public slots:
     void on_actionAssignNumbers_triggered();
     void on_actionPrintJournal_triggered();
     void on_actionRegisterBook_triggered();
+    void on_actionDeletedDocuments_triggered();
 
 private:
     DocumentEditDialog *openEditDialog();

@@ -17,7 +17,9 @@ CREATE TABLE "PsDocuments" (
     "add4" TEXT,
     "add5" TEXT,
     "schoolClass" TEXT,
-    "gender" TEXT
+    "gender" TEXT,
+    "deletedAt" TEXT,
+    "deletedBy" TEXT
 );
 CREATE TABLE "PsDocumentDetails" (
     "psDetId" INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT UNIQUE,

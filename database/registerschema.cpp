@@ -49,6 +49,9 @@ struct AddedColumn
 const AddedColumn addedColumns[] = {
         {"PsDocuments", "schoolClass", "TEXT"},
         {"PsDocuments", "gender", "TEXT"},
+        // A document in the bin: when and by whom it was deleted.
+        {"PsDocuments", "deletedAt", "TEXT"},
+        {"PsDocuments", "deletedBy", "TEXT"},
         {"PrintJournal", "output", "TEXT NOT NULL DEFAULT 'printer'"},
 };
 

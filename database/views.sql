@@ -8,7 +8,7 @@ SELECT psId,
        editDate,
        schoolClass
 FROM PsDocuments
-WHERE COALESCE(isTemplate, 0) != 1;
+WHERE COALESCE(isTemplate, 0) != 1 AND deletedAt IS NULL;
 DROP VIEW IF EXISTS viewPsDocumentDetails;
 CREATE VIEW viewPsDocumentDetails AS
 SELECT d.psId AS psId,

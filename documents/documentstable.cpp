@@ -1,16 +1,14 @@
 #include "documentstable.h"
 
-#include "app/debuglog.h"
 #include "database/database.h"
 #include "dateitemdelegate.h"
+#include "documentbin.h"
 #include "documentstore.h"
 #include "emptystatewidget.h"
 #include "registermodel.h"
 #include "schoolclass.h"
 
 #include <QHeaderView>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 #include <algorithm>
@@ -93,29 +91,8 @@ QStringList DocumentsTable::schoolClasses() const
 
 bool DocumentsTable::deleteDocuments(const QList<int> &ids)
 {
-    QStringList list;
-    for (int id : ids) {
-        if (id > 0)
-            list << QString::number(id);
-    }
-    if (list.isEmpty())
-        return true;
-    const QString in = "(" + list.join(QStringLiteral(", ")) + ")";
-    // A document and its appendix rows go together or not at all.
-    QSqlDatabase db = QSqlDatabase::database();
-    if (!db.transaction()) {
-        ZR_LOG() << "cant start transaction for delete" << db.lastError().text();
-        return false;
-    }
-    QSqlQuery documents(db);
-    QSqlQuery details(db);
-    documents.prepare(QStringLiteral("DELETE FROM PsDocuments WHERE psId IN %1").arg(in));
-    details.prepare(QStringLiteral("DELETE FROM PsDocumentDetails WHERE psId IN %1").arg(in));
-    if (Database::exec(documents) && Database::exec(details) && db.commit())
-        return true;
-    ZR_LOG() << "delete of documents" << in << "rolled back" << db.lastError().text();
-    db.rollback();
-    return false;
+    // Into the bin: nothing typed is lost by a wrong click.
+    return DocumentBin::moveIn(ids);
 }
 
 int DocumentsTable::copyDocument(int id)

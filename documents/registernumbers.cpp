@@ -1,6 +1,7 @@
 #include "registernumbers.h"
 
 #include "database/database.h"
+#include "documentbin.h"
 #include "documentnumber.h"
 #include "personname.h"
 
@@ -13,8 +14,11 @@ bool RegisterNumbers::read()
     m_regNumbers.clear();
     m_templateNumbers.clear();
     QSqlQuery query;
+    // A document in the bin holds no number: restored, it is checked again.
     query.prepare(QStringLiteral("SELECT psId, fio1, fio2, fio3, number, regNumber, "
-                                 "COALESCE(isTemplate, 0) = 1 FROM PsDocuments ORDER BY psId;"));
+                                 "COALESCE(isTemplate, 0) = 1 FROM PsDocuments WHERE %1 "
+                                 "ORDER BY psId;")
+                          .arg(DocumentBin::outsideCondition()));
     if (!Database::exec(query))
         return false;
     while (query.next()) {

@@ -3,6 +3,7 @@
 #include "app/debuglog.h"
 #include "app/platformlayer.h"
 #include "database/database.h"
+#include "documents/documentbin.h"
 #include "printing/engine.h"
 #include "printing/gendersplit.h"
 #include "printing/printercalibration.h"
@@ -38,7 +39,9 @@ enum Exit { Done = 0, BadRequest = 1, NotWritten = 2 };
 bool documentExists(int id)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT psId FROM PsDocuments WHERE psId = ?;"));
+    // A document in the bin is not in the register until it is restored.
+    query.prepare(QStringLiteral("SELECT psId FROM PsDocuments WHERE psId = ? AND %1;")
+                          .arg(DocumentBin::outsideCondition()));
     query.addBindValue(id);
     return Database::exec(query) && query.next();
 }

@@ -118,9 +118,10 @@ QString RegisterBook::periodText(const QDate &from, const QDate &to)
 QList<RegisterBook::Row> RegisterBook::rows(const QDate &from, const QDate &to, bool *read)
 {
     QList<Row> rows;
+    // The register's documents are the view's: templates and the bin are left out.
     std::unique_ptr<QSqlQuery> query(Database::execQuery(
             QStringLiteral("SELECT regNumber, fio1, fio2, fio3, birthDate, number, issueDate "
-                           "FROM PsDocuments WHERE IFNULL(isTemplate, 0) != 1;")));
+                           "FROM PsDocuments WHERE psId IN (SELECT psId FROM viewPsDocuments);")));
     const bool bounded = from.isValid() || to.isValid();
     while (query->next()) {
         Row row;

@@ -244,6 +244,7 @@ void TestMainWindow::actions_data()
     row("actionSaveDb", "Создать резервную копию", "", "");
     row("actionLoadDb", "Восстановить из резервной копии", "", "");
     row("actionEditor", "Редактор форм", "F7", "");
+    row("actionDeletedDocuments", "Удалённые документы", "", "");
     row("actionPreferences", "Настройки программы", "", "");
     row("actionAbout", "О программе", "F1", "");
     row("actionCheckUpdates", "Проверить обновления", "", "");
@@ -307,6 +308,7 @@ void TestMainWindow::menusAndToolbar()
                           "actionCheckDocuments",
                           "actionPrintJournal",
                           "actionRegisterBook",
+                          "actionDeletedDocuments",
                           "-",
                           "actionPreferences"}));
     QCOMPARE(menuContents(menu("menu_3")),

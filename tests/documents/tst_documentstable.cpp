@@ -124,8 +124,8 @@ private slots:
     void printRequest();
     void reloadAfterModelIsDropped();
     void registerReadInPartIsTold();
-    void olderRegisterGetsClassAndGender_data();
-    void olderRegisterGetsClassAndGender();
+    void olderRegisterGetsNewColumns_data();
+    void olderRegisterGetsNewColumns();
 
 private:
     std::unique_ptr<DocumentsTable> makeTable();
@@ -551,8 +551,8 @@ void TestDocumentsTable::remove_data()
     QTest::addColumn<QDialogButtonBox::StandardButton>("answer");
     QTest::addColumn<QStringList>("remaining");
 
-    const QString singular = "Вы уверены, что хотите удалить выделеннный документ?";
-    const QString plural = "Вы уверены, что хотите удалить выделеннные документы?";
+    const QString singular = "Вы уверены, что хотите удалить выделенный документ?";
+    const QString plural = "Вы уверены, что хотите удалить выделенные документы?";
     QTest::newRow("one row asks the singular question")
             << QList<int>{0} << singular << QDialogButtonBox::Ok << QStringList{"Иванов", "Петров"};
     QTest::newRow("two rows ask the plural question")
@@ -583,11 +583,10 @@ void TestDocumentsTable::remove()
     QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
 
     QCOMPARE(visibleNames(table.get()), remaining);
-    QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), remaining.size());
-    QCOMPARE(count("SELECT COUNT(*) FROM PsDocumentDetails WHERE psId NOT IN "
-                   "(SELECT psId FROM PsDocuments)"),
-             0);
-    QCOMPARE(count("SELECT COUNT(*) FROM PsDocumentDetails"), 2 * remaining.size());
+    // Deleted documents wait in the bin, their appendix with them.
+    QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments WHERE deletedAt IS NULL"), remaining.size());
+    QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), 3);
+    QCOMPARE(count("SELECT COUNT(*) FROM PsDocumentDetails"), 6);
     if (answer == QDialogButtonBox::Ok)
         QVERIFY(unselect.count() >= 1);
 }
@@ -605,7 +604,7 @@ void TestDocumentsTable::deleteNeverTouchesFilteredRows()
                            table->model()->index(3, table->model()->columnCount() - 1)),
             QItemSelectionModel::Select);
     ModalAnswerer answerer;
-    answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
+    answerer.expectButton("Внимание!", "выделенные документы?", QDialogButtonBox::Ok);
     table->onDeleteAction();
     QCOMPARE(answerer.pending(), 0);
     table->onFiltersChanged(filters(""));
@@ -617,8 +616,8 @@ void TestDocumentsTable::failureLeavesRegisterIntact_data()
     QTest::addColumn<QString>("trigger");
     QTest::addColumn<bool>("copy");
 
-    QTest::newRow("delete whose appendix rows cannot go keeps the documents")
-            << "BEFORE DELETE ON PsDocumentDetails" << false;
+    QTest::newRow("delete that cannot mark the rows keeps the documents")
+            << "BEFORE UPDATE ON PsDocuments" << false;
     QTest::newRow("copy whose appendix cannot be written leaves no half copy")
             << "BEFORE INSERT ON PsDocumentDetails" << true;
 }
@@ -648,13 +647,13 @@ void TestDocumentsTable::failureLeavesRegisterIntact()
         QCOMPARE(answerer.pending(), 0);
     } else {
         ModalAnswerer answerer;
-        answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
+        answerer.expectButton("Внимание!", "выделенные документы?", QDialogButtonBox::Ok);
         answerer.expectButton("Ошибка", "Не удалось удалить документы", QDialogButtonBox::Ok);
         table->onDeleteAction();
         QCOMPARE(answerer.pending(), 0);
     }
     QCOMPARE(clicked.count(), 0);
-    QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments"), 2);
+    QCOMPARE(count("SELECT COUNT(*) FROM PsDocuments WHERE deletedAt IS NULL"), 2);
     QCOMPARE(count("SELECT COUNT(*) FROM PsDocumentDetails"), 3);
     QCOMPARE(table->model()->rowCount(), 2);
 }
@@ -781,14 +780,14 @@ void TestDocumentsTable::registerReadInPartIsTold()
              qPrintable(failed.first().first().toString()));
 }
 
-void TestDocumentsTable::olderRegisterGetsClassAndGender_data()
+void TestDocumentsTable::olderRegisterGetsNewColumns_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("an older register at start") << "restarted";
     QTest::newRow("an older backup restored") << "restored";
 }
 
-void TestDocumentsTable::olderRegisterGetsClassAndGender()
+void TestDocumentsTable::olderRegisterGetsNewColumns()
 {
     QFETCH(QString, how);
     const auto columns = [] {
@@ -801,18 +800,20 @@ void TestDocumentsTable::olderRegisterGetsClassAndGender()
     const QStringList fresh = columns();
     const int id = insertDocument({"Иванов", "Пётр", "", "2024-05-30"});
     insertDetails(id, 2);
-    // The register as the versions before classes made it.
+    // The register as the versions before classes and the bin made it.
     for (const char *sql :
          {"DROP VIEW viewPsDocuments",
           "ALTER TABLE PsDocuments DROP COLUMN schoolClass",
           "ALTER TABLE PsDocuments DROP COLUMN gender",
+          "ALTER TABLE PsDocuments DROP COLUMN deletedAt",
+          "ALTER TABLE PsDocuments DROP COLUMN deletedBy",
           "CREATE VIEW viewPsDocuments AS SELECT psId, COALESCE(fio1, '') || ' ' || "
           "COALESCE(fio2, '') || ' ' || COALESCE(fio3, '') AS fio, issueDate, number, regNumber, "
           "editDate FROM PsDocuments WHERE COALESCE(isTemplate, 0) != 1"}) {
         QSqlQuery query;
         QVERIFY2(query.exec(QString::fromUtf8(sql)), sql);
     }
-    QCOMPARE(columns().size(), fresh.size() - 2);
+    QCOMPARE(columns().size(), fresh.size() - 4);
     const QString older = m_data->path() + "/older.db";
     QVERIFY(Database::backup(older));
     if (how == "restarted") {

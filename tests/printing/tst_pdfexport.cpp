@@ -43,6 +43,7 @@ private slots:
     void refused_data();
     void refused();
     void failureKeepsEarlierFile();
+    void documentInTheBinIsNotExported();
     void valuesPrintedAsWritten_data();
     void valuesPrintedAsWritten();
     void interruptedExportKeepsThePreviousPdf_data();
@@ -414,6 +415,17 @@ void TestPdfExport::failureKeepsEarlierFile()
     QCOMPARE(exportPdf("301", "999"), 1);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("earlier export"));
+}
+
+void TestPdfExport::documentInTheBinIsNotExported()
+{
+    QVERIFY(QSqlQuery().exec(QString("UPDATE PsDocuments SET deletedAt = '2024-06-01 10:00:00', "
+                                     "deletedBy = 'uchitel@kab12' WHERE psId = %1")
+                                     .arg(m_doc)));
+    QString messages;
+    QCOMPARE(exportPdf("301", QString::number(m_doc), false, &messages), 1);
+    QVERIFY2(messages.contains(QString("%1 не найден").arg(m_doc)), qPrintable(messages));
+    QCOMPARE(QDir(m_out->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestPdfExport::valuesPrintedAsWritten_data()
