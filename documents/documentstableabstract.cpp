@@ -368,17 +368,16 @@ void DocumentsTableAbstract::onDeleteAction()
     const QList<int> rows = selectedVisibleRows();
     if (rows.isEmpty())
         return;
-    auto box = new QMessageBox(
-            QMessageBox::NoIcon,
-            QStringLiteral("Внимание!"),
-            (rows.size() >= 2 ? QStringLiteral("Вы уверены, что хотите "
-                                               "удалить выделенные документы?")
-                              : QStringLiteral("Вы уверены, что хотите "
-                                               "удалить выделенный документ?"))
-                    + QStringLiteral("\n\nУдалённые документы можно восстановить в меню "
-                                     "«Инструменты» → «Удалённые документы»."),
-            QMessageBox::Ok | QMessageBox::Cancel,
-            this);
+    auto box = new QMessageBox(QMessageBox::NoIcon,
+                               QStringLiteral("Внимание!"),
+                               rows.size() >= 2 ? QStringLiteral("Вы уверены, что хотите удалить "
+                                                                 "выделеннные документы?")
+                                                : QStringLiteral("Вы уверены, что хотите удалить "
+                                                                 "выделеннный документ?"),
+                               QMessageBox::Ok | QMessageBox::Cancel,
+                               this);
+    box->setInformativeText(QStringLiteral("Удалённые документы можно восстановить в меню "
+                                           "«Инструменты» → «Удалённые документы»."));
     const int answer = box->exec();
     box->deleteLater();
     if (answer != QMessageBox::Ok || !m_model)

@@ -551,8 +551,8 @@ void TestDocumentsTable::remove_data()
     QTest::addColumn<QDialogButtonBox::StandardButton>("answer");
     QTest::addColumn<QStringList>("remaining");
 
-    const QString singular = "Вы уверены, что хотите удалить выделенный документ?";
-    const QString plural = "Вы уверены, что хотите удалить выделенные документы?";
+    const QString singular = "Вы уверены, что хотите удалить выделеннный документ?";
+    const QString plural = "Вы уверены, что хотите удалить выделеннные документы?";
     QTest::newRow("one row asks the singular question")
             << QList<int>{0} << singular << QDialogButtonBox::Ok << QStringList{"Иванов", "Петров"};
     QTest::newRow("two rows ask the plural question")
@@ -604,7 +604,7 @@ void TestDocumentsTable::deleteNeverTouchesFilteredRows()
                            table->model()->index(3, table->model()->columnCount() - 1)),
             QItemSelectionModel::Select);
     ModalAnswerer answerer;
-    answerer.expectButton("Внимание!", "выделенные документы?", QDialogButtonBox::Ok);
+    answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
     table->onDeleteAction();
     QCOMPARE(answerer.pending(), 0);
     table->onFiltersChanged(filters(""));
@@ -647,7 +647,7 @@ void TestDocumentsTable::failureLeavesRegisterIntact()
         QCOMPARE(answerer.pending(), 0);
     } else {
         ModalAnswerer answerer;
-        answerer.expectButton("Внимание!", "выделенные документы?", QDialogButtonBox::Ok);
+        answerer.expectButton("Внимание!", "выделеннные документы?", QDialogButtonBox::Ok);
         answerer.expectButton("Ошибка", "Не удалось удалить документы", QDialogButtonBox::Ok);
         table->onDeleteAction();
         QCOMPARE(answerer.pending(), 0);
