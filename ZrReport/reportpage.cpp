@@ -1,12 +1,14 @@
 #include "reportpage.h"
 
 #include "abstractfield.h"
+#include "filereplacement.h"
 #include "reportlog.h"
 #include "tablefield.h"
 #include "textfield.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -16,7 +18,6 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
@@ -456,20 +457,15 @@ bool ReportPage::loadFromFile(const QString &fileName)
 bool ReportPage::saveToFile(const QString &fileName)
 {
     // Written beside the old file and renamed over it: a failed write keeps the old one.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ZR_REPORT_WARNING(QStringLiteral("Couldn't open save file."));
+    FileReplacement file(fileName);
+    if (!file.open())
         return false;
-    }
     QJsonObject json;
     writeJson(json);
-    file.write(QJsonDocument(json).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        ZR_REPORT_WARNING(QStringLiteral("Couldn't write the template %1: %2")
-                                  .arg(fileName, file.errorString()));
-        return false;
-    }
-    return true;
+    const QByteArray bytes = QJsonDocument(json).toJson(QJsonDocument::Indented);
+    file.setExpectedSize(bytes.size());
+    file.device()->write(bytes);
+    return file.commit();
 }
 
 double ReportPage::scaleFromMM() const
@@ -551,6 +547,7 @@ bool ReportPage::tablesOverflow()
 void ReportPage::previewReport(bool replaceExpressions, int printBackground)
 {
     printCancelled = false;
+    m_outputFailed = false;
     currentPage = 0;
     mReplaceExpressions = replaceExpressions;
     if (printBackground > 0)
@@ -645,9 +642,33 @@ void ReportPage::print(QPrinter *printer)
     const int h = target->height();
     const int pageIndex = currentPage;
 
+    // A side printed into a PDF file is written beside it and takes its place once whole.
+    const QString outputName = target->outputFileName();
+    std::unique_ptr<FileReplacement> file;
+    const auto fileFailed = [&] {
+        m_outputFailed = true;
+        QMessageBox box(QMessageBox::Warning,
+                        QStringLiteral("Ошибка"),
+                        QStringLiteral("Не удаётся записать файл %1: %2\nПрежний файл оставлен "
+                                       "без изменений.")
+                                .arg(QDir::toNativeSeparators(outputName), file->errorString()),
+                        QMessageBox::Ok);
+        box.exec();
+    };
+    if (target->outputFormat() == QPrinter::PdfFormat && !outputName.isEmpty()
+        && target->paintEngine()->type() != QPaintEngine::Picture) {
+        file = std::make_unique<FileReplacement>(outputName, FileReplacement::Content::Pdf);
+        if (!file->open()) {
+            fileFailed();
+            return;
+        }
+        target->setOutputFileName(file->fileName());
+    }
     QPainter painter;
     if (!painter.begin(target)) {
         ZR_REPORT_WARNING(QStringLiteral("cannot paint on the printer"));
+        if (file)
+            target->setOutputFileName(outputName);
         return;
     }
     // The preview paints through a picture engine, a sheet going to a printer never does:
@@ -668,7 +689,14 @@ void ReportPage::print(QPrinter *printer)
              printBackgroundImage,
              correction);
     painter.restore();
-    const bool painted = painter.end();
+    bool painted = painter.end();
+    if (file) {
+        target->setOutputFileName(outputName);
+        if (painted && !file->commit()) {
+            painted = false;
+            fileFailed();
+        }
+    }
     if (painted && !toPreview && pageIndex < mPagesCount) {
         m_sidePrinted = true;
         emit pagePrinted(pageIndex, target->printerName());

@@ -74,6 +74,9 @@ public:
     void previewReport(bool replaceExpressions, int printBackground);
     void previewPage(bool replaceExpressions = false);
     void print(QPrinter *printer);
+    // A side of the last sequence was to go into a PDF file that could not be written
+    // whole; the user has been told, the earlier file is kept.
+    bool outputFailed() const { return m_outputFailed; }
     double scaleFromMM() const;
 
     // Headless rendering, no dialog and no question. setupPrinter gives a printer the
@@ -157,4 +160,5 @@ private:
     // stays chosen for side 2.
     std::unique_ptr<QPrinter> m_sheetPrinter;
     bool m_sidePrinted = false;
+    bool m_outputFailed = false;
 };

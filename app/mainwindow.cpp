@@ -14,6 +14,7 @@
 #include "guide/userguidewindow.h"
 #include "modules/banner/banner.h"
 #include "printing/engine.h"
+#include "printing/journalnotice.h"
 #include "printing/printcheckdialog.h"
 #include "printing/printcontroller.h"
 #include "printing/printdialog.h"
@@ -109,6 +110,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     m_centralLayout = new QVBoxLayout(ui->centralWidget);
     m_centralLayout->addWidget(m_banner);
+    m_centralLayout->addWidget(new JournalNotice(this));
     auto registerLayout = new QHBoxLayout;
     registerLayout->addWidget(m_documentsTable);
     registerLayout->addWidget(m_filterDock);

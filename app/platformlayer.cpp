@@ -1,6 +1,5 @@
 #include "platformlayer.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
@@ -8,8 +7,6 @@
 
 #ifndef Q_OS_WIN
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <link.h>
 #include <signal.h>
 #else
@@ -82,23 +79,6 @@ QString PlatformLayer::fileVersion(const QString &filePath)
 #else
     Q_UNUSED(filePath)
     return QString();
-#endif
-}
-
-bool PlatformLayer::replaceFile(const QString &from, const QString &to, QString *error)
-{
-#ifndef Q_OS_WIN
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    *error = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-#else
-    if (MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
-                    reinterpret_cast<const wchar_t *>(to.utf16()),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    *error = QStringLiteral("MoveFileEx: %1").arg(GetLastError());
-    return false;
 #endif
 }
 

@@ -19,9 +19,6 @@ QString loadedModulePath(const QString &moduleName);
 // file does not exist or its name carries no version.
 QString fileVersion(const QString &filePath);
 
-// Puts the file `from` in the place of `to` in one step, replacing an existing `to`:
-// whoever opens `to` meanwhile finds the old file or the new one, never none.
-bool replaceFile(const QString &from, const QString &to, QString *error);
 // True while a process of this id runs on this machine.
 bool processRunning(qint64 pid);
 } // namespace PlatformLayer

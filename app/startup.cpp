@@ -8,6 +8,7 @@
 #include "database/database.h"
 #include "database/registerlock.h"
 #include "printing/defaulttemplates.h"
+#include "printing/journalbacklog.h"
 #include "printing/printercalibration.h"
 #include "printing/reportlist.h"
 #include "settings/spellchecker.h"
@@ -90,6 +91,8 @@ int runApplication(int argc, char **argv)
     Database::migrateLegacySettings(Database::dataPath() + "/"
                                     + QString::fromLatin1(AppInfo::applicationName) + ".ini");
     PrinterCalibration::install();
+    // What the journal could not write in the last run; a notice stays while it waits.
+    JournalBacklog::instance().retry();
 
     auto window = std::make_unique<MainWindow>();
     QTimer::singleShot(4000, splash, &QSplashScreen::close);

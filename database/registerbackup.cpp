@@ -2,21 +2,20 @@
 
 #include "app/appinfo.h"
 #include "app/debuglog.h"
-#include "app/platformlayer.h"
 #include "datafolders.h"
 #include "registerconnection.h"
 #include "registerengine.h"
 #include "registerschema.h"
 #include "sqliteengine.h"
 
+#include "ZrReport/filereplacement.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <algorithm>
 
 namespace {
@@ -24,48 +23,14 @@ namespace {
 using Kind = RegisterFailure::Kind;
 const QString appName = QString::fromLatin1(AppInfo::applicationName);
 
-// A name beside `target` that no file has, for a file to be renamed over it later.
-QString temporaryNameBeside(const QString &target)
+// A file beside `target` for SQLite to copy the register into: VACUUM INTO wants it absent.
+QString copyTarget(FileReplacement &file)
 {
-    const QFileInfo info(target);
-    QTemporaryFile file(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
     if (!file.open())
         return QString();
-    return file.fileName(); // removed with the object: a copy wants a new file
-}
-
-// Copies through a temporary file beside the target and renames it into place
-// only when the copy is complete, so a failure never destroys the old target.
-bool copyAtomically(const QString &source, const QString &target, QString *error)
-{
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
-        return false;
-    }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = out.errorString();
-        return false;
-    }
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size()) {
-            *error = out.errorString();
-            out.cancelWriting();
-            return false;
-        }
-    }
-    if (in.error() != QFileDevice::NoError) {
-        *error = in.errorString();
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    return true;
+    const QString name = file.fileName();
+    QFile::remove(name);
+    return name;
 }
 
 // Keeps the register file there is beside it, byte for byte (a damaged one too), while
@@ -88,7 +53,7 @@ bool keepCurrent(const RegisterConnection &program,
     // A file SQLite cannot read has no writer to wait for: it is kept as it is.
     if (!failure.ok())
         ZR_LOG() << "kept without a lock" << program.location() << failure.detail;
-    const bool copied = copyAtomically(program.location(), kept, reason);
+    const bool copied = FileReplacement::copy(program.location(), kept, reason);
     if (failure.ok())
         query.exec(QStringLiteral("ROLLBACK;"));
     if (!copied)
@@ -129,17 +94,19 @@ bool RegisterBackup::save(const RegisterConnection &source,
         // Renamed over the open register, the copy would take its place and every
         // later change would go to a file that is no longer there.
         *error = QStringLiteral("Резервную копию нельзя сохранить в файл самого реестра.");
-    } else if (const QString partial = temporaryNameBeside(destination); partial.isEmpty()) {
+    } else if (FileReplacement partial(destination); copyTarget(partial).isEmpty()) {
         *error = QStringLiteral("Не удаётся записать в папку %1.")
                          .arg(QDir::toNativeSeparators(QFileInfo(destination).absolutePath()));
     } else {
         // A connection of its own has no statement in progress.
         RegisterConnection reader(
                 source.engine(), source.location(), RegisterConnection::Access::ReadOnly);
-        done = reader.open().ok() && reader.engine().copyInto(reader.database(), partial, error)
-               && PlatformLayer::replaceFile(partial, destination, error);
-        if (!done)
-            QFile::remove(partial);
+        done = reader.open().ok()
+               && reader.engine().copyInto(reader.database(), partial.fileName(), error);
+        if (done && !partial.commit()) {
+            *error = partial.errorString();
+            done = false;
+        }
     }
     ZR_LOG() << "Database::backup" << destination << done << *error;
     return done;
@@ -180,24 +147,22 @@ bool RegisterBackup::restore(RegisterConnection &program,
 
     // The new register is SQLite's copy of the backup, checked before it takes the
     // place of the old one in one rename.
-    const QString partial = temporaryNameBeside(path);
+    FileReplacement partial(path);
+    const QString copy = copyTarget(partial);
     bool made = false;
     {
         RegisterConnection backup(
                 SqliteEngine::instance(), source, RegisterConnection::Access::ReadOnly);
-        made = !partial.isEmpty() && backup.open().ok()
-               && backup.engine().copyInto(backup.database(), partial, &reason);
+        made = !copy.isEmpty() && backup.open().ok()
+               && backup.engine().copyInto(backup.database(), copy, &reason);
     }
-    if (!made || !inspect(partial).failure.ok()) {
-        QFile::remove(partial);
+    if (!made || !inspect(copy).failure.ok())
         return fail(QStringLiteral("Не удаётся записать новый реестр в папку %1.")
                             .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
-    }
     release();
     program.close();
-    const bool replaced = PlatformLayer::replaceFile(partial, path, &reason);
-    if (!replaced) {
-        QFile::remove(partial);
+    if (!partial.commit()) {
+        reason = partial.errorString();
         program.open();
         return fail(QStringLiteral("Не удаётся заменить файл реестра %1, оставлен прежний.")
                             .arg(QDir::toNativeSeparators(path)));
@@ -213,7 +178,7 @@ bool RegisterBackup::restore(RegisterConnection &program,
         release();
         program.close();
         QString putBack;
-        const bool back = hadRegister && copyAtomically(kept, path, &putBack);
+        const bool back = hadRegister && FileReplacement::copy(kept, path, &putBack);
         program.open();
         if (back)
             return fail(QStringLiteral("Новый реестр не прошёл проверку, оставлен прежний."));

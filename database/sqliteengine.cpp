@@ -74,8 +74,10 @@ void SqliteEngine::configure(QSqlDatabase &db, const QString &location, bool rea
 {
     // Names sort in Russian order on every connection to a register.
     RussianCollation::install();
-    if (readOnly)
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    // A write while another program holds the register waits for it a few seconds
+    // before it is turned away as busy.
+    const QString wait = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+    db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;") + wait : wait);
     db.setDatabaseName(location);
 }
 

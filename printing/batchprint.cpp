@@ -8,6 +8,7 @@
 #include "printing/engine.h"
 #include "printing/reportinfo.h"
 
+#include "ZrReport/filereplacement.h"
 #include "ZrReport/printcorrection.h"
 #include "ZrReport/reportpage.h"
 
@@ -17,8 +18,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QSettings>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QUrl>
 #include <algorithm>
 
@@ -172,6 +171,7 @@ int BatchPrint::run(QPrinter *printer, const QList<Step> &all, int from)
 {
     m_cancelled = false;
     m_failed = false;
+    m_failure.clear();
     int next = qBound(0, from, all.size());
     const QString file = printer->outputFileName();
     const bool passFiles = printer->outputFormat() == QPrinter::PdfFormat && twoSided();
@@ -207,6 +207,44 @@ bool BatchPrint::printPass(
     *done = 0;
     if (m_cancelled || from >= passEnd)
         return true;
+    // Into a PDF file the pass is written beside it and takes its place once whole.
+    const QString outputName = printer->outputFileName();
+    std::unique_ptr<FileReplacement> file;
+    if (printer->outputFormat() == QPrinter::PdfFormat && !outputName.isEmpty()) {
+        file = std::make_unique<FileReplacement>(outputName, FileReplacement::Content::Pdf);
+        if (!file->open())
+            return fileFailed(*file);
+        printer->setOutputFileName(file->fileName());
+    }
+    QList<Step> printed;
+    const bool handedOver = paintPass(printer, all, passStart, passEnd, from, &printed);
+    if (file)
+        printer->setOutputFileName(outputName);
+    if (!handedOver)
+        return false;
+    if (printed.isEmpty())
+        return true;
+    if (file && !file->commit())
+        return fileFailed(*file);
+    record(printed, printer);
+    *done = printed.size();
+    return true;
+}
+
+bool BatchPrint::fileFailed(const FileReplacement &file)
+{
+    m_failure = QStringLiteral("Не удаётся записать файл %1: %2")
+                        .arg(QDir::toNativeSeparators(file.target()), file.errorString());
+    return false;
+}
+
+bool BatchPrint::paintPass(QPrinter *printer,
+                           const QList<Step> &all,
+                           int passStart,
+                           int passEnd,
+                           int from,
+                           QList<Step> *printed)
+{
     // Where each document stands in its pass, for "Документ 17 из 54".
     QList<int> passDocuments;
     for (int i = passStart; i < passEnd; ++i) {
@@ -224,7 +262,6 @@ bool BatchPrint::printPass(
         ZR_LOG() << "batch print: cannot start a job on" << printer->printerName();
         return false;
     }
-    QList<Step> printed;
     for (int i = from; i < passEnd && !m_cancelled; ++i) {
         const Step &step = all.at(i);
         emit progress(i,
@@ -236,7 +273,7 @@ bool BatchPrint::printPass(
         QCoreApplication::processEvents();
         if (m_cancelled)
             break;
-        if (!printed.isEmpty() && !printer->newPage()) {
+        if (!printed->isEmpty() && !printer->newPage()) {
             painter.end();
             return false;
         }
@@ -248,10 +285,10 @@ bool BatchPrint::printPass(
                                m_background,
                                PrintCorrection::forPrinter(printer->printerName(), side));
         }
-        printed << step;
+        *printed << step;
     }
     ReportInfo::releaseData(m_page.get());
-    if (printed.isEmpty()) {
+    if (printed->isEmpty()) {
         // Nothing drawn: no empty sheet is to come out of the printer.
         printer->abort();
         painter.end();
@@ -261,8 +298,6 @@ bool BatchPrint::printPass(
         ZR_LOG() << "batch print: the job was not handed over to" << printer->printerName();
         return false;
     }
-    record(printed, printer);
-    *done = printed.size();
     return true;
 }
 
@@ -279,39 +314,34 @@ void BatchPrint::record(const QList<Step> &printed, const QPrinter *printer)
         if (!touched.contains(step.document))
             touched << step.document;
     }
-    QSqlDatabase db = QSqlDatabase::database();
-    const bool inTransaction = db.transaction();
-    QList<int> added;
+    // The pass's rows are written together, or kept together to be written later.
+    QList<PrintJournal::Change> changes;
     for (int index : qAsConst(touched)) {
-        Document &document = m_documents[index];
-        const PrintJournal::Outcome outcome = document.printed.size() >= document.pages
-                                                      ? PrintJournal::Outcome::Printed
-                                                      : PrintJournal::Outcome::Cancelled;
-        if (document.journalId > 0) {
-            PrintJournal::update(document.journalId, document.printed.size(), outcome);
-            continue;
+        const Document &document = m_documents.at(index);
+        PrintJournal::Change change;
+        change.id = document.journalId;
+        change.entry.pages = document.printed.size();
+        change.entry.outcome = document.printed.size() >= document.pages
+                                       ? PrintJournal::Outcome::Printed
+                                       : PrintJournal::Outcome::Cancelled;
+        if (document.journalId != 0) {
+            change.kind = PrintJournal::Change::Kind::Update;
+        } else {
+            change.entry.documentId = m_ids.at(index);
+            change.entry.fio = document.name;
+            change.entry.form = m_type;
+            change.entry.number = document.number;
+            change.entry.printedAt = QDateTime::currentDateTime();
+            change.entry.printer = printerLabel(printer);
+            change.entry.output = printer->outputFormat() == QPrinter::PdfFormat
+                                          ? PrintJournal::Output::File
+                                          : PrintJournal::Output::Printer;
         }
-        PrintJournal::Entry entry;
-        entry.documentId = m_ids.at(index);
-        entry.fio = document.name;
-        entry.form = m_type;
-        entry.number = document.number;
-        entry.printedAt = QDateTime::currentDateTime();
-        entry.printer = printerLabel(printer);
-        entry.output = printer->outputFormat() == QPrinter::PdfFormat
-                               ? PrintJournal::Output::File
-                               : PrintJournal::Output::Printer;
-        entry.pages = document.printed.size();
-        entry.outcome = outcome;
-        document.journalId = PrintJournal::add(entry);
-        added << index;
+        changes << change;
     }
-    if (inTransaction && !db.commit()) {
-        ZR_LOG() << "batch print: journal not written" << db.lastError().text();
-        db.rollback();
-        for (int index : qAsConst(added))
-            m_documents[index].journalId = 0;
-    }
+    PrintJournal::write(changes);
+    for (int i = 0; i < touched.size(); ++i)
+        m_documents[touched.at(i)].journalId = changes.at(i).id;
 }
 
 BatchPrint::Stacking BatchPrint::stacking(const QString &printer)

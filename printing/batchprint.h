@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class FileReplacement;
 class QPrinter;
 class ReportPage;
 
@@ -72,6 +73,8 @@ public:
     // Stops after the page being drawn; what was drawn is still handed over.
     void cancel() { m_cancelled = true; }
     bool failed() const { return m_failed; }
+    // Why the batch failed when it was its PDF file, for the user; empty otherwise.
+    QString failure() const { return m_failure; }
 
     // The stacking last used with the printer, per user.
     static Stacking stacking(const QString &printer);
@@ -103,6 +106,14 @@ private:
                    int passEnd,
                    int from,
                    int *done);
+    // Draws the steps of the pass onto the printer as one job; false when the job failed.
+    bool paintPass(QPrinter *printer,
+                   const QList<Step> &all,
+                   int passStart,
+                   int passEnd,
+                   int from,
+                   QList<Step> *printed);
+    bool fileFailed(const FileReplacement &file);
     void record(const QList<Step> &printed, const QPrinter *printer);
 
     int m_type;
@@ -113,4 +124,5 @@ private:
     QVector<Document> m_documents;
     bool m_cancelled = false;
     bool m_failed = false;
+    QString m_failure;
 };

@@ -292,7 +292,8 @@ void BatchPrintDialog::on_pushButtonPrint_clicked()
     ui->pushButtonPrint->setText(QStringLiteral("Продолжить"));
     ui->labelProgress->setText(QStringLiteral("Печать остановлена"));
     ui->labelResult->setText(
-            m_batch->failed()
+            !m_batch->failure().isEmpty() ? m_batch->failure()
+            : m_batch->failed()
                     ? QStringLiteral("Принтер не принял задание. Проверьте принтер и продолжите "
                                      "с выбранного документа.")
                     : QStringLiteral("Продолжить можно с документа и стороны, выбранных выше."));
@@ -317,7 +318,8 @@ void BatchPrintDialog::on_pushButtonReprint_clicked()
         return;
     }
     ui->labelProgress->setText(QStringLiteral("Печать остановлена"));
-    ui->labelResult->setText(m_batch->failed()
+    ui->labelResult->setText(!m_batch->failure().isEmpty() ? m_batch->failure()
+                             : m_batch->failed()
                                      ? QStringLiteral("Принтер не принял задание. Проверьте "
                                                       "принтер и нажмите «%1».")
                                                .arg(ui->pushButtonReprint->text())

@@ -7,11 +7,11 @@
 #include "database/database.h"
 #include "printing/reportlist.h"
 
+#include "ZrReport/filereplacement.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSettings>
 
 namespace {
@@ -22,15 +22,10 @@ bool writeIfMissing(const QString &source, const QString &target)
 {
     if (QFileInfo::exists(target))
         return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        ZR_LOG() << "cant read" << source;
-        return false;
-    }
     QDir().mkpath(QFileInfo(target).absolutePath());
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) != in.size() || !out.commit()) {
-        ZR_LOG() << "cant install template" << target << out.errorString();
+    QString error;
+    if (!FileReplacement::copy(source, target, &error)) {
+        ZR_LOG() << "cant install template" << target << error;
         return false;
     }
     return true;

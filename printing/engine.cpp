@@ -131,6 +131,9 @@ void Engine::onDocumentPrint(int type, int sqlDocId, bool printBackground)
     page->previewReport(true, printBackground ? 1 : -1);
     // The sequence is modal and over: the page stays current, its query does not.
     ReportInfo::releaseData(page);
+    // A file that could not be written holds nothing to journal; the user has been told.
+    if (page->outputFailed() && printed.isEmpty())
+        return;
     // A print given up before any side went out is journaled too, as cancelled with no page.
     recordPrint(type, sqlDocId, printer, printed.size(), page->pagesCount());
 }

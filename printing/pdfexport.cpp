@@ -1,6 +1,5 @@
 #include "pdfexport.h"
 
-#include "app/debuglog.h"
 #include "app/platformlayer.h"
 #include "database/database.h"
 #include "documents/documentbin.h"
@@ -9,18 +8,15 @@
 #include "printing/printercalibration.h"
 #include "printing/reportlist.h"
 
+#include "ZrReport/filereplacement.h"
 #include "ZrReport/reportpage.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QSqlQuery>
-#include <QTemporaryFile>
 #include <QTextStream>
 #include <cmath>
 
@@ -44,44 +40,6 @@ bool documentExists(int id)
                           .arg(DocumentBin::outsideCondition()));
     query.addBindValue(id);
     return Database::exec(query) && query.next();
-}
-
-// The output is written beside its final place under a name that carries the
-// exporting process, ".<name>.<pid>.XXXXXX", and renamed over the old file in one
-// step when complete: a failed or killed export never leaves a half file or loses an
-// earlier one.
-QString partialTemplate(const QFileInfo &output)
-{
-    return output.absolutePath() + QStringLiteral("/.") + output.fileName() + QLatin1Char('.')
-           + QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".XXXXXX");
-}
-
-// What a killed export left beside the target; an export still running keeps its file.
-void removeStaleTemporaries(const QFileInfo &output)
-{
-    const QRegularExpression partial(QStringLiteral("^\\.%1\\.(\\d+)\\.\\w{6}$")
-                                             .arg(QRegularExpression::escape(output.fileName())));
-    const QDir folder = output.absoluteDir();
-    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        const QRegularExpressionMatch match = partial.match(name);
-        if (match.hasMatch() && !PlatformLayer::processRunning(match.captured(1).toLongLong())
-            && !QFile::remove(folder.filePath(name)))
-            ZR_LOG() << "cant remove" << folder.filePath(name);
-    }
-}
-
-bool moveIntoPlace(const QString &from, const QString &to)
-{
-    QString error;
-    if (!PlatformLayer::replaceFile(from, to, &error)) {
-        ZR_LOG() << "cant rename" << from << to << error;
-        return false;
-    }
-    // The temporary file was private to us; the archive copy is an ordinary file.
-    QFile::setPermissions(to,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                  | QFileDevice::ReadOther);
-    return true;
 }
 
 // A number as a command line writes it: the decimal point is a full stop, as the comma
@@ -319,15 +277,17 @@ int PdfExport::writePdf(int type,
                         const PrintCorrection calibration[2],
                         QTextStream &err)
 {
+    // Written beside the target and renamed over it once whole: a failed or killed export
+    // never leaves a half file or loses an earlier one.
     const QString target = output.absoluteFilePath();
-    removeStaleTemporaries(output);
-    QTemporaryFile partial(partialTemplate(output));
-    if (!partial.open()) {
-        err << QStringLiteral("Не удаётся записать файл %1: %2\n")
-                        .arg(target, partial.errorString());
+    FileReplacement::removeLeftovers(target, &PlatformLayer::processRunning);
+    FileReplacement partial(target, FileReplacement::Content::Pdf);
+    const auto notWritten = [&](const QString &reason) {
+        err << QStringLiteral("Не удаётся записать файл %1: %2\n").arg(target, reason);
         return NotWritten;
-    }
-    partial.close();
+    };
+    if (!partial.open())
+        return notWritten(partial.errorString());
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -337,18 +297,14 @@ int PdfExport::writePdf(int type,
     page->setupPrinter(&printer);
 
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        err << QStringLiteral("Не удаётся записать файл %1.\n").arg(target);
-        return NotWritten;
-    }
+    if (!painter.begin(&printer))
+        return notWritten(QStringLiteral("файл не открывается"));
     bool firstSheet = true;
     for (int id : ids) {
         Engine::fillReport(type, page, id, true);
         for (int side = 0; side < page->pagesCount(); ++side) {
-            if (!firstSheet && !printer.newPage()) {
-                err << QStringLiteral("Не удаётся записать файл %1.\n").arg(target);
-                return NotWritten;
-            }
+            if (!firstSheet && !printer.newPage())
+                return notWritten(QStringLiteral("запись прервана"));
             firstSheet = false;
             page->renderPage(
                     &painter, side, background, calibration[PrintCorrection::sideOfPage(side) - 1]);
@@ -359,11 +315,9 @@ int PdfExport::writePdf(int type,
                                   "на бланке, напечатано то, что поместилось.\n")
                             .arg(id);
     }
-    painter.end();
-    if (printer.printerState() == QPrinter::Error || !moveIntoPlace(partial.fileName(), target)) {
-        err << QStringLiteral("Не удаётся записать файл %1.\n").arg(target);
-        return NotWritten;
-    }
-    partial.setAutoRemove(false);
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return notWritten(QStringLiteral("запись прервана"));
+    if (!partial.commit())
+        return notWritten(partial.errorString());
     return Done;
 }

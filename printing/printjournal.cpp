@@ -1,7 +1,12 @@
 #include "printjournal.h"
 
+#include "app/debuglog.h"
 #include "database/database.h"
+#include "printing/journalbacklog.h"
 
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
@@ -53,47 +58,117 @@ QString whereClause(const QStringList &where)
 
 int PrintJournal::add(const Entry &entry)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-            "INSERT INTO PrintJournal (psId, fio, form, number, printedAt, printer, pages, "
-            "outcome, output) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?);"));
-    query.addBindValue(entry.documentId);
-    query.addBindValue(entry.fio);
-    query.addBindValue(entry.form);
-    query.addBindValue(entry.number);
-    query.addBindValue(entry.printedAt.toString(stampFormat));
-    query.addBindValue(entry.printer);
-    query.addBindValue(entry.pages);
-    query.addBindValue(outcomeKey(entry.outcome));
-    query.addBindValue(outputKey(entry.output));
-    if (!Database::exec(query))
-        return -1;
-    bool ok = false;
-    const int id = query.lastInsertId().toInt(&ok);
-    return ok ? id : -1;
+    QList<Change> changes{{Change::Kind::Add, 0, entry}};
+    write(changes);
+    return changes.first().id;
 }
 
 bool PrintJournal::update(int id, int pages, Outcome outcome)
 {
-    QSqlQuery query;
-    query.prepare(
-            QStringLiteral("UPDATE PrintJournal SET pages = ?, outcome = ? WHERE journalId = ?;"));
-    query.addBindValue(pages);
-    query.addBindValue(outcomeKey(outcome));
-    query.addBindValue(id);
-    return Database::exec(query) && query.numRowsAffected() == 1;
+    Change change{Change::Kind::Update, id, {}};
+    change.entry.pages = pages;
+    change.entry.outcome = outcome;
+    QList<Change> changes{change};
+    return write(changes);
 }
 
 bool PrintJournal::markSpoiled(int id, const QString &reason)
 {
+    if (id <= 0)
+        return false;
     QSqlQuery query;
-    query.prepare(QStringLiteral("UPDATE PrintJournal SET spoiled = 1, spoiledReason = ?, "
-                                 "spoiledAt = ? WHERE journalId = ? AND output = ? AND pages > 0;"));
-    query.addBindValue(reason);
-    query.addBindValue(QDateTime::currentDateTime().toString(stampFormat));
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM PrintJournal WHERE journalId = ? AND "
+                                 "output = ? AND pages > 0;"));
     query.addBindValue(id);
     query.addBindValue(outputKey(Output::Printer));
-    return Database::exec(query) && query.numRowsAffected() == 1;
+    if (Database::exec(query) && query.next() && query.value(0).toInt() == 0)
+        return false;
+    Change change{Change::Kind::Spoil, id, {}};
+    change.entry.spoiledReason = reason;
+    change.entry.spoiledAt = QDateTime::currentDateTime();
+    QList<Change> changes{change};
+    write(changes);
+    return true;
+}
+
+bool PrintJournal::write(QList<Change> &changes)
+{
+    JournalBacklog &backlog = JournalBacklog::instance();
+    // Kept changes go first: a change may refer to a row among them.
+    QString error;
+    if ((backlog.count() == 0 || backlog.retry()) && writeNow(changes, &error))
+        return true;
+    backlog.keep(changes, error);
+    return false;
+}
+
+bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        ZR_LOG() << "print journal: no transaction" << *error;
+        return false;
+    }
+    const QList<Change> before = changes;
+    QHash<int, int> written; // keys of rows added here to their ids
+    for (Change &change : changes) {
+        QSqlQuery query(db);
+        const Entry &entry = change.entry;
+        const int id = JournalBacklog::instance().resolve(written.value(change.id, change.id));
+        switch (change.kind) {
+        case Change::Kind::Add:
+            query.prepare(QStringLiteral(
+                    "INSERT INTO PrintJournal (psId, fio, form, number, printedAt, printer, "
+                    "pages, outcome, output) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?);"));
+            query.addBindValue(entry.documentId);
+            query.addBindValue(entry.fio);
+            query.addBindValue(entry.form);
+            query.addBindValue(entry.number);
+            query.addBindValue(entry.printedAt.toString(stampFormat));
+            query.addBindValue(entry.printer);
+            query.addBindValue(entry.pages);
+            query.addBindValue(outcomeKey(entry.outcome));
+            query.addBindValue(outputKey(entry.output));
+            break;
+        case Change::Kind::Update:
+            query.prepare(QStringLiteral(
+                    "UPDATE PrintJournal SET pages = ?, outcome = ? WHERE journalId = ?;"));
+            query.addBindValue(entry.pages);
+            query.addBindValue(outcomeKey(entry.outcome));
+            query.addBindValue(id);
+            break;
+        case Change::Kind::Spoil:
+            query.prepare(QStringLiteral(
+                    "UPDATE PrintJournal SET spoiled = 1, spoiledReason = ?, spoiledAt = ? "
+                    "WHERE journalId = ? AND output = ? AND pages > 0;"));
+            query.addBindValue(entry.spoiledReason);
+            query.addBindValue(entry.spoiledAt.toString(stampFormat));
+            query.addBindValue(id);
+            query.addBindValue(outputKey(Output::Printer));
+            break;
+        }
+        if (!Database::exec(query)) {
+            *error = query.lastError().text();
+            db.rollback();
+            changes = before;
+            return false;
+        }
+        if (change.kind == Change::Kind::Add) {
+            const int added = query.lastInsertId().toInt();
+            if (change.id < 0)
+                written.insert(change.id, added);
+            change.id = added;
+        }
+    }
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        ZR_LOG() << "print journal: not committed" << *error;
+        db.rollback();
+        changes = before;
+        return false;
+    }
+    return true;
 }
 
 QList<PrintJournal::Entry> PrintJournal::entries(const Filter &filter)

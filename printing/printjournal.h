@@ -8,7 +8,8 @@
 // What was printed on which blank: one row per document put on a blank form, kept in the
 // register beside the documents (table PrintJournal), with the blanks marked as spoiled.
 // A print into a PDF file is kept too, but uses no blank.
-// Failures are logged by the database service and reported through the return values.
+// No record is lost to a register that turns it away (another program holds it past the
+// wait, the disk refuses): it is kept by JournalBacklog and written again later.
 class PrintJournal
 {
 public:
@@ -48,11 +49,29 @@ public:
         int spoiled = 0; // of them, marked as spoiled
     };
 
-    // The new row's id, or -1.
+    // A change of the journal, as written or kept to be written.
+    struct Change
+    {
+        enum class Kind { Add, Update, Spoil };
+        Kind kind = Kind::Add;
+        // The row changed. An added row gets its id when written, and a key below 0 while
+        // it is kept; a change of that row refers to it by the key.
+        int id = 0;
+        Entry entry; // Add: the row; Update: pages and outcome; Spoil: reason and time
+    };
+
+    // The new row's id; a key below 0 while the row is kept to be written later.
     static int add(const Entry &entry);
+    // True when written now, false when kept to be written later.
     static bool update(int id, int pages, Outcome outcome);
     // False for a print into a file or one given up before any page: it has no blank to spoil.
     static bool markSpoiled(int id, const QString &reason);
+    // Writes the changes in one transaction, all of them or none; what the register turns
+    // away is kept. True when written now. Added rows get their ids (or keys).
+    static bool write(QList<Change> &changes);
+    // The same without keeping anything: false, with the driver's words in `error`, when
+    // nothing was written.
+    static bool writeNow(QList<Change> &changes, QString *error);
     // Newest first.
     static QList<Entry> entries(const Filter &filter);
     // Blanks of the form (0: of every form) used and spoiled among the rows printed within

@@ -3,13 +3,14 @@
 #include "database/database.h"
 #include "documents/personname.h"
 
+#include "ZrReport/filereplacement.h"
+
 #include <QCollator>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QTextLayout>
 #include <QTextStream>
@@ -335,27 +336,26 @@ bool RegisterBook::write(const QString &path, const QDate &from, const QDate &to
                          .arg(path);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Не удаётся записать файл %1: %2").arg(path, file.errorString());
+    const bool isCsv = suffix == QLatin1String("csv");
+    FileReplacement file(path,
+                         isCsv ? FileReplacement::Content::Any : FileReplacement::Content::Pdf);
+    const auto fail = [&](const QString &reason) {
+        *error = QStringLiteral("Не удаётся записать файл %1: %2").arg(path, reason);
         return false;
-    }
+    };
+    if (!file.open())
+        return fail(file.errorString());
     bool written = false;
-    if (suffix == QLatin1String("csv")) {
+    if (isCsv) {
         const QByteArray bytes = csv(book);
-        written = file.write(bytes) == bytes.size();
+        written = file.device()->write(bytes) == bytes.size();
     } else {
-        written = writePdf(&file, book, periodText(from, to));
+        written = writePdf(file.device(), book, periodText(from, to));
     }
-    if (!written || !file.commit()) {
-        if (written)
-            *error = QStringLiteral("Не удаётся записать файл %1: %2")
-                             .arg(path, file.errorString());
-        else
-            *error = QStringLiteral("Не удаётся записать файл %1.").arg(path);
-        file.cancelWriting();
-        return false;
-    }
+    if (!written)
+        return fail(file.device()->errorString());
+    if (!file.commit())
+        return fail(file.errorString());
     return true;
 }
 

@@ -9,6 +9,8 @@
 #include "settings/spellchecker.h"
 #include "settings/widgetgeometry.h"
 
+#include "ZrReport/filereplacement.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -16,7 +18,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QNetworkProxy>
-#include <QSaveFile>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QTextCodec>
@@ -55,41 +56,13 @@ QByteArray scrambleBytes(QByteArray bytes, const QByteArray &key)
     return bytes;
 }
 
-// Writes the copy beside the target and renames it into place only when it is
-// complete, so an existing target is never lost to a failed copy; then checks
-// that what arrived has the source's size and can be read.
+// An existing target is never lost to a failed copy: the copy takes its place only
+// once it has the source's size.
 bool copyVerified(const QString &source, const QString &target)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        ZR_LOG() << "cant read" << source << in.errorString();
-        return false;
-    }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
-        ZR_LOG() << "cant write" << target << out.errorString();
-        return false;
-    }
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size()) {
-            ZR_LOG() << "cant write" << target << out.errorString();
-            out.cancelWriting();
-            return false;
-        }
-    }
-    if (in.error() != QFileDevice::NoError) {
-        ZR_LOG() << "cant read" << source << in.errorString();
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) {
-        ZR_LOG() << "cant write" << target << out.errorString();
-        return false;
-    }
-    QFile check(target);
-    if (QFileInfo(target).size() != in.size() || !check.open(QIODevice::ReadOnly)) {
-        ZR_LOG() << "copy of" << source << "in" << target << "did not verify";
+    QString error;
+    if (!FileReplacement::copy(source, target, &error)) {
+        ZR_LOG() << "cant copy" << source << "to" << target << error;
         return false;
     }
     return true;

@@ -5,11 +5,12 @@
 #include "modules/network/boundedget.h"
 #include "modules/network/weblink.h"
 
+#include "ZrReport/filereplacement.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 
 namespace {
 constexpr int maxFileNameLength = 100;
@@ -102,9 +103,9 @@ void FileDownloader::downloadFinished(QNetworkReply *reply)
 
     QDir().mkpath(downloadFolder());
     // Written aside and renamed, so a failed write leaves the earlier copy whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()
-        || !file.commit()) {
+    FileReplacement file(path);
+    file.setExpectedSize(content.size());
+    if (!file.open() || file.device()->write(content) != content.size() || !file.commit()) {
         ZR_LOG() << "fileopen error" << path << file.errorString();
         emit error();
     } else {
