@@ -282,6 +282,14 @@ bool Database::readToEnd(const QSqlQuery &query)
     return false;
 }
 
+QString Database::failureText(const QSqlError &error)
+{
+    if (theInstance()
+        && theInstance()->m_connection->failureOf(error).kind == RegisterFailure::Kind::Busy)
+        return QStringLiteral("реестр занят другой программой");
+    return error.text();
+}
+
 QString Database::getVariable(const QString &name, bool *ok)
 {
     instance();

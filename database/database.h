@@ -9,6 +9,7 @@
 #include <memory>
 
 class QSettings;
+class QSqlError;
 class QSqlQuery;
 class QSqlTableModel;
 class RegisterConnection;
@@ -58,6 +59,9 @@ public:
     // After the rows of a query were read: false (logged) when they ended on a failed read
     // (a damaged page, a lock) rather than on the last row.
     static bool readToEnd(const QSqlQuery &query);
+    // Why a statement failed, to follow a colon in a message: another program holding the
+    // register is said in words, anything else in the driver's.
+    static QString failureText(const QSqlError &error);
 
     // An empty text for a name never stored; `ok`, when given, is false when the register
     // could not be read (in use, damaged), so an empty text is not taken for the value.

@@ -106,7 +106,7 @@ bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
 {
     QSqlDatabase db = QSqlDatabase::database();
     if (!db.transaction()) {
-        *error = db.lastError().text();
+        *error = Database::failureText(db.lastError());
         ZR_LOG() << "print journal: no transaction" << *error;
         return false;
     }
@@ -149,7 +149,7 @@ bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
             break;
         }
         if (!Database::exec(query)) {
-            *error = query.lastError().text();
+            *error = Database::failureText(query.lastError());
             db.rollback();
             changes = before;
             return false;
@@ -162,7 +162,7 @@ bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
         }
     }
     if (!db.commit()) {
-        *error = db.lastError().text();
+        *error = Database::failureText(db.lastError());
         ZR_LOG() << "print journal: not committed" << *error;
         db.rollback();
         changes = before;

@@ -17,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -219,6 +220,9 @@ void TestWriteFaults::journalRecordOfABusyRegisterIsWrittenLater()
         } else {
             QCOMPARE(writeJournal(args), 0);
             QVERIFY(!notice->isHidden());
+            const QString told = notice->findChild<QLabel *>()->text();
+            QVERIFY2(told.contains(QStringLiteral("реестр занят другой программой")),
+                     qPrintable(told));
         }
         QCOMPARE(journalRows(), before);
         QVERIFY(QFile::exists(JournalBacklog::fileName()));
