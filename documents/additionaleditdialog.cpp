@@ -275,7 +275,6 @@ bool AdditionalEditDialog::saveAppendix()
                             "открыли его приложение: приложение сохранить некуда, окно будет "
                             "закрыто."));
         setEditable(false);
-        emit groupsUpdated();
         QDialog::reject();
         return false;
     }

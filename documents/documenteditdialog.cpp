@@ -225,10 +225,11 @@ bool DocumentEditDialog::saveDocument()
             }
         }
         if (result == UpdateResult::Deleted) {
-            emit documentsUpdated();
             if (!SaveConflict::saveAnew(this,
                                         isTemplate ? QStringLiteral("Шаблон удалён")
                                                    : QStringLiteral("Документ удалён"))) {
+                // The table still shows the row that is gone.
+                emit documentsUpdated();
                 setEditable(false);
                 QDialog::reject();
                 return false;

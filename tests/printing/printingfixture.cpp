@@ -7,12 +7,17 @@
 #include "ZrReport/tablefield.h"
 #include "ZrReport/textfield.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QtTest>
 
 void PrintingFixture::start()
@@ -151,4 +156,15 @@ QString PrintingFixture::writeOverflowingTemplate(int type, int rowsThatFit)
     table->page = &page;
     page.fields << table;
     return saveAsForm(page, type);
+}
+
+void PrintingFixture::printIntoFile(QPrintPreviewDialog *preview, const QString &file)
+{
+    const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction *action : preview->findChildren<QAction *>()) {
+        if (action->text() == print)
+            QTimer::singleShot(0, action, &QAction::trigger);
+    }
+    preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+    preview->printer()->setOutputFileName(file);
 }

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 #include <memory>
 
+class QPrintPreviewDialog;
 class ReportPage;
 
 // A throw-away data folder with an empty register, and helpers to fill it.
@@ -31,6 +32,10 @@ public:
                                  const QString &text = QStringLiteral("$V{Full_Name}"));
     // A template whose one table holds at most `rowsThatFit` rows of the "view" model.
     static QString writeOverflowingTemplate(int type, int rowsThatFit);
+
+    // Presses the preview's own Print button once this answer returns (it opens the system
+    // print dialog, answered in its turn), the printer set to write a PDF into `file`.
+    static void printIntoFile(QPrintPreviewDialog *preview, const QString &file);
 
 private:
     std::unique_ptr<QTemporaryDir> m_data;

@@ -341,15 +341,7 @@ void TestPrintJournal::singlePrintIsRecorded()
                 preview->reject();
                 return;
             }
-            // The preview's own print button, which opens the system print dialog; it
-            // runs after this answer, so that the dialog is answered in its turn.
-            const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
-            for (QAction *action : preview->findChildren<QAction *>()) {
-                if (action->text() == print)
-                    QTimer::singleShot(0, action, &QAction::trigger);
-            }
-            preview->printer()->setOutputFormat(QPrinter::PdfFormat);
-            preview->printer()->setOutputFileName(file);
+            PrintingFixture::printIntoFile(preview, file);
         });
         if (step != QLatin1String("close"))
             answerer.expectButton(printTitle,

@@ -265,14 +265,7 @@ int printToFile(const QStringList &args)
     ModalAnswerer answerer;
     const QString file = args.value(0);
     answerer.expect(previewTitle, QString(), [file](QWidget *dialog) {
-        auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
-        const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
-        for (QAction *action : preview->findChildren<QAction *>()) {
-            if (action->text() == print)
-                QTimer::singleShot(0, action, &QAction::trigger);
-        }
-        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
-        preview->printer()->setOutputFileName(file);
+        PrintingFixture::printIntoFile(qobject_cast<QPrintPreviewDialog *>(dialog), file);
     });
     // Pressed after the answer returns: the question whether to replace the file comes
     // from within the press.
