@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "database/database.h"
+#include "registercommands.h"
 #include "documents/import/importcommand.h"
 #include "printing/pdfexport.h"
 #include "printing/printcheck.h"
@@ -19,11 +20,15 @@ const QList<HeadlessCommand> &commands()
     static const QList<HeadlessCommand> list{PdfExport::command(),
                                              ImportCommand::command(),
                                              PrintCheck::command(),
-                                             RegisterBook::command()};
+                                             RegisterBook::command(),
+                                             RegisterCommands::backup(),
+                                             RegisterCommands::transfer()};
     return list;
 }
 
 const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
+// Every command works on the register it names, the data folder's file when none.
+const QCommandLineOption registerOption(QStringLiteral("register"), QString(), QStringLiteral("register"));
 
 // Diagnostics of a headless run go nowhere (the debug log belongs to the
 // interactive program and would be emptied by starting it); warnings reach stderr.
@@ -51,7 +56,12 @@ QString CommandLine::helpText()
 {
     QString text = QStringLiteral("Использование:\n"
                                   "  ZrPs                    запуск программы\n"
-                                  "  ZrPs --help             эта справка\n");
+                                  "  ZrPs --help             эта справка\n"
+                                  "\n"
+                                  "Каждая команда ниже принимает --register РЕЕСТР: файл реестра\n"
+                                  "(ФАЙЛ.db) или база данных на сервере PostgreSQL\n"
+                                  "(postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА[?sslmode=РЕЖИМ]).\n"
+                                  "Пароль сервера берётся из файла паролей ~/.pgpass.\n");
     for (const HeadlessCommand &command : commands())
         text += QLatin1Char('\n') + command.usage;
     text += QStringLiteral("\nБланки:\n") + formsList();
@@ -109,6 +119,7 @@ int CommandLine::run(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.addOption(helpOption);
+    parser.addOption(registerOption);
     QSet<QString> added; // commands may share an option such as --form
     for (const HeadlessCommand &command : commands())
         for (const QCommandLineOption &option : command.options)
@@ -130,10 +141,19 @@ int CommandLine::run(int argc, char **argv)
             << helpText();
         return 1;
     }
+    if (parser.isSet(registerOption)) {
+        RegisterAddress address;
+        QString error;
+        if (!RegisterAddress::parse(parser.value(registerOption), &address, &error)) {
+            err << error << '\n';
+            return 1;
+        }
+        Database::chooseRegister(address);
+    }
     for (const HeadlessCommand &command : commands()) {
         if (parser.isSet(command.option)) {
             const int status = command.run(parser, err);
-            Database::destroy();
+            Database::useDataFolderRegister();
             return status;
         }
     }

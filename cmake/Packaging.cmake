@@ -8,6 +8,9 @@ install(FILES packaging/zrps.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applic
 install(FILES resources/default.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps
         RENAME zrps.png)
+# The school server's setup goes with the program: it is run once on the server.
+install(PROGRAMS tools/setup-register-server.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/zrps)
+install(FILES tools/register-server.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/zrps)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zrps)
@@ -25,4 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libquazip5-1")
 # The Russian order of names is registered on the connections of the system's SQLite.
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsqlite3-0")
+# A register on a school's PostgreSQL server is reached through Qt's driver; the server
+# itself is not a workstation's dependency.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt5sql5-psql")
 include(CPack)

@@ -3,6 +3,7 @@
 #include "app/appinfo.h"
 #include "app/debuglog.h"
 #include "datafolders.h"
+#include "postgresengine.h"
 #include "registerconnection.h"
 #include "registerengine.h"
 #include "registerschema.h"
@@ -17,6 +18,7 @@
 #include <QSqlQuery>
 #include <QSqlTableModel>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -29,6 +31,26 @@ Database *&theInstance()
 }
 
 const QString appName = QString::fromLatin1(AppInfo::applicationName);
+
+// The register chosen for this process; none: the file in the data folder.
+std::optional<RegisterAddress> &chosenAddress()
+{
+    static std::optional<RegisterAddress> address;
+    return address;
+}
+
+std::unique_ptr<RegisterConnection> programConnection()
+{
+    const RegisterAddress address = Database::registerAddress();
+    const RegisterEngine &engine = address.isServer()
+                                           ? static_cast<const RegisterEngine &>(
+                                                   PostgresEngine::instance())
+                                           : SqliteEngine::instance();
+    return std::make_unique<RegisterConnection>(engine,
+                                                address.toString(),
+                                                RegisterConnection::Access::ReadWrite,
+                                                RegisterConnection::programConnectionName());
+}
 
 // Stores a name/value pair, replacing a row of that name, in the form every engine
 // takes.
@@ -45,12 +67,7 @@ bool storeVariable(const QString &name, const QString &value)
 } // namespace
 
 Database::Database()
-    // The register in the data folder is an SQLite file: the one place that says so.
-    : m_connection(
-            std::make_unique<RegisterConnection>(SqliteEngine::instance(),
-                                                 DataFolders::registerFile(),
-                                                 RegisterConnection::Access::ReadWrite,
-                                                 RegisterConnection::programConnectionName()))
+    : m_connection(programConnection())
 {}
 
 Database::~Database()
@@ -81,6 +98,11 @@ RegisterFailure Database::openRegister(bool acceptReadableDamage)
         return makeNewRegister();
     if (found.ok())
         found = connection.open();
+    if (found.ok())
+        found = connection.engine().checkAccess(connection.database());
+    // A new database on a server: the register's tables are made in it.
+    if (found.ok() && connection.engine().holdsNothing(connection.database()))
+        return makeNewRegister();
     if (found.ok()) {
         RegisterSchema::applyPatch(connection);
         found = RegisterSchema::check(connection, true);
@@ -102,10 +124,19 @@ RegisterFailure Database::makeNewRegister()
     RegisterConnection &connection = *m_connection;
     // A file that cannot be made or filled is the folder's or the disk's refusal.
     RegisterFailure made = connection.open();
-    QString error = made.detail;
-    if (!made.ok() || !RegisterSchema::create(connection, &error)) {
+    if (made.ok())
+        made = RegisterSchema::create(connection);
+    if (!made.ok()) {
         connection.close();
-        return RegisterFailure::of(Kind::Unwritable, error);
+        // A server's refusal is a role without the rights to make tables: only the
+        // database's owner makes them.
+        if (made.kind == Kind::Refused)
+            return RegisterFailure::of(Kind::Refused,
+                                       QStringLiteral("в базе данных нет таблиц реестра, а "
+                                                      "создать их может только владелец базы "
+                                                      "данных (%1)")
+                                               .arg(made.detail.trimmed()));
+        return RegisterFailure::of(Kind::Unwritable, made.detail);
     }
     RegisterSchema::upgrade(connection);
     RegisterSchema::applyViews(connection);
@@ -146,8 +177,8 @@ bool Database::openExisting(QString *error)
     // Already opened by whoever runs the command (the tests): it passed its check then.
     if (QSqlDatabase::database(RegisterConnection::programConnectionName(), false).isOpen())
         return true;
-    const QString path = databasePath();
-    if (!QFileInfo(path).isFile()) {
+    const QString path = registerAddress().toString();
+    if (!onServer() && !QFileInfo(path).isFile()) {
         *error = RegisterFailure::of(Kind::Missing).text(path);
         return false;
     }
@@ -169,6 +200,33 @@ void Database::destroy()
     delete theInstance();
     theInstance() = nullptr;
     DataFolders::forget();
+}
+
+void Database::chooseRegister(const RegisterAddress &address)
+{
+    destroy();
+    chosenAddress() = address;
+}
+
+void Database::useDataFolderRegister()
+{
+    destroy();
+    chosenAddress().reset();
+}
+
+RegisterAddress Database::registerAddress()
+{
+    return chosenAddress().value_or(RegisterAddress::ofFile(DataFolders::registerFile()));
+}
+
+bool Database::onServer()
+{
+    return registerAddress().isServer();
+}
+
+QString Database::storedName(const QString &identifier)
+{
+    return instance()->m_connection->engine().storedName(identifier);
 }
 
 void Database::close()
@@ -318,7 +376,7 @@ QSqlTableModel *Database::tableModel(const QString &table)
     QSqlTableModel *&model = self->m_models[table];
     if (!model) {
         model = new QSqlTableModel(nullptr, self->m_connection->database());
-        model->setTable(table);
+        model->setTable(self->m_connection->engine().storedName(table));
     }
     return model;
 }

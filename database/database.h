@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registeraddress.h"
 #include "registerbackup.h"
 #include "registerfailure.h"
 
@@ -40,6 +41,15 @@ public:
     static bool openExisting(QString *error);
     static Database *instance();
     static void destroy();
+    // The register to work on from the next open(): the file in the data folder unless
+    // another one, or a server, is chosen (a command's --register, the preferences).
+    static void chooseRegister(const RegisterAddress &address);
+    static void useDataFolderRegister();
+    static RegisterAddress registerAddress();
+    static bool onServer();
+    // How the register stores a table or column named in mixed case (see
+    // RegisterEngine::storedName), for Qt's models.
+    static QString storedName(const QString &identifier);
     static void close();
 
     static QString userPath();

@@ -43,3 +43,4 @@ CREATE TABLE "PrintJournal" (
     "output" TEXT NOT NULL DEFAULT 'printer'
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");
+CREATE TABLE IF NOT EXISTS Variables (Name TEXT PRIMARY KEY, Value TEXT);

@@ -4,6 +4,7 @@
 #include "app/debuglog.h"
 #include "datafolders.h"
 #include "registerconnection.h"
+#include "registercopy.h"
 #include "registerengine.h"
 #include "registerschema.h"
 #include "sqliteengine.h"
@@ -60,6 +61,26 @@ bool keepCurrent(const RegisterConnection &program,
         *text = QStringLiteral("Не удаётся сохранить текущий реестр в файл %1.")
                         .arg(QDir::toNativeSeparators(kept));
     return copied;
+}
+
+// A server register takes the backup's rows in place of its own, in one transaction
+// that commits only once every table holds what the backup holds. The server keeps no
+// file to put aside.
+bool restoreOntoServer(RegisterConnection &program, const QString &source, QString *error)
+{
+    const RegisterInspection found = RegisterBackup::inspect(source);
+    if (!found.failure.ok()) {
+        *error = RegisterBackup::refusalText(source, found.failure);
+        return false;
+    }
+    RegisterConnection backup(SqliteEngine::instance(), source, RegisterConnection::Access::ReadOnly);
+    QString reason = backup.open().detail;
+    const bool done = reason.isEmpty()
+                      && RegisterCopy::copy(backup.database(), program.database(), nullptr, &reason);
+    ZR_LOG() << "Database::restore(" + source + ") onto the server" << done << reason;
+    if (!done)
+        *error = QStringLiteral("Реестр на сервере не заменён, оставлен прежний: %1").arg(reason);
+    return done;
 }
 
 } // namespace
@@ -128,6 +149,8 @@ bool RegisterBackup::restore(RegisterConnection &program,
         ZR_LOG() << "Database::restore(" + source + ") file does not exist!!!";
         return fail(refusalText(source, RegisterFailure::of(Kind::Missing)));
     }
+    if (&program.engine() != &SqliteEngine::instance())
+        return restoreOntoServer(program, source, error);
     const QString path = program.location();
     if (DataFolders::samePath(source, path))
         return fail(QStringLiteral("Выбран файл самого реестра."));

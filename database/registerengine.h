@@ -20,6 +20,9 @@ public:
     virtual RegisterFailure examine(const QString &location) const = 0;
     // The kind of a failure the driver reported for the register at `location`.
     virtual RegisterFailure failureOf(const QSqlError &error, const QString &location) const = 0;
+    // What the open connection can tell before the register is read: a server too old,
+    // a role that may not use the database's schema.
+    virtual RegisterFailure checkAccess(const QSqlDatabase &db) const = 0;
     // The engine's own check that every page of the register reads whole.
     virtual RegisterFailure checkIntegrity(const QSqlDatabase &db) const = 0;
     // The stored definition of the view `name`, empty when there is none; false when it
@@ -28,4 +31,20 @@ public:
     // Writes one consistent state of the register into the new register file `file`,
     // whatever other connections write meanwhile.
     virtual bool copyInto(const QSqlDatabase &db, const QString &file, QString *error) const = 0;
+
+    // The scripts that create a new register and bring an older one up to date.
+    virtual QString schemaScript() const = 0;
+    virtual QString upgradeScript() const = 0;
+    // How a table or column the program names in mixed case is stored, as Qt's models
+    // and the driver's record() want it.
+    virtual QString storedName(const QString &identifier) const = 0;
+    // Whether the open register holds none of the program's tables yet (a new server
+    // database); false when it could not be told.
+    virtual bool holdsNothing(const QSqlDatabase &db) const = 0;
+    // A statement that leaves `sql`, the definition just given to the view `name`, where
+    // storedView() reads it back; empty where the engine keeps the text itself.
+    virtual QString viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const
+            = 0;
+    // After rows were written with the ids they had elsewhere: new rows get ids after them.
+    virtual bool followCopiedIds(const QSqlDatabase &db, QString *error) const = 0;
 };

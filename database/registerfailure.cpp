@@ -29,6 +29,20 @@ QString RegisterFailure::text(const QString &location) const
         return QStringLiteral("Реестр %1 не удаётся прочитать: %2").arg(where, detail);
     case Kind::Unwritable:
         return QStringLiteral("Не удаётся записать реестр %1: %2").arg(where, detail);
+    case Kind::Unreachable:
+        return QStringLiteral("Сервер реестра %1 недоступен: %2\nПроверьте, что сервер "
+                              "PostgreSQL запущен, что адрес и порт указаны верно и что "
+                              "компьютер подключён к сети.")
+                .arg(where, detail.trimmed());
+    case Kind::Refused:
+        return QStringLiteral("Сервер реестра %1 не допускает к реестру: %2\nПроверьте имя "
+                              "пользователя, его пароль в файле паролей ~/.pgpass и права "
+                              "этого пользователя на таблицы реестра.")
+                .arg(where, detail.trimmed());
+    case Kind::OldServer:
+        return QStringLiteral("Сервер реестра %1 слишком старый (версия %2): нужен "
+                              "PostgreSQL 10 или новее.")
+                .arg(where, detail);
     case Kind::Empty:
     case Kind::NotARegister:
         break;

@@ -15,6 +15,9 @@ struct RegisterFailure
         Unreadable,   // permissions or an I/O error: it cannot be read at all
         NotARegister, // a file of another kind, or a register of a structure not ours
         Unwritable,   // the folder or the disk refuses a write the program must make
+        Unreachable,  // the register's server is stopped, or cannot be reached
+        Refused,      // the server turns the user away: password, role or rights
+        OldServer,    // the server is older than the register's SQL needs
     };
 
     Kind kind = Kind::None;

@@ -13,10 +13,17 @@
 
 namespace {
 
-// Runs the statements in one transaction; false (logged) at the first that fails.
-bool runTogether(QSqlDatabase db, const QStringList &statements, QString *error)
+// Runs the statements in one transaction; false (logged) at the first that fails, whose
+// error is in `failed` when given.
+bool runTogether(QSqlDatabase db,
+                 const QStringList &statements,
+                 QString *error,
+                 QSqlError *failed = nullptr)
 {
+    QSqlError ignored;
+    QSqlError &reported = failed ? *failed : ignored;
     if (!db.transaction()) {
+        reported = db.lastError();
         *error = db.lastError().text();
         ZR_LOG() << "SQL ERROR" << *error << "no transaction";
         return false;
@@ -24,6 +31,7 @@ bool runTogether(QSqlDatabase db, const QStringList &statements, QString *error)
     for (const QString &statement : statements) {
         QSqlQuery query(db);
         if (!query.exec(statement)) {
+            reported = query.lastError();
             *error = query.lastError().text();
             ZR_LOG() << "SQL ERROR" << *error << statement;
             db.rollback();
@@ -32,6 +40,7 @@ bool runTogether(QSqlDatabase db, const QStringList &statements, QString *error)
     }
     if (db.commit())
         return true;
+    reported = db.lastError();
     *error = db.lastError().text();
     ZR_LOG() << "SQL ERROR" << *error << "not committed";
     db.rollback();
@@ -57,15 +66,17 @@ const AddedColumn addedColumns[] = {
 
 // Adds the columns the register lacks, all in one transaction: a register is never left
 // with half of them.
-void addMissingColumns(QSqlDatabase db)
+void addMissingColumns(const RegisterConnection &connection)
 {
     QStringList statements;
+    const QSqlDatabase db = connection.database();
     const QSqlDriver *driver = db.driver();
     for (const AddedColumn &added : addedColumns) {
-        // Quoted, the names keep their case on an engine that folds unquoted ones.
-        const QString table
-                = driver->escapeIdentifier(QString::fromLatin1(added.table), QSqlDriver::TableName);
-        const QString column = QString::fromLatin1(added.column);
+        // The names as the engine stores them: quoted, they are taken as they are.
+        const QString table = driver->escapeIdentifier(
+                connection.engine().storedName(QString::fromLatin1(added.table)),
+                QSqlDriver::TableName);
+        const QString column = connection.engine().storedName(QString::fromLatin1(added.column));
         if (db.record(table).contains(column))
             continue;
         statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
@@ -80,9 +91,16 @@ void addMissingColumns(QSqlDatabase db)
 
 } // namespace
 
-bool RegisterSchema::create(const RegisterConnection &connection, QString *error)
+RegisterFailure RegisterSchema::create(const RegisterConnection &connection)
 {
-    return runTogether(connection.database(), SqlScript::statements(":/database.sql"), error);
+    QString error;
+    QSqlError failed;
+    if (runTogether(connection.database(),
+                    SqlScript::statements(connection.engine().schemaScript()),
+                    &error,
+                    &failed))
+        return {};
+    return connection.failureOf(failed);
 }
 
 RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool integrity)
@@ -104,21 +122,31 @@ RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool
 
 void RegisterSchema::upgrade(const RegisterConnection &connection)
 {
-    for (const QString &statement : SqlScript::statements(":/upgrade.sql")) {
+    for (const QString &statement : SqlScript::statements(connection.engine().upgradeScript())) {
         QSqlQuery query(connection.database());
         if (!query.exec(statement))
             ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
     }
-    addMissingColumns(connection.database());
+    addMissingColumns(connection);
 }
 
 void RegisterSchema::applyViews(const RegisterConnection &connection)
 {
-    const QStringList statements = SqlScript::statements(":/views.sql");
+    const QStringList script = SqlScript::statements(":/views.sql");
     static const QRegularExpression createView(QStringLiteral("^CREATE\\s+VIEW\\s+(\\w+)"),
                                                QRegularExpression::CaseInsensitiveOption);
     bool upToDate = true;
-    for (const QString &statement : statements) {
+    QStringList statements;
+    for (const QString &statement : script) {
+        statements << statement;
+        const QRegularExpressionMatch match = createView.match(statement);
+        const QString mark = match.hasMatch() ? connection.engine().viewMark(
+                                     connection.database(), match.captured(1), statement)
+                                              : QString();
+        if (!mark.isEmpty())
+            statements << mark;
+    }
+    for (const QString &statement : script) {
         const QRegularExpressionMatch match = createView.match(statement);
         if (!match.hasMatch())
             continue;

@@ -8,8 +8,8 @@ class RegisterConnection;
 // program opens or restores, and brought up to date once it passed its check.
 namespace RegisterSchema {
 // Builds the tables of a new, empty register in one transaction: a failure leaves
-// nothing half-made. False with the driver's words in `error`.
-bool create(const RegisterConnection &connection, QString *error);
+// nothing half-made. What stood in the way, with the driver's words as its detail.
+RegisterFailure create(const RegisterConnection &connection);
 // Whether the register has every table, view and column the program reads and, with
 // `integrity`, whether every page of it reads.
 RegisterFailure check(const RegisterConnection &connection, bool integrity);

@@ -155,5 +155,7 @@ QString RussianCollation::collated(const QString &expression, const QSqlDatabase
     // "ru-x-icu") answers here.
     if (db.driverName() == QLatin1String("QSQLITE") && install())
         return expression + QStringLiteral(" COLLATE ") + sqliteCollation;
+    if (db.driverName() == QLatin1String("QPSQL"))
+        return expression + QStringLiteral(" COLLATE \"ru-x-icu\"");
     return expression;
 }

@@ -130,6 +130,12 @@ RegisterFailure SqliteEngine::failureOf(const QSqlError &error, const QString &l
     }
 }
 
+RegisterFailure SqliteEngine::checkAccess(const QSqlDatabase &) const
+{
+    // A file that opened is read or refused page by page: the checks tell it.
+    return {};
+}
+
 RegisterFailure SqliteEngine::checkIntegrity(const QSqlDatabase &db) const
 {
     QSqlQuery check(db);
@@ -184,6 +190,39 @@ bool SqliteEngine::copyInto(const QSqlDatabase &db, const QString &file, QString
         QFile::remove(file);
         QThread::msleep(50);
     }
+}
+
+QString SqliteEngine::schemaScript() const
+{
+    return QStringLiteral(":/database.sql");
+}
+
+QString SqliteEngine::upgradeScript() const
+{
+    return QStringLiteral(":/upgrade.sql");
+}
+
+QString SqliteEngine::storedName(const QString &identifier) const
+{
+    // SQLite keeps names as written and compares them without case.
+    return identifier;
+}
+
+bool SqliteEngine::holdsNothing(const QSqlDatabase &) const
+{
+    // A new register is a file that is not there yet: examine() tells it.
+    return false;
+}
+
+QString SqliteEngine::viewMark(const QSqlDatabase &, const QString &, const QString &) const
+{
+    return QString();
+}
+
+bool SqliteEngine::followCopiedIds(const QSqlDatabase &, QString *) const
+{
+    // AUTOINCREMENT continues after the largest id a table holds.
+    return true;
 }
 
 bool SqliteEngine::wasADatabase(const QString &path)

@@ -13,9 +13,16 @@ public:
     void configure(QSqlDatabase &db, const QString &location, bool readOnly) const override;
     RegisterFailure examine(const QString &location) const override;
     RegisterFailure failureOf(const QSqlError &error, const QString &location) const override;
+    RegisterFailure checkAccess(const QSqlDatabase &db) const override;
     RegisterFailure checkIntegrity(const QSqlDatabase &db) const override;
     bool storedView(const QSqlDatabase &db, const QString &name, QString *sql) const override;
     bool copyInto(const QSqlDatabase &db, const QString &file, QString *error) const override;
+    QString schemaScript() const override;
+    QString upgradeScript() const override;
+    QString storedName(const QString &identifier) const override;
+    bool holdsNothing(const QSqlDatabase &db) const override;
+    QString viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const override;
+    bool followCopiedIds(const QSqlDatabase &db, QString *error) const override;
 
     // Whether a file SQLite does not take for a database was one: its header names the
     // format, a journal of it lies beside it, or what follows its first page has the

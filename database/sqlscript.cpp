@@ -4,6 +4,8 @@
 
 QStringList SqlScript::statements(const QString &resource, bool collapseWhiteSpace)
 {
+    if (resource.isEmpty())
+        return {};
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
         return {};

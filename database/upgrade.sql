@@ -14,3 +14,4 @@ CREATE TABLE IF NOT EXISTS "PrintJournal" (
     "output" TEXT NOT NULL DEFAULT 'printer'
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");
+CREATE TABLE IF NOT EXISTS Variables (Name TEXT PRIMARY KEY, Value TEXT);

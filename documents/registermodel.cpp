@@ -22,7 +22,7 @@ RegisterModel *RegisterModel::ofRegister()
     auto *model = owner->findChild<RegisterModel *>(QString(), Qt::FindDirectChildrenOnly);
     if (!model) {
         model = new RegisterModel(owner, owner->database());
-        model->setTable(view);
+        model->setTable(Database::storedName(view));
     }
     return model;
 }

@@ -37,6 +37,25 @@ QString digitDate(const QDate &date)
     return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
 }
 
+// Templates name the appendix columns as the register spells them; a server that folds
+// names hands them out in lower case.
+void spellColumnsAsTheRegister(QSqlQueryModel *model)
+{
+    static const QStringList spelling{QStringLiteral("psId"),
+                                      QStringLiteral("psDetId"),
+                                      QStringLiteral("disciplineName"),
+                                      QStringLiteral("disciplineRateDigit"),
+                                      QStringLiteral("rowNumber"),
+                                      QStringLiteral("disciplineRateText"),
+                                      QStringLiteral("disciplineRate")};
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const QString given = model->headerData(column, Qt::Horizontal).toString();
+        for (const QString &name : spelling)
+            if (name != given && name.compare(given, Qt::CaseInsensitive) == 0)
+                model->setHeaderData(column, Qt::Horizontal, name);
+    }
+}
+
 // The page becomes the model's parent: the model goes with the page that shows it.
 void registerViewModel(ReportPage *page, int sqlDocId)
 {
@@ -49,6 +68,7 @@ void registerViewModel(ReportPage *page, int sqlDocId)
         model->fetchMore();
     if (model->lastError().isValid())
         ZR_LOG() << "SQL ERROR" << model->lastError().text() << model->query().lastQuery();
+    spellColumnsAsTheRegister(model);
 
     QAbstractItemModel *previous = page->getModel(ReportInfo::viewModelName());
     page->addModel(ReportInfo::viewModelName(), model, true);

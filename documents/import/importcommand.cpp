@@ -89,9 +89,9 @@ int ImportCommand::import(const Request &request, QTextStream &out, QTextStream 
         return BadRequest;
     }
     // Writes to the register, so not beside a running program: as a second start, it
-    // leaves the folder to the program that has it.
+    // leaves the folder to the program that has it. A server register is shared.
     RegisterLock lock(Database::dataPath());
-    if (!lock.acquire()) {
+    if (!Database::onServer() && !lock.acquire()) {
         err << lock.refusalText() << '\n';
         return NotWritten;
     }

@@ -1,0 +1,66 @@
+#include "registertransfer.h"
+
+#include "app/debuglog.h"
+#include "postgresengine.h"
+#include "registerconnection.h"
+#include "registerschema.h"
+
+#include <algorithm>
+
+namespace {
+
+// Whether every table of the register on `db` is empty (false when one could not be read).
+bool empty(const QSqlDatabase &db)
+{
+    bool read = false;
+    const QVector<RegisterCopy::Table> tables = RegisterCopy::summary(db, &read);
+    return read && std::all_of(tables.cbegin(), tables.cend(), [](const RegisterCopy::Table &t) {
+               return t.rows == 0;
+           });
+}
+
+} // namespace
+
+bool RegisterTransfer::toServer(const RegisterConnection &source,
+                                const RegisterAddress &server,
+                                QVector<RegisterCopy::Table> *copied,
+                                QString *error)
+{
+    const QString where = server.toString();
+    RegisterConnection target(PostgresEngine::instance(), where);
+    RegisterFailure failure = target.open();
+    if (failure.ok())
+        failure = target.engine().checkAccess(target.database());
+    if (failure.ok() && target.engine().holdsNothing(target.database())) {
+        const RegisterFailure made = RegisterSchema::create(target);
+        if (!made.ok()) {
+            *error = QStringLiteral("Не удалось создать таблицы реестра в базе данных %1 (их "
+                                    "создаёт владелец базы данных): %2")
+                             .arg(where, made.detail.trimmed());
+            return false;
+        }
+        RegisterSchema::upgrade(target);
+        RegisterSchema::applyViews(target);
+    } else if (failure.ok()) {
+        failure = RegisterSchema::check(target, true);
+        if (failure.ok() && !empty(target.database())) {
+            *error = QStringLiteral("В базе данных %1 уже есть реестр с данными: перенос "
+                                    "делается только в пустую базу данных.")
+                             .arg(where);
+            return false;
+        }
+    }
+    if (!failure.ok()) {
+        *error = failure.text(where);
+        return false;
+    }
+    QString reason;
+    if (!RegisterCopy::copy(source.database(), target.database(), copied, &reason)) {
+        *error = QStringLiteral("Реестр не перенесён на сервер %1, база данных там оставлена "
+                                "как была: %2")
+                         .arg(where, reason);
+        return false;
+    }
+    ZR_LOG() << "register moved to" << where;
+    return true;
+}

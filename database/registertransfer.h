@@ -1,0 +1,18 @@
+#pragma once
+
+#include "registeraddress.h"
+#include "registercopy.h"
+#include "registerfailure.h"
+
+class RegisterConnection;
+
+// Moves a register onto a server: every row of the register `source` into a server
+// database that holds no register yet (its tables are made there) or only empty tables.
+// The source is only read.
+namespace RegisterTransfer {
+// False with the user's message in `error`; what was copied in `copied`.
+bool toServer(const RegisterConnection &source,
+              const RegisterAddress &server,
+              QVector<RegisterCopy::Table> *copied,
+              QString *error);
+} // namespace RegisterTransfer

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A PostgreSQL server of a test's own: made with initdb in a temporary folder, listening
+// on a free port of 127.0.0.1 only, with password logins, stopped and removed with the
+// object. As root (CI) it runs as the "postgres" user, the server refusing root.
+class PostgresServer
+{
+public:
+    PostgresServer();
+    ~PostgresServer();
+    PostgresServer(const PostgresServer &) = delete;
+    PostgresServer &operator=(const PostgresServer &) = delete;
+
+    // Empty when the server runs; otherwise what went wrong.
+    QString start();
+    void stop();
+    bool running() const { return m_running; }
+    int port() const { return m_port; }
+    // Runs SQL as the server's superuser on `database`; false (with the output in `error`).
+    bool sql(const QString &database, const QString &statements, QString *error = nullptr);
+    // Makes a register database the way a school server gets one (the setup script's SQL).
+    bool makeRegisterDatabase(const QString &database,
+                              const QString &owner,
+                              const QString &clerk,
+                              const QString &password,
+                              QString *error);
+    // "postgresql://ROLE@127.0.0.1:PORT/DATABASE".
+    QString address(const QString &role, const QString &database) const;
+    // A password file for libpq (PGPASSFILE), mode 0600, with one line per role.
+    void addPassword(const QString &role, const QString &password);
+
+private:
+    bool run(const QString &program, const QStringList &arguments, QString *output);
+
+    QTemporaryDir m_dir;
+    QString m_bin;
+    int m_port = 0;
+    bool m_running = false;
+    QString m_passwordFile;
+};
