@@ -1,12 +1,12 @@
 #include "commandline.h"
 
 #include "database/database.h"
-#include "registercommands.h"
 #include "documents/import/importcommand.h"
 #include "printing/pdfexport.h"
 #include "printing/printcheck.h"
 #include "printing/registerbook.h"
 #include "printing/reportlist.h"
+#include "registercommands.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -28,7 +28,8 @@ const QList<HeadlessCommand> &commands()
 
 const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
 // Every command works on the register it names, the data folder's file when none.
-const QCommandLineOption registerOption(QStringLiteral("register"), QString(), QStringLiteral("register"));
+const QCommandLineOption
+        registerOption(QStringLiteral("register"), QString(), QStringLiteral("register"));
 
 // Diagnostics of a headless run go nowhere (the debug log belongs to the
 // interactive program and would be emptied by starting it); warnings reach stderr.

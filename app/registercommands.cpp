@@ -63,7 +63,8 @@ int runTransfer(const QCommandLineParser &parser, QTextStream &err)
         return BadRequest;
     }
     Database::destroy();
-    RegisterConnection source(SqliteEngine::instance(), file.file, RegisterConnection::Access::ReadOnly);
+    RegisterConnection source(
+            SqliteEngine::instance(), file.file, RegisterConnection::Access::ReadOnly);
     const RegisterFailure opened = source.open();
     if (!opened.ok()) {
         err << opened.text(file.file) << '\n';

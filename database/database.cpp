@@ -42,10 +42,9 @@ std::optional<RegisterAddress> &chosenAddress()
 std::unique_ptr<RegisterConnection> programConnection()
 {
     const RegisterAddress address = Database::registerAddress();
-    const RegisterEngine &engine = address.isServer()
-                                           ? static_cast<const RegisterEngine &>(
-                                                   PostgresEngine::instance())
-                                           : SqliteEngine::instance();
+    const RegisterEngine &engine
+            = address.isServer() ? static_cast<const RegisterEngine &>(PostgresEngine::instance())
+                                 : SqliteEngine::instance();
     return std::make_unique<RegisterConnection>(engine,
                                                 address.toString(),
                                                 RegisterConnection::Access::ReadWrite,

@@ -58,8 +58,8 @@ Kind kindOfState(const QString &state)
 }
 
 // The tables a register has, as stored on the server.
-const char *const registerTables[] = {"psdocuments", "psdocumentdetails", "printjournal",
-                                      "variables"};
+const char *const registerTables[]
+        = {"psdocuments", "psdocumentdetails", "printjournal", "variables"};
 
 } // namespace
 
@@ -159,9 +159,8 @@ bool PostgresEngine::storedView(const QSqlDatabase &db, const QString &name, QSt
     return true;
 }
 
-QString PostgresEngine::viewMark(const QSqlDatabase &db,
-                                 const QString &name,
-                                 const QString &sql) const
+QString
+PostgresEngine::viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const
 {
     // COMMENT takes no bound value: the text goes in as the driver quotes a literal.
     QSqlField text(QString(), QVariant::String);

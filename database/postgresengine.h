@@ -22,7 +22,8 @@ public:
     QString upgradeScript() const override;
     QString storedName(const QString &identifier) const override;
     bool holdsNothing(const QSqlDatabase &db) const override;
-    QString viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const override;
+    QString
+    viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const override;
     bool followCopiedIds(const QSqlDatabase &db, QString *error) const override;
 
     // The oldest server the register's SQL is written for (PostgreSQL 10: identity

@@ -10,9 +10,12 @@ const QString serverScheme = QStringLiteral("postgresql");
 
 bool validSslMode(const QString &mode)
 {
-    static const QStringList modes{QStringLiteral("disable"),   QStringLiteral("allow"),
-                                   QStringLiteral("prefer"),    QStringLiteral("require"),
-                                   QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    static const QStringList modes{QStringLiteral("disable"),
+                                   QStringLiteral("allow"),
+                                   QStringLiteral("prefer"),
+                                   QStringLiteral("require"),
+                                   QStringLiteral("verify-ca"),
+                                   QStringLiteral("verify-full")};
     return modes.contains(mode);
 }
 

@@ -73,10 +73,12 @@ bool restoreOntoServer(RegisterConnection &program, const QString &source, QStri
         *error = RegisterBackup::refusalText(source, found.failure);
         return false;
     }
-    RegisterConnection backup(SqliteEngine::instance(), source, RegisterConnection::Access::ReadOnly);
+    RegisterConnection backup(
+            SqliteEngine::instance(), source, RegisterConnection::Access::ReadOnly);
     QString reason = backup.open().detail;
-    const bool done = reason.isEmpty()
-                      && RegisterCopy::copy(backup.database(), program.database(), nullptr, &reason);
+    const bool done
+            = reason.isEmpty()
+              && RegisterCopy::copy(backup.database(), program.database(), nullptr, &reason);
     ZR_LOG() << "Database::restore(" + source + ") onto the server" << done << reason;
     if (!done)
         *error = QStringLiteral("Реестр на сервере не заменён, оставлен прежний: %1").arg(reason);

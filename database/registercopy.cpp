@@ -59,7 +59,8 @@ bool summarize(const QSqlDatabase &db, const RegisterTable &table, RegisterCopy:
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
     if (columns.isEmpty()
-        || !rows.exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), name))) {
+        || !rows.exec(QStringLiteral("SELECT %1 FROM %2")
+                              .arg(columns.join(QStringLiteral(", ")), name))) {
         QString error;
         failed(rows, &error);
         return false;
@@ -115,7 +116,8 @@ bool copyTable(const QSqlDatabase &from,
     QSqlQuery rows(from);
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                           .arg(columns.join(QStringLiteral(", ")), name,
+                           .arg(columns.join(QStringLiteral(", ")),
+                                name,
                                 QString::fromLatin1(table.key)))) {
         failed(rows, error);
         return false;
@@ -125,7 +127,8 @@ bool copyTable(const QSqlDatabase &from,
         marks << QStringLiteral("?");
     QSqlQuery insert(to);
     if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(name, columns.join(QStringLiteral(", ")),
+                                .arg(name,
+                                     columns.join(QStringLiteral(", ")),
                                      marks.join(QStringLiteral(", "))))) {
         failed(insert, error);
         return false;

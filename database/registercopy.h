@@ -22,8 +22,5 @@ QVector<Table> summary(const QSqlDatabase &db, bool *ok);
 // emptied first, in one transaction on `to` that commits only when every table there
 // has the rows and the checksum it has in `from` (what was copied in `copied`, when
 // given). `from` is read in one consistent state.
-bool copy(const QSqlDatabase &from,
-          const QSqlDatabase &to,
-          QVector<Table> *copied,
-          QString *error);
+bool copy(const QSqlDatabase &from, const QSqlDatabase &to, QVector<Table> *copied, QString *error);
 } // namespace RegisterCopy

@@ -43,8 +43,8 @@ public:
     virtual bool holdsNothing(const QSqlDatabase &db) const = 0;
     // A statement that leaves `sql`, the definition just given to the view `name`, where
     // storedView() reads it back; empty where the engine keeps the text itself.
-    virtual QString viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const
-            = 0;
+    virtual QString
+    viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const = 0;
     // After rows were written with the ids they had elsewhere: new rows get ids after them.
     virtual bool followCopiedIds(const QSqlDatabase &db, QString *error) const = 0;
 };

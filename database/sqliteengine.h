@@ -21,7 +21,8 @@ public:
     QString upgradeScript() const override;
     QString storedName(const QString &identifier) const override;
     bool holdsNothing(const QSqlDatabase &db) const override;
-    QString viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const override;
+    QString
+    viewMark(const QSqlDatabase &db, const QString &name, const QString &sql) const override;
     bool followCopiedIds(const QSqlDatabase &db, QString *error) const override;
 
     // Whether a file SQLite does not take for a database was one: its header names the

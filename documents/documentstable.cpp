@@ -1,6 +1,7 @@
 #include "documentstable.h"
 
 #include "database/database.h"
+#include "database/registerwatcher.h"
 #include "dateitemdelegate.h"
 #include "documentbin.h"
 #include "documentstore.h"
@@ -75,6 +76,13 @@ void DocumentsTable::initTable()
     for (int column = 0; column < headers.size(); ++column)
         model->setHeaderData(column, Qt::Horizontal, headers.at(column), Qt::EditRole);
     DocumentsTableAbstract::initTable();
+    // Other workstations' changes of a server register are shown as they happen.
+    RegisterWatcher::instance()->watch();
+    connect(RegisterWatcher::instance(),
+            &RegisterWatcher::documentsChangedElsewhere,
+            this,
+            &DocumentsTable::reloadKeepingView,
+            Qt::UniqueConnection);
     // Last in the view, so that the columns before it keep their places; shown beside the name.
     horizontalHeader()->moveSection(horizontalHeader()->visualIndex(classColumn), NameColumn + 1);
 }

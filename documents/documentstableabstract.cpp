@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QSet>
 #include <QSignalBlocker>
 #include <QSqlDatabase>
@@ -245,6 +246,29 @@ void DocumentsTableAbstract::selectDocuments(const QList<int> &ids)
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (first >= 0)
         scrollTo(m_model->index(first, 1));
+}
+
+void DocumentsTableAbstract::reloadKeepingView()
+{
+    QList<int> ids;
+    for (int row : selectedVisibleRows())
+        ids << docIdAtRow(row);
+    const int current = m_currentDocId;
+    const int down = verticalScrollBar()->value();
+    const int across = horizontalScrollBar()->value();
+    updateData();
+    if (!m_model)
+        return;
+    selectDocuments(ids);
+    for (int row = 0; current > 0 && row < m_model->rowCount(); ++row) {
+        if (docIdAtRow(row) == current) {
+            selectionModel()->setCurrentIndex(m_model->index(row, 1),
+                                              QItemSelectionModel::NoUpdate);
+            break;
+        }
+    }
+    verticalScrollBar()->setValue(down);
+    horizontalScrollBar()->setValue(across);
 }
 
 void DocumentsTableAbstract::selectionChanged(const QItemSelection &selected,

@@ -46,6 +46,9 @@ public:
 
     // Selects the rows of these documents and scrolls to the first of them.
     void selectDocuments(const QList<int> &ids);
+    // Reads the register anew as someone else changed it, keeping what the user has on
+    // screen: the selected documents, the current one, the scroll position and the filter.
+    void reloadKeepingView();
 
     // A large register is shown with its first rows and read on in the background once
     // they are painted, so that the window does not wait for it; whatever needs every row

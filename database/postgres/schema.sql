@@ -44,3 +44,6 @@ CREATE TABLE PrintJournal (
 );
 CREATE TABLE Variables (Name TEXT PRIMARY KEY, Value TEXT);
 CREATE INDEX PsDocumentDetailsByDocument ON PsDocumentDetails (psId);
+CREATE RULE PsDocumentsInserted AS ON INSERT TO PsDocuments DO ALSO NOTIFY zrps_register;
+CREATE RULE PsDocumentsUpdated AS ON UPDATE TO PsDocuments DO ALSO NOTIFY zrps_register;
+CREATE RULE PsDocumentsDeleted AS ON DELETE TO PsDocuments DO ALSO NOTIFY zrps_register;

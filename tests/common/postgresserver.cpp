@@ -53,8 +53,10 @@ bool PostgresServer::run(const QString &program, const QStringList &arguments, Q
     QStringList command{m_bin + QLatin1Char('/') + program};
     command << arguments;
     if (geteuid() == 0)
-        command = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"),
-                              QStringLiteral("postgres"), QStringLiteral("--")}
+        command = QStringList{QStringLiteral("runuser"),
+                              QStringLiteral("-u"),
+                              QStringLiteral("postgres"),
+                              QStringLiteral("--")}
                   + command;
     process.start(command.takeFirst(), command);
     const bool finished = process.waitForFinished(120000);
@@ -82,10 +84,16 @@ QString PostgresServer::start()
     pw.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     QString output;
     if (!run(QStringLiteral("initdb"),
-             {QStringLiteral("-D"), data, QStringLiteral("-U"), superuser,
-              QStringLiteral("--pwfile=") + superPassword, QStringLiteral("--auth-local=trust"),
-              QStringLiteral("--auth-host=scram-sha-256"), QStringLiteral("-E"),
-              QStringLiteral("UTF8"), QStringLiteral("--locale=C.UTF-8")},
+             {QStringLiteral("-D"),
+              data,
+              QStringLiteral("-U"),
+              superuser,
+              QStringLiteral("--pwfile=") + superPassword,
+              QStringLiteral("--auth-local=trust"),
+              QStringLiteral("--auth-host=scram-sha-256"),
+              QStringLiteral("-E"),
+              QStringLiteral("UTF8"),
+              QStringLiteral("--locale=C.UTF-8")},
              &output))
         return QStringLiteral("initdb: ") + output;
     m_port = freePort();
@@ -93,8 +101,13 @@ QString PostgresServer::start()
                                     .arg(m_port)
                                     .arg(m_dir.path());
     if (!run(QStringLiteral("pg_ctl"),
-             {QStringLiteral("-D"), data, QStringLiteral("-o"), options, QStringLiteral("-l"),
-              m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"),
+             {QStringLiteral("-D"),
+              data,
+              QStringLiteral("-o"),
+              options,
+              QStringLiteral("-l"),
+              m_dir.filePath(QStringLiteral("server.log")),
+              QStringLiteral("-w"),
               QStringLiteral("start")},
              &output))
         return QStringLiteral("pg_ctl start: ") + output;
@@ -109,8 +122,12 @@ void PostgresServer::stop()
         return;
     QString output;
     run(QStringLiteral("pg_ctl"),
-        {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
-         QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")},
+        {QStringLiteral("-D"),
+         m_dir.filePath(QStringLiteral("data")),
+         QStringLiteral("-m"),
+         QStringLiteral("immediate"),
+         QStringLiteral("-w"),
+         QStringLiteral("stop")},
         &output);
     m_running = false;
 }
@@ -126,11 +143,20 @@ bool PostgresServer::sql(const QString &database, const QString &statements, QSt
     file.setPermissions(file.permissions() | QFileDevice::ReadOther);
     QString output;
     const bool done = run(QStringLiteral("psql"),
-                          {QStringLiteral("-X"), QStringLiteral("-q"),
-                           QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                           QStringLiteral("-h"), m_dir.path(), QStringLiteral("-p"),
-                           QString::number(m_port), QStringLiteral("-U"), superuser,
-                           QStringLiteral("-d"), database, QStringLiteral("-f"), script},
+                          {QStringLiteral("-X"),
+                           QStringLiteral("-q"),
+                           QStringLiteral("-v"),
+                           QStringLiteral("ON_ERROR_STOP=1"),
+                           QStringLiteral("-h"),
+                           m_dir.path(),
+                           QStringLiteral("-p"),
+                           QString::number(m_port),
+                           QStringLiteral("-U"),
+                           superuser,
+                           QStringLiteral("-d"),
+                           database,
+                           QStringLiteral("-f"),
+                           script},
                           &output);
     if (error)
         *error = output;

@@ -3,6 +3,7 @@
 // anywhere, and each way the server can refuse told in words.
 #include "database/database.h"
 #include "database/registeraddress.h"
+#include "documents/documentstable.h"
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
 #include "testhome.h"
@@ -59,8 +60,7 @@ QString pdfText(const QString &path)
 QStringList rowsOf(const QSqlDatabase &db, const QStringList &skip = {})
 {
     QStringList all;
-    for (const QString &table :
-         {"Variables", "PsDocuments", "PsDocumentDetails", "PrintJournal"}) {
+    for (const QString &table : {"Variables", "PsDocuments", "PsDocumentDetails", "PrintJournal"}) {
         QSqlQuery query(db);
         if (!query.exec("SELECT * FROM " + table))
             return {"unreadable " + table + ": " + query.lastError().text()};
@@ -94,8 +94,8 @@ public:
         RegisterAddress address;
         QString error;
         RegisterAddress::parse(where, &address, &error);
-        QSqlDatabase db = QSqlDatabase::addDatabase(address.isServer() ? "QPSQL" : "QSQLITE",
-                                                    m_name);
+        QSqlDatabase db
+                = QSqlDatabase::addDatabase(address.isServer() ? "QPSQL" : "QSQLITE", m_name);
         if (address.isServer()) {
             db.setHostName(address.host);
             db.setPort(address.port);
@@ -128,6 +128,8 @@ private slots:
     void sameResultsOnBothEngines();
     void backupRestoresAnywhere_data();
     void backupRestoresAnywhere();
+    void otherWorkstationsChangesShown_data();
+    void otherWorkstationsChangesShown();
     void refusalsAreTold_data();
     void refusalsAreTold();
     void clerkCannotChangeTables_data();
@@ -179,15 +181,16 @@ void TestServerRegister::initTestCase()
                          "pages, outcome) VALUES (1, 'Иванов', 304, '0001', "
                          "'2026-06-01 10:00:00', 'PDF', 1, 'printed')"));
     Database::destroy();
-    const Run import = zrps(
-            {"--import",
-             writeTable("class.csv",
-                        "ФИО;Дата рождения;Номер свидетельства;Регистрационный номер;"
-                        "Дата выдачи;Русский язык;Математика\n"
-                        "Ёлкина Анна Петровна;01.09.2014;0001;15;30.05.2026;5;4\n"
-                        "Орлов Олег Олегович;02.10.2014;0002;16;30.05.2026;4;зачёт\n"
-                        "Яковлева Дарья;03.11.2014;0003;17;30.05.2026;3;5\n"),
-             "--register", m_file});
+    const Run import
+            = zrps({"--import",
+                    writeTable("class.csv",
+                               "ФИО;Дата рождения;Номер свидетельства;Регистрационный номер;"
+                               "Дата выдачи;Русский язык;Математика\n"
+                               "Ёлкина Анна Петровна;01.09.2014;0001;15;30.05.2026;5;4\n"
+                               "Орлов Олег Олегович;02.10.2014;0002;16;30.05.2026;4;зачёт\n"
+                               "Яковлева Дарья;03.11.2014;0003;17;30.05.2026;3;5\n"),
+                    "--register",
+                    m_file});
     QVERIFY2(import.status == 0, qPrintable(import.err));
 }
 
@@ -204,18 +207,16 @@ void TestServerRegister::transferKeepsEveryRow()
     QCOMPARE(fileRows.filter("PsDocuments:").size(), 3);
     QCOMPARE(fileRows.filter("PsDocumentDetails:").size(), 6);
 
-    const Run moved
-            = zrps({"--transfer-register", m_server.address("zrowner", "school"), "--register",
-                    m_file});
+    const Run moved = zrps(
+            {"--transfer-register", m_server.address("zrowner", "school"), "--register", m_file});
     QVERIFY2(moved.status == 0, qPrintable(moved.err));
     QVERIFY2(moved.out.contains("PsDocuments: 3"), qPrintable(moved.out));
     QCOMPARE(Look(server()).rows(), fileRows);
     QCOMPARE(bytesOf(m_file), fileBefore);
 
     // A second move would mix two registers: refused, the server left as it is.
-    const Run again
-            = zrps({"--transfer-register", m_server.address("zrowner", "school"), "--register",
-                    m_file});
+    const Run again = zrps(
+            {"--transfer-register", m_server.address("zrowner", "school"), "--register", m_file});
     QCOMPARE(again.status, 2);
     QVERIFY2(again.err.contains("только в пустую"), qPrintable(again.err));
     QCOMPARE(Look(server()).rows(), fileRows);
@@ -229,9 +230,10 @@ void TestServerRegister::sameResultsOnBothEngines_data()
 
     const QString book = m_dir.filePath("book.csv");
     QTest::newRow("import of a class")
-            << QStringList{"--import", writeTable("more.csv",
-                                                  "ФИО;Дата рождения;Литературное чтение\n"
-                                                  "Алексеев Борис;04.04.2014;5\n")}
+            << QStringList{"--import",
+                           writeTable("more.csv",
+                                      "ФИО;Дата рождения;Литературное чтение\n"
+                                      "Алексеев Борис;04.04.2014;5\n")}
             << QString() << "создан 1 документ";
     QTest::newRow("check before printing")
             << QStringList{"--check", "--form", "304", "--doc", "1,2,3,4"} << QString()
@@ -256,7 +258,7 @@ void TestServerRegister::sameResultsOnBothEngines()
     for (const QString &where : {m_file, server()}) {
         const Run run = zrps(arguments + QStringList{"--register", where});
         QVERIFY2(run.status >= 0, qPrintable(run.err));
-        const QString written = output.isEmpty()           ? run.out
+        const QString written = output.isEmpty()          ? run.out
                                 : output.endsWith(".pdf") ? pdfText(output)
                                                           : QString::fromUtf8(bytesOf(output));
         results << QString::number(run.status) + "\n" + run.err + "\n" + written;
@@ -300,6 +302,54 @@ void TestServerRegister::backupRestoresAnywhere()
     QCOMPARE(Look(target.toString()).rows(), serverRows);
 }
 
+void TestServerRegister::otherWorkstationsChangesShown_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("shown"); // a name the table then lists
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("a name changed")
+            << "UPDATE PsDocuments SET fio1 = 'Ёлкина-Смирнова' WHERE psId = 1"
+            << "Ёлкина-Смирнова Анна Петровна" << true;
+    QTest::newRow("a document added") << "INSERT INTO PsDocuments (fio1, fio2, fio3, isTemplate) "
+                                         "VALUES ('Новикова', 'Вера', 'Ильинична', 0)"
+                                      << "Новикова Вера Ильинична" << true;
+    QTest::newRow("a document moved to the bin")
+            << "UPDATE PsDocuments SET deletedAt = '2026-12-10 10:00:00' WHERE psId = 2"
+            << "Орлов Олег Олегович" << false;
+}
+
+void TestServerRegister::otherWorkstationsChangesShown()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, shown);
+    QFETCH(bool, listed);
+    RegisterAddress here;
+    RegisterAddress::parse(server(), &here, nullptr);
+    Database::chooseRegister(here);
+    QVERIFY(Database::open().ok());
+    {
+        DocumentsTable table;
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        table.selectDocuments({3});
+        const auto names = [&table] {
+            QStringList all;
+            for (int row = 0; row < table.model()->rowCount(); ++row)
+                all << table.model()->index(row, 1).data().toString().simplified();
+            return all;
+        };
+        QCOMPARE(names().contains(shown), !listed);
+
+        // The other workstation: a connection of its own to the same register.
+        Look other(server());
+        QVERIFY(QSqlQuery(other.db()).exec(change));
+        QTRY_VERIFY_WITH_TIMEOUT(names().contains(shown) == listed, 1000);
+        const QList<int> selected = table.actedOnIds();
+        QCOMPARE(selected, QList<int>{3});
+    }
+    Database::useDataFolderRegister();
+}
+
 void TestServerRegister::refusalsAreTold_data()
 {
     QTest::addColumn<QString>("where");
@@ -308,8 +358,8 @@ void TestServerRegister::refusalsAreTold_data()
     QTest::newRow("no server on the port")
             << QString("postgresql://zrclerk@127.0.0.1:1/school") << "недоступен";
     QTest::newRow("wrong password") << m_server.address("zrwrongpw", "school") << "~/.pgpass";
-    QTest::newRow("role without rights") << m_server.address("zrnobody", "school")
-                                         << "не допускает";
+    QTest::newRow("role without rights")
+            << m_server.address("zrnobody", "school") << "не допускает";
     QTest::newRow("database without the register, clerk cannot make it")
             << m_server.address("zrclerk2", "fresh") << "права";
     QTest::newRow("no such database") << m_server.address("zrclerk", "nowhere") << "не найден";
