@@ -21,6 +21,7 @@
 #include "printing/printercalibrationdialog.h"
 #include "printing/printjournalwindow.h"
 #include "printing/registerbookdialog.h"
+#include "servernotice.h"
 #include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
@@ -111,6 +112,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_centralLayout = new QVBoxLayout(ui->centralWidget);
     m_centralLayout->addWidget(m_banner);
     m_centralLayout->addWidget(new JournalNotice(this));
+    m_centralLayout->addWidget(new ServerNotice(this));
     auto registerLayout = new QHBoxLayout;
     registerLayout->addWidget(m_documentsTable);
     registerLayout->addWidget(m_filterDock);

@@ -341,10 +341,16 @@ bool Database::readToEnd(const QSqlQuery &query)
 
 QString Database::failureText(const QSqlError &error)
 {
-    if (theInstance()
-        && theInstance()->m_connection->failureOf(error).kind == RegisterFailure::Kind::Busy)
+    if (!theInstance())
+        return error.text();
+    switch (theInstance()->m_connection->failureOf(error).kind) {
+    case RegisterFailure::Kind::Busy:
         return QStringLiteral("реестр занят другой программой");
-    return error.text();
+    case RegisterFailure::Kind::Unreachable:
+        return QStringLiteral("нет связи с сервером реестра (%1)").arg(error.text().trimmed());
+    default:
+        return error.text();
+    }
 }
 
 QString Database::getVariable(const QString &name, bool *ok)

@@ -1,9 +1,14 @@
 #include "registerwatcher.h"
 
 #include "app/debuglog.h"
+#include "database.h"
+#include "postgresengine.h"
+#include "registerconnection.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 
@@ -23,20 +28,31 @@ RegisterWatcher::RegisterWatcher()
     m_burst.setSingleShot(true);
     m_burst.setInterval(150);
     connect(&m_burst, &QTimer::timeout, this, &RegisterWatcher::documentsChangedElsewhere);
+    m_heartbeat.setInterval(3000);
+    connect(&m_heartbeat, &QTimer::timeout, this, &RegisterWatcher::onHeartbeat);
 }
 
 void RegisterWatcher::watch()
 {
     QSqlDriver *driver = QSqlDatabase::database().driver();
-    if (!driver || !driver->hasFeature(QSqlDriver::EventNotifications)
-        || driver->subscribedToNotifications().contains(channel))
-        return;
     // Only a server register has anyone else to hear from.
-    if (driver->dbmsType() != QSqlDriver::PostgreSQL)
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
         return;
+    if (!m_heartbeat.isActive())
+        m_heartbeat.start();
+    subscribe();
+}
+
+bool RegisterWatcher::subscribe()
+{
+    QSqlDriver *driver = QSqlDatabase::database().driver();
+    if (!driver->hasFeature(QSqlDriver::EventNotifications))
+        return false;
+    if (driver->subscribedToNotifications().contains(channel))
+        return true;
     if (!driver->subscribeToNotification(channel)) {
         ZR_LOG() << "no notifications of other workstations' changes";
-        return;
+        return false;
     }
     connect(
             driver,
@@ -47,6 +63,45 @@ void RegisterWatcher::watch()
                 onNotification(name, source);
             },
             Qt::UniqueConnection);
+    return true;
+}
+
+void RegisterWatcher::onHeartbeat()
+{
+    if (m_lost) {
+        reconnect();
+        return;
+    }
+    QSqlQuery ping;
+    if (ping.exec(QStringLiteral("SELECT 1")))
+        return;
+    m_lost = true;
+    ZR_LOG() << "register server out of reach" << ping.lastError().text();
+    emit connectionLost(Database::failureText(ping.lastError()));
+}
+
+void RegisterWatcher::reconnect()
+{
+    if (!m_lost)
+        return;
+    // A connection of its own first: the program's connection, and the rows the table
+    // shows from it, stay as they are until the server answers.
+    RegisterConnection probe(PostgresEngine::instance(), Database::registerAddress().toString());
+    if (!probe.open().ok())
+        return;
+    QSqlDatabase db = QSqlDatabase::database();
+    db.close();
+    if (!db.open()) {
+        ZR_LOG() << "register server answers, the program's connection does not open"
+                 << db.lastError().text();
+        return;
+    }
+    m_lost = false;
+    subscribe();
+    ZR_LOG() << "register server back";
+    emit connectionRestored();
+    // What other workstations changed meanwhile was never told.
+    emit documentsChangedElsewhere();
 }
 
 void RegisterWatcher::onNotification(const QString &name, int source)

@@ -6,7 +6,8 @@
 // Tells when another workstation changed the register's documents. A server register
 // sends a notification on every change of its documents (the rules of its schema); a
 // file register has no one else to hear from. A burst of changes (an import, a
-// numbering) is told once.
+// numbering) is told once. It also asks the server every few seconds whether it is
+// there, and when it was not, connects again as soon as it answers.
 class RegisterWatcher : public QObject
 {
     Q_OBJECT
@@ -16,12 +17,24 @@ public:
     // connection was opened anew); harmless on one that cannot.
     void watch();
 
+    bool connectionLostNow() const { return m_lost; }
+
+public slots:
+    // Tries the server now; the program's connection is opened anew once it answers.
+    void reconnect();
+
 signals:
     void documentsChangedElsewhere();
+    void connectionLost(const QString &why);
+    void connectionRestored();
 
 private:
     RegisterWatcher();
+    bool subscribe();
     void onNotification(const QString &name, int source);
+    void onHeartbeat();
 
     QTimer m_burst;
+    QTimer m_heartbeat;
+    bool m_lost = false;
 };

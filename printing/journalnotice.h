@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QFrame>
+#include "app/noticestrip.h"
 
-class QLabel;
-
-// A strip of the main window, shown while changes of the print journal wait to be
-// written, with a button to write them now.
-class JournalNotice : public QFrame
+// Shown while changes of the print journal wait to be written; "Повторить" writes them now.
+class JournalNotice : public NoticeStrip
 {
     Q_OBJECT
 public:
@@ -14,6 +11,4 @@ public:
 
 private:
     void refresh();
-
-    QLabel *m_text;
 };

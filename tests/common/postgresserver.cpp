@@ -97,6 +97,18 @@ QString PostgresServer::start()
              &output))
         return QStringLiteral("initdb: ") + output;
     m_port = freePort();
+    return launch();
+}
+
+QString PostgresServer::restart()
+{
+    return m_running ? QString() : launch();
+}
+
+QString PostgresServer::launch()
+{
+    QString output;
+    const QString data = m_dir.filePath(QStringLiteral("data"));
     const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=off")
                                     .arg(m_port)
                                     .arg(m_dir.path());

@@ -16,7 +16,10 @@ public:
 
     // Empty when the server runs; otherwise what went wrong.
     QString start();
+    // Stops the server as a power cut would (no shutdown of its sessions), and starts the
+    // stopped server again on the same port with the same data.
     void stop();
+    QString restart();
     bool running() const { return m_running; }
     int port() const { return m_port; }
     // Runs SQL as the server's superuser on `database`; false (with the output in `error`).
@@ -34,6 +37,7 @@ public:
 
 private:
     bool run(const QString &program, const QStringList &arguments, QString *output);
+    QString launch();
 
     QTemporaryDir m_dir;
     QString m_bin;

@@ -1,9 +1,12 @@
 // The register on a PostgreSQL server of the test's own: moved there from a file, the
 // headless commands giving there what they give on the file, backups of it restoring
 // anywhere, and each way the server can refuse told in words.
+#include "app/servernotice.h"
 #include "database/database.h"
 #include "database/registeraddress.h"
+#include "database/registerwatcher.h"
 #include "documents/documentstable.h"
+#include "documents/documentstore.h"
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
 #include "testhome.h"
@@ -130,6 +133,7 @@ private slots:
     void backupRestoresAnywhere();
     void otherWorkstationsChangesShown_data();
     void otherWorkstationsChangesShown();
+    void serverStoppedAndBack();
     void refusalsAreTold_data();
     void refusalsAreTold();
     void clerkCannotChangeTables_data();
@@ -347,6 +351,34 @@ void TestServerRegister::otherWorkstationsChangesShown()
         const QList<int> selected = table.actedOnIds();
         QCOMPARE(selected, QList<int>{3});
     }
+    Database::useDataFolderRegister();
+}
+
+void TestServerRegister::serverStoppedAndBack()
+{
+    RegisterAddress here;
+    RegisterAddress::parse(server(), &here, nullptr);
+    Database::chooseRegister(here);
+    QVERIFY(Database::open().ok());
+    ServerNotice notice;
+    RegisterWatcher::instance()->watch();
+    DocumentRecord pupil;
+    pupil.fio1 = "Стопкина";
+
+    m_server.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!notice.isHidden(), 10000);
+    QVERIFY2(notice.notice().contains("Нет связи с сервером реестра"), qPrintable(notice.notice()));
+    QCOMPARE(DocumentStore().insert(pupil, false), -1);
+
+    const QString started = m_server.restart();
+    QVERIFY2(started.isEmpty(), qPrintable(started));
+    QTRY_VERIFY_WITH_TIMEOUT(notice.isHidden(), 10000);
+    // Saved again once the server is back: one row, nothing of the failed attempt.
+    QVERIFY(DocumentStore().insert(pupil, false) > 0);
+    Look other(server());
+    QSqlQuery count(other.db());
+    QVERIFY(count.exec("SELECT COUNT(*) FROM PsDocuments WHERE fio1 = 'Стопкина'") && count.next());
+    QCOMPARE(count.value(0).toInt(), 1);
     Database::useDataFolderRegister();
 }
 
