@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "database/database.h"
+#include "documents/history/historycommand.h"
 #include "documents/import/importcommand.h"
 #include "printing/pdfexport.h"
 #include "printing/printcheck.h"
@@ -19,7 +20,8 @@ const QList<HeadlessCommand> &commands()
     static const QList<HeadlessCommand> list{PdfExport::command(),
                                              ImportCommand::command(),
                                              PrintCheck::command(),
-                                             RegisterBook::command()};
+                                             RegisterBook::command(),
+                                             HistoryCommand::command()};
     return list;
 }
 

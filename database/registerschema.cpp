@@ -1,6 +1,7 @@
 #include "registerschema.h"
 
 #include "app/debuglog.h"
+#include "documents/history/documenthistory.h"
 #include "registerconnection.h"
 #include "registerengine.h"
 #include "sqlscript.h"
@@ -110,6 +111,8 @@ void RegisterSchema::upgrade(const RegisterConnection &connection)
             ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
     }
     addMissingColumns(connection.database());
+    // A register kept before the history gets its documents' first versions.
+    DocumentHistory::startForExisting(connection.database());
 }
 
 void RegisterSchema::applyViews(const RegisterConnection &connection)

@@ -14,3 +14,12 @@ CREATE TABLE IF NOT EXISTS "PrintJournal" (
     "output" TEXT NOT NULL DEFAULT 'printer'
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");
+CREATE TABLE IF NOT EXISTS "PsDocumentHistory" (
+    "historyId" INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT UNIQUE,
+    "psId" INTEGER NOT NULL,
+    "changedAt" TEXT NOT NULL,
+    "changedBy" TEXT NOT NULL,
+    "kind" TEXT NOT NULL,
+    "snapshot" TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS "PsDocumentHistoryByDocument" ON "PsDocumentHistory" ("psId");

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/history/documenthistory.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -167,6 +168,9 @@ AppendixStore::write(int psId, const Appendix &loaded, const Appendix &typed, bo
     Result result = writeSections(psId, loaded, typed, overwrite);
     if (result == Result::Stored)
         result = writeRows(psId, loaded, typed, overwrite);
+    if (result == Result::Stored
+        && !DocumentHistory::record(psId, DocumentHistory::Kind::AppendixEdited))
+        result = Result::Failed;
     if (result == Result::Stored) {
         if (db.commit())
             return Result::Stored;

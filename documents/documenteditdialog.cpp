@@ -5,6 +5,8 @@
 #include "app/debuglog.h"
 #include "database/database.h"
 #include "documentstore.h"
+#include "history/documenthistory.h"
+#include "history/historydialog.h"
 #include "personname.h"
 #include "printing/printdialog.h"
 #include "registernumbers.h"
@@ -41,6 +43,7 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
 
     setEditable(false);
     ui->pushButtonAdditonal->setEnabled(false);
+    ui->pushButtonHistory->setEnabled(false);
     ui->dateEditIssue->setDate(QDate::currentDate());
     // Pupils finish primary school at ten or eleven.
     ui->dateEditBirth->setCalendarStart(QDate::currentDate().addYears(-11));
@@ -119,11 +122,13 @@ void DocumentEditDialog::loadDocument(int id)
 {
     docId = id;
     ui->pushButtonAdditonal->setEnabled(id > 0);
+    ui->pushButtonHistory->setEnabled(id > 0);
     clearInputs();
     if (docId >= 1) {
         fillFromRecord(docId);
     } else {
         ui->pushButtonAdditonal->setEnabled(false);
+        ui->pushButtonHistory->setEnabled(false);
         setEditable(true);
     }
     rememberShownInputs();
@@ -159,6 +164,7 @@ void DocumentEditDialog::createFromTemplate(int templateId)
     clearInputs();
     setEditable(true);
     ui->pushButtonAdditonal->setEnabled(false);
+    ui->pushButtonHistory->setEnabled(false);
     if (templateId >= 1 && fillFromRecord(templateId)) {
         // The pupil's own data and the document's change date are not the template's.
         ui->lineEditFio_1->clear();
@@ -318,6 +324,12 @@ bool DocumentEditDialog::numbersMayBeSaved()
 
 DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwrite)
 {
+    // The row and its new version are stored together or not at all.
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        ZR_LOG() << "no transaction for the document" << db.lastError().text();
+        return UpdateResult::Failed;
+    }
     // The date check is part of the statement, so nobody can save in between.
     QSqlQuery query;
     query.prepare(QStringLiteral("UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, "
@@ -326,16 +338,24 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
                                  "editDate=:editDate, decision=:decision, "
                                  "schoolClass=:schoolClass, gender=:gender WHERE psId=:psId")
                   + (overwrite ? QString()
-                               : QStringLiteral(
-                                       " AND IFNULL(editDate, '') = IFNULL(:loadedEditDate, '')")));
+                               : QStringLiteral(" AND COALESCE(editDate, '') = "
+                                                "COALESCE(:loadedEditDate, '')")));
     query.bindValue(QStringLiteral(":psId"), docId);
     if (!overwrite)
         query.bindValue(QStringLiteral(":loadedEditDate"), loadedEditDate);
     DocumentStore::bindFields(query, inputs());
-    if (!Database::exec(query))
+    if (!Database::exec(query)) {
+        db.rollback();
         return UpdateResult::Failed;
-    if (query.numRowsAffected() > 0)
-        return UpdateResult::Stored;
+    }
+    if (query.numRowsAffected() > 0) {
+        if (DocumentHistory::record(docId, DocumentHistory::Kind::Edited) && db.commit())
+            return UpdateResult::Stored;
+        ZR_LOG() << "document not stored with its version" << docId << db.lastError().text();
+        db.rollback();
+        return UpdateResult::Failed;
+    }
+    db.rollback();
     // The row may have been deleted from the register while this dialog was open.
     QSqlQuery stored;
     stored.prepare(QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=?;"));
@@ -374,6 +394,8 @@ bool DocumentEditDialog::insertDocument()
         && (!store.writeSections(newId, sections)
             || !DocumentStore::copyDisciplines(templateId, newId)))
         return fail();
+    if (!DocumentHistory::record(newId, DocumentHistory::Kind::Created))
+        return fail();
 
     if (inTransaction && !db.commit()) {
         ZR_LOG() << "new document not committed" << db.lastError().text();
@@ -381,6 +403,7 @@ bool DocumentEditDialog::insertDocument()
     }
     docId = newId;
     ui->pushButtonAdditonal->setEnabled(docId > 0);
+    ui->pushButtonHistory->setEnabled(docId > 0);
     return true;
 }
 
@@ -417,6 +440,17 @@ void DocumentEditDialog::on_pushButtonAdditonal_clicked()
     auto *appendix = new AdditionalEditDialog(this);
     appendix->loadAppendix(docId);
     appendix->show();
+}
+
+void DocumentEditDialog::on_pushButtonHistory_clicked()
+{
+    auto *history = new HistoryDialog(docId, this);
+    connect(history, &HistoryDialog::documentRestored, this, [this] {
+        emit documentsUpdated();
+        loadDocument(docId);
+        setEditable(false);
+    });
+    history->show();
 }
 
 void DocumentEditDialog::on_pushButtonPrint_clicked()
