@@ -102,7 +102,7 @@ QVector<QPair<QString, QString>> HistoryDescription::fields(const DocumentRecord
     return {{QStringLiteral("Фамилия"), document.fio1},
             {QStringLiteral("Имя"), document.fio2},
             {QStringLiteral("Отчество"), document.fio3},
-            {QStringLiteral("Пол"), genderText(document.gender)},
+            {QStringLiteral("Пол"), genderText(PupilGender::of(document.fio3, document.gender))},
             {QStringLiteral("Дата рождения"), dateText(document.birthDate)},
             {QStringLiteral("Класс"), document.schoolClass},
             {QStringLiteral("Номер свидетельства"), document.number},
