@@ -105,14 +105,18 @@ RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool
 
 void RegisterSchema::upgrade(const RegisterConnection &connection)
 {
+    const bool keptHistory = connection.database().tables().contains(
+            QStringLiteral("PsDocumentHistory"), Qt::CaseInsensitive);
     for (const QString &statement : SqlScript::statements(":/upgrade.sql")) {
         QSqlQuery query(connection.database());
         if (!query.exec(statement))
             ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
     }
     addMissingColumns(connection.database());
-    // A register kept before the history gets its documents' first versions.
-    DocumentHistory::startForExisting(connection.database());
+    // A register kept before the history gets its documents' first versions; on any other
+    // nothing is written.
+    if (!keptHistory)
+        DocumentHistory::startForExisting(connection.database());
 }
 
 void RegisterSchema::applyViews(const RegisterConnection &connection)
