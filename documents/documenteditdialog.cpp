@@ -43,7 +43,6 @@ DocumentEditDialog::DocumentEditDialog(QWidget *parent)
 
     setEditable(false);
     ui->pushButtonAdditonal->setEnabled(false);
-    ui->pushButtonHistory->setEnabled(false);
     ui->dateEditIssue->setDate(QDate::currentDate());
     // Pupils finish primary school at ten or eleven.
     ui->dateEditBirth->setCalendarStart(QDate::currentDate().addYears(-11));
@@ -87,6 +86,7 @@ void DocumentEditDialog::setEditable(bool enabled)
     ui->pushButtonEdit->setVisible(!enabled);
     ui->pushButtonPrint->setVisible(!enabled && !isTemplate);
     ui->pushButtonSave->setVisible(enabled);
+    ui->pushButtonHistory->setEnabled(!enabled && docId > 0);
 }
 
 void DocumentEditDialog::setTemplateMode(bool t)
@@ -122,13 +122,13 @@ void DocumentEditDialog::loadDocument(int id)
 {
     docId = id;
     ui->pushButtonAdditonal->setEnabled(id > 0);
-    ui->pushButtonHistory->setEnabled(id > 0);
+    // What is being typed is no version yet: the history shows what is stored.
+    ui->pushButtonHistory->setEnabled(id > 0 && !editable);
     clearInputs();
     if (docId >= 1) {
         fillFromRecord(docId);
     } else {
         ui->pushButtonAdditonal->setEnabled(false);
-        ui->pushButtonHistory->setEnabled(false);
         setEditable(true);
     }
     rememberShownInputs();
@@ -164,7 +164,6 @@ void DocumentEditDialog::createFromTemplate(int templateId)
     clearInputs();
     setEditable(true);
     ui->pushButtonAdditonal->setEnabled(false);
-    ui->pushButtonHistory->setEnabled(false);
     if (templateId >= 1 && fillFromRecord(templateId)) {
         // The pupil's own data and the document's change date are not the template's.
         ui->lineEditFio_1->clear();
@@ -403,7 +402,6 @@ bool DocumentEditDialog::insertDocument()
     }
     docId = newId;
     ui->pushButtonAdditonal->setEnabled(docId > 0);
-    ui->pushButtonHistory->setEnabled(docId > 0);
     return true;
 }
 

@@ -11,9 +11,11 @@
 #include "modalanswerer.h"
 #include "testhome.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlRecord>
 #include <QSysInfo>
 #include <QTableView>
@@ -244,19 +246,40 @@ void TestDocumentHistory::recordingPaths()
 void TestDocumentHistory::restoreVersion_data()
 {
     QTest::addColumn<bool>("refused");
-    QTest::newRow("the old grade comes back as a new version") << false;
-    QTest::newRow("a refused history leaves the document as it is") << true;
+    QTest::addColumn<bool>("fromEditDialog"); // else from the register table's menu
+    QTest::newRow("the old grade comes back as a new version") << false << false;
+    QTest::newRow("from the edit dialog, which then shows the register's document")
+            << false << true;
+    QTest::newRow("a refused history leaves the document as it is") << true << false;
 }
 
 void TestDocumentHistory::restoreVersion()
 {
     QFETCH(bool, refused);
+    QFETCH(bool, fromEditDialog);
 
     QVERIFY(change("appendix editor"));
     QCOMPARE(appendix(m_pupil), (QStringList{"Математика:5", "Русский язык:5"}));
     if (refused)
         QVERIFY(exec(refuseHistory));
-    QPointer<HistoryDialog> dialog = new HistoryDialog(m_pupil);
+    QPointer<DocumentEditDialog> editDialog = new DocumentEditDialog;
+    QSignalSpy updated(editDialog.data(), &DocumentEditDialog::documentsUpdated);
+    QPointer<HistoryDialog> dialog;
+    if (fromEditDialog) {
+        editDialog->loadDocument(m_pupil);
+        editDialog->findChild<QPushButton *>("pushButtonHistory")->click();
+        dialog = editDialog->findChild<HistoryDialog *>();
+        QVERIFY(dialog);
+    } else {
+        DocumentsTable table;
+        QSignalSpy asked(&table, &DocumentsTableAbstract::documentHistory);
+        table.selectRow(0);
+        table.prepareContextMenu(table.visualRect(table.model()->index(0, 1)).center());
+        table.actionHistory()->trigger();
+        QCOMPARE(asked.count(), 1);
+        QCOMPARE(asked.first().first().toInt(), m_pupil);
+        dialog = new HistoryDialog(m_pupil);
+    }
     dialog->show();
     auto *versions = dialog->findChild<QTableWidget *>("tableWidgetVersions");
     QCOMPARE(versions->rowCount(), 2);
@@ -278,7 +301,9 @@ void TestDocumentHistory::restoreVersion()
     if (!refused)
         QCOMPARE(versions->item(0, 2)->text(),
                  "Восстановлена прежняя версия: Оценка по предмету «Математика»: 5 → 4");
+    QCOMPARE(updated.count(), fromEditDialog ? 1 : 0);
     delete dialog.data();
+    delete editDialog.data();
 }
 
 void TestDocumentHistory::historyCommand_data()
