@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "database/database.h"
+#include "documents/history/historycommand.h"
 #include "documents/import/importcommand.h"
 #include "printing/pdfexport.h"
 #include "printing/printcheck.h"
@@ -22,7 +23,8 @@ const QList<HeadlessCommand> &commands()
                                              PrintCheck::command(),
                                              RegisterBook::command(),
                                              RegisterCommands::backup(),
-                                             RegisterCommands::transfer()};
+                                             RegisterCommands::transfer(),
+                                             HistoryCommand::command()};
     return list;
 }
 

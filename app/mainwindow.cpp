@@ -8,6 +8,7 @@
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/filterdockwidget.h"
+#include "documents/history/historydialog.h"
 #include "documents/import/importwizard.h"
 #include "documents/numberingdialog.h"
 #include "documents/selecttemplatedialog.h"
@@ -87,6 +88,10 @@ MainWindow::MainWindow(QWidget *parent)
             &DocumentsTableAbstract::documentsNumber,
             this,
             &MainWindow::openNumberingDialog);
+    connect(m_documentsTable,
+            &DocumentsTableAbstract::documentHistory,
+            this,
+            &MainWindow::openHistoryDialog);
     // The table's own signal survives a restore, which replaces the model and
     // with it the selection model.
     connect(m_documentsTable,
@@ -518,6 +523,16 @@ void MainWindow::on_actionPrintJournal_triggered()
 void MainWindow::on_actionRegisterBook_triggered()
 {
     auto dialog = new RegisterBookDialog(this);
+    dialog->show();
+}
+
+void MainWindow::openHistoryDialog(int sqlDocId)
+{
+    auto dialog = new HistoryDialog(sqlDocId, this);
+    connect(dialog, &HistoryDialog::documentRestored, this, [this](int restored) {
+        m_documentsTable->updateData();
+        m_documentsTable->selectDocuments({restored});
+    });
     dialog->show();
 }
 

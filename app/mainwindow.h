@@ -82,6 +82,7 @@ private:
     void connectRegisterHelp();
     void showCount(int total, int shown);
     void openNumberingDialog(const QList<int> &ids);
+    void openHistoryDialog(int sqlDocId);
 
     Ui::MainWindow *ui;
     Banner *m_banner = nullptr;

@@ -44,3 +44,12 @@ CREATE TABLE "PrintJournal" (
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentDetailsByDocument" ON "PsDocumentDetails" ("psId");
 CREATE TABLE IF NOT EXISTS Variables (Name TEXT PRIMARY KEY, Value TEXT);
+CREATE TABLE "PsDocumentHistory" (
+    "historyId" INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT UNIQUE,
+    "psId" INTEGER NOT NULL,
+    "changedAt" TEXT NOT NULL,
+    "changedBy" TEXT NOT NULL,
+    "kind" TEXT NOT NULL,
+    "snapshot" TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS "PsDocumentHistoryByDocument" ON "PsDocumentHistory" ("psId");

@@ -226,7 +226,8 @@ bool PostgresEngine::followCopiedIds(const QSqlDatabase &db, QString *error) con
 {
     static const char *const identities[][2] = {{"psdocuments", "psid"},
                                                 {"psdocumentdetails", "psdetid"},
-                                                {"printjournal", "journalid"}};
+                                                {"printjournal", "journalid"},
+                                                {"psdocumenthistory", "historyid"}};
     for (const auto &identity : identities) {
         const QString table = QString::fromLatin1(identity[0]);
         const QString column = QString::fromLatin1(identity[1]);

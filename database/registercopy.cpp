@@ -22,7 +22,8 @@ struct RegisterTable
 const RegisterTable registerTables[] = {{"Variables", "Name"},
                                         {"PsDocuments", "psId"},
                                         {"PsDocumentDetails", "psDetId"},
-                                        {"PrintJournal", "journalId"}};
+                                        {"PrintJournal", "journalId"},
+                                        {"PsDocumentHistory", "historyId"}};
 
 const RegisterEngine &engineOf(const QSqlDatabase &db)
 {

@@ -1,6 +1,7 @@
 #include "registerschema.h"
 
 #include "app/debuglog.h"
+#include "documents/history/documenthistory.h"
 #include "registerconnection.h"
 #include "registerengine.h"
 #include "sqlscript.h"
@@ -122,12 +123,18 @@ RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool
 
 void RegisterSchema::upgrade(const RegisterConnection &connection)
 {
+    const bool keptHistory = connection.database().tables().contains(
+            QStringLiteral("PsDocumentHistory"), Qt::CaseInsensitive);
     for (const QString &statement : SqlScript::statements(connection.engine().upgradeScript())) {
         QSqlQuery query(connection.database());
         if (!query.exec(statement))
             ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;
     }
     addMissingColumns(connection);
+    // A register kept before the history gets its documents' first versions; on any other
+    // nothing is written.
+    if (!keptHistory)
+        DocumentHistory::startForExisting(connection.database());
 }
 
 void RegisterSchema::applyViews(const RegisterConnection &connection)

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/history/documenthistory.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -73,7 +74,7 @@ Result writeSections(int psId, const Appendix &loaded, const Appendix &typed, bo
                                  "add4=:add4, add5=:add5  WHERE psId=:psId");
     if (!overwrite) {
         for (const QString &column : sectionColumns)
-            sql += QStringLiteral(" AND IFNULL(%1, '') = IFNULL(:old%1, '')").arg(column);
+            sql += QStringLiteral(" AND COALESCE(%1, '') = COALESCE(:old%1, '')").arg(column);
     }
     QSqlQuery query;
     query.prepare(sql + QLatin1Char(';'));
@@ -167,6 +168,9 @@ AppendixStore::write(int psId, const Appendix &loaded, const Appendix &typed, bo
     Result result = writeSections(psId, loaded, typed, overwrite);
     if (result == Result::Stored)
         result = writeRows(psId, loaded, typed, overwrite);
+    if (result == Result::Stored
+        && !DocumentHistory::record(psId, DocumentHistory::Kind::AppendixEdited))
+        result = Result::Failed;
     if (result == Result::Stored) {
         if (db.commit())
             return Result::Stored;

@@ -2,6 +2,8 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "history/changeauthor.h"
+#include "history/documenthistory.h"
 #include "personname.h"
 
 #include <QDateTime>
@@ -9,7 +11,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <QSysInfo>
 
 namespace {
 
@@ -24,8 +25,8 @@ QString idList(const QList<int> &ids)
     return list.isEmpty() ? QString() : "(" + list.join(QStringLiteral(", ")) + ")";
 }
 
-// Runs the statements, each with `binds` bound by name, in one transaction.
-bool runTogether(const QStringList &statements, const QVariantMap &binds = {})
+// Runs the statements in one transaction.
+bool runTogether(const QStringList &statements)
 {
     QSqlDatabase db = QSqlDatabase::database();
     if (!db.transaction()) {
@@ -35,8 +36,6 @@ bool runTogether(const QStringList &statements, const QVariantMap &binds = {})
     for (const QString &statement : statements) {
         QSqlQuery query(db);
         query.prepare(statement);
-        for (auto bind = binds.cbegin(); bind != binds.cend(); ++bind)
-            query.bindValue(bind.key(), bind.value());
         if (!Database::exec(query)) {
             db.rollback();
             return false;
@@ -49,30 +48,54 @@ bool runTogether(const QStringList &statements, const QVariantMap &binds = {})
     return false;
 }
 
-} // namespace
-
-QString DocumentBin::deleter()
+// Sets `columns` on the rows that meet `condition` and records a version of each, in one
+// transaction.
+bool changeRecorded(const QString &condition,
+                    const QString &columns,
+                    const QVariantMap &binds,
+                    DocumentHistory::Kind kind)
 {
-    QString login = qEnvironmentVariable("USER");
-    if (login.isEmpty())
-        login = qEnvironmentVariable("USERNAME");
-    const QString host = QSysInfo::machineHostName();
-    return login.isEmpty() ? host : login + QLatin1Char('@') + host;
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        ZR_LOG() << "no transaction for the bin" << db.lastError().text();
+        return false;
+    }
+    QList<int> changed;
+    QSqlQuery which(db);
+    which.prepare(QStringLiteral("SELECT psId FROM PsDocuments WHERE %1;").arg(condition));
+    bool done = Database::exec(which);
+    while (done && which.next())
+        changed << which.value(0).toInt();
+    done = done && Database::readToEnd(which);
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral("UPDATE PsDocuments SET %1 WHERE %2;").arg(columns, condition));
+    for (auto bind = binds.cbegin(); bind != binds.cend(); ++bind)
+        update.bindValue(bind.key(), bind.value());
+    done = done && Database::exec(update);
+    for (int i = 0; done && i < changed.size(); ++i)
+        done = DocumentHistory::record(changed.at(i), kind);
+    if (done && db.commit())
+        return true;
+    ZR_LOG() << "bin change not done" << db.lastError().text();
+    db.rollback();
+    return false;
 }
+
+} // namespace
 
 bool DocumentBin::moveIn(const QList<int> &ids)
 {
     const QString in = idList(ids);
     if (in.isEmpty())
         return true;
-    return runTogether(
-            {QStringLiteral("UPDATE PsDocuments SET deletedAt = :at, deletedBy = :by "
-                            "WHERE psId IN %1 AND COALESCE(isTemplate, 0) != 1 "
-                            "AND deletedAt IS NULL;")
-                     .arg(in)},
+    return changeRecorded(
+            QStringLiteral("psId IN %1 AND COALESCE(isTemplate, 0) != 1 AND deletedAt IS NULL")
+                    .arg(in),
+            QStringLiteral("deletedAt = :at, deletedBy = :by"),
             {{QStringLiteral(":at"),
               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))},
-             {QStringLiteral(":by"), deleter()}});
+             {QStringLiteral(":by"), ChangeAuthor::current()}},
+            DocumentHistory::Kind::MovedToBin);
 }
 
 bool DocumentBin::read(QVector<Entry> *entries)
@@ -105,9 +128,10 @@ bool DocumentBin::restore(const QList<int> &ids)
     const QString in = idList(ids);
     if (in.isEmpty())
         return true;
-    return runTogether({QStringLiteral("UPDATE PsDocuments SET deletedAt = NULL, deletedBy = NULL "
-                                       "WHERE psId IN %1;")
-                                .arg(in)});
+    return changeRecorded(QStringLiteral("psId IN %1 AND deletedAt IS NOT NULL").arg(in),
+                          QStringLiteral("deletedAt = NULL, deletedBy = NULL"),
+                          {},
+                          DocumentHistory::Kind::RestoredFromBin);
 }
 
 bool DocumentBin::removeForGood(const QList<int> &ids)

@@ -20,9 +20,6 @@ struct Entry
     QString deletedBy; // "login@workstation"
 };
 
-// Who deletes from this workstation: the user's login and the workstation's name.
-QString deleter();
-
 // Moves the issued documents among `ids` into the bin (templates and documents already
 // there stay as they are).
 bool moveIn(const QList<int> &ids);

@@ -5,6 +5,8 @@
 #include "app/debuglog.h"
 #include "database/database.h"
 #include "documentstore.h"
+#include "history/documenthistory.h"
+#include "history/historydialog.h"
 #include "personname.h"
 #include "printing/printdialog.h"
 #include "registernumbers.h"
@@ -84,6 +86,7 @@ void DocumentEditDialog::setEditable(bool enabled)
     ui->pushButtonEdit->setVisible(!enabled);
     ui->pushButtonPrint->setVisible(!enabled && !isTemplate);
     ui->pushButtonSave->setVisible(enabled);
+    ui->pushButtonHistory->setEnabled(!enabled && docId > 0);
 }
 
 void DocumentEditDialog::setTemplateMode(bool t)
@@ -119,6 +122,8 @@ void DocumentEditDialog::loadDocument(int id)
 {
     docId = id;
     ui->pushButtonAdditonal->setEnabled(id > 0);
+    // What is being typed is no version yet: the history shows what is stored.
+    ui->pushButtonHistory->setEnabled(id > 0 && !editable);
     clearInputs();
     if (docId >= 1) {
         fillFromRecord(docId);
@@ -318,6 +323,12 @@ bool DocumentEditDialog::numbersMayBeSaved()
 
 DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwrite)
 {
+    // The row and its new version are stored together or not at all.
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        ZR_LOG() << "no transaction for the document" << db.lastError().text();
+        return UpdateResult::Failed;
+    }
     // The date check is part of the statement, so nobody can save in between.
     QSqlQuery query;
     query.prepare(QStringLiteral("UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, "
@@ -326,16 +337,24 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
                                  "editDate=:editDate, decision=:decision, "
                                  "schoolClass=:schoolClass, gender=:gender WHERE psId=:psId")
                   + (overwrite ? QString()
-                               : QStringLiteral(
-                                       " AND IFNULL(editDate, '') = IFNULL(:loadedEditDate, '')")));
+                               : QStringLiteral(" AND COALESCE(editDate, '') = "
+                                                "COALESCE(:loadedEditDate, '')")));
     query.bindValue(QStringLiteral(":psId"), docId);
     if (!overwrite)
         query.bindValue(QStringLiteral(":loadedEditDate"), loadedEditDate);
     DocumentStore::bindFields(query, inputs());
-    if (!Database::exec(query))
+    if (!Database::exec(query)) {
+        db.rollback();
         return UpdateResult::Failed;
-    if (query.numRowsAffected() > 0)
-        return UpdateResult::Stored;
+    }
+    if (query.numRowsAffected() > 0) {
+        if (DocumentHistory::record(docId, DocumentHistory::Kind::Edited) && db.commit())
+            return UpdateResult::Stored;
+        ZR_LOG() << "document not stored with its version" << docId << db.lastError().text();
+        db.rollback();
+        return UpdateResult::Failed;
+    }
+    db.rollback();
     // The row may have been deleted from the register while this dialog was open.
     QSqlQuery stored;
     stored.prepare(QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=?;"));
@@ -373,6 +392,8 @@ bool DocumentEditDialog::insertDocument()
     if (templateId >= 1
         && (!store.writeSections(newId, sections)
             || !DocumentStore::copyDisciplines(templateId, newId)))
+        return fail();
+    if (!DocumentHistory::record(newId, DocumentHistory::Kind::Created))
         return fail();
 
     if (inTransaction && !db.commit()) {
@@ -417,6 +438,17 @@ void DocumentEditDialog::on_pushButtonAdditonal_clicked()
     auto *appendix = new AdditionalEditDialog(this);
     appendix->loadAppendix(docId);
     appendix->show();
+}
+
+void DocumentEditDialog::on_pushButtonHistory_clicked()
+{
+    auto *history = new HistoryDialog(docId, this);
+    connect(history, &HistoryDialog::documentRestored, this, [this] {
+        emit documentsUpdated();
+        loadDocument(docId);
+        setEditable(false);
+    });
+    history->show();
 }
 
 void DocumentEditDialog::on_pushButtonPrint_clicked()

@@ -46,6 +46,7 @@ public slots:
     void on_pushButtonSave_clicked();
     void on_pushButtonCancel_clicked();
     void on_pushButtonAdditonal_clicked();
+    void on_pushButtonHistory_clicked();
     void on_pushButtonPrint_clicked();
     void on_pushButtonEdit_clicked();
 

@@ -6,6 +6,7 @@
 #include "documentbin.h"
 #include "documentstore.h"
 #include "emptystatewidget.h"
+#include "history/documenthistory.h"
 #include "registermodel.h"
 #include "schoolclass.h"
 
@@ -112,7 +113,9 @@ bool DocumentsTable::copyDocumentDetails(int oldId, int newId)
 {
     if (newId <= 0)
         return false;
-    return DocumentStore::copyDisciplines(oldId, newId);
+    // The copy's first version comes with its appendix, in the copy's transaction.
+    return DocumentStore::copyDisciplines(oldId, newId)
+           && DocumentHistory::record(newId, DocumentHistory::Kind::Copied);
 }
 
 bool DocumentsTable::canPrint(int type, int id)

@@ -32,6 +32,7 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     m_actionPrint = new QAction(QStringLiteral("Печатать"), m_menu);
     m_actionCheck = new QAction(QStringLiteral("Проверить документы"), m_menu);
     m_actionNumber = new QAction(QStringLiteral("Присвоить номера..."), m_menu);
+    m_actionHistory = new QAction(QStringLiteral("История изменений"), m_menu);
     m_actionSelectAll = new QAction(QStringLiteral("Выделить всё"), m_menu);
     connect(m_actionAdd, &QAction::triggered, this, [this] { emit documentClicked(-1); });
     connect(m_actionCopy, &QAction::triggered, this, &DocumentsTableAbstract::onCopyRecordAction);
@@ -43,6 +44,11 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
         const QList<int> ids = actedOnIds();
         if (!ids.isEmpty())
             emit documentsNumber(ids);
+    });
+    connect(m_actionHistory, &QAction::triggered, this, [this] {
+        const int row = actedOnRow();
+        if (row >= 0)
+            emit documentHistory(docIdAtRow(row));
     });
     connect(m_actionSelectAll,
             &QAction::triggered,
@@ -57,6 +63,7 @@ DocumentsTableAbstract::DocumentsTableAbstract(QWidget *parent)
     m_menu->addAction(m_actionPrint);
     m_menu->addAction(m_actionCheck);
     m_menu->addAction(m_actionNumber);
+    m_menu->addAction(m_actionHistory);
     m_menu->addSeparator();
     m_menu->addAction(m_actionSelectAll);
 
@@ -339,6 +346,7 @@ void DocumentsTableAbstract::prepareContextMenu(const QPoint &pos)
     const bool onRow = indexAt(pos).isValid();
     m_actionCopy->setEnabled(onRow && n == 1);
     m_actionEdit->setEnabled(onRow && n == 1);
+    m_actionHistory->setEnabled(onRow && n == 1);
     // Any number of documents prints as one batch.
     m_actionPrint->setEnabled(onRow && n >= 1);
     m_actionCheck->setEnabled(onRow && n >= 1);

@@ -38,6 +38,7 @@ public:
     QAction *actionPrint() const { return m_actionPrint; }
     QAction *actionCheck() const { return m_actionCheck; }
     QAction *actionNumber() const { return m_actionNumber; }
+    QAction *actionHistory() const { return m_actionHistory; }
     QAction *actionSelectAll() const { return m_actionSelectAll; }
 
     // The documents Print and Check act on: the selected rows the user can see, in the
@@ -67,6 +68,8 @@ signals:
     void documentsCheck(const QList<int> &ids);
     // Certificate and registration numbers for these documents, in the table's order.
     void documentsNumber(const QList<int> &ids);
+    // "История изменений" of this document.
+    void documentHistory(int sqlDocId);
     void unselect();
     void reselected();
     void selectedCountChanged(int count);
@@ -131,6 +134,7 @@ private:
     QAction *m_actionPrint = nullptr;
     QAction *m_actionCheck = nullptr;
     QAction *m_actionNumber = nullptr;
+    QAction *m_actionHistory = nullptr;
     QAction *m_actionSelectAll = nullptr;
     QMetaObject::Connection m_resetConnection;
     QTimer *m_fetchTimer = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "history/documenthistory.h"
 #include "registernumbers.h"
 
 #include <QDateTime>
@@ -61,25 +62,32 @@ bool DocumentStore::read(int id, DocumentRecord *record, bool *failed)
         *failed = !found && query.lastError().isValid();
     if (!found)
         return false;
-    record->fio1 = columnText(query, "fio1");
-    record->fio2 = columnText(query, "fio2");
-    record->fio3 = columnText(query, "fio3");
-    record->birthDate = QDate::fromString(columnText(query, "birthDate"), dateFormat);
-    record->number = columnText(query, "number");
-    record->regNumber = columnText(query, "regNumber");
-    record->issueDate = QDate::fromString(columnText(query, "issueDate"), dateFormat);
-    record->decision = columnText(query, "decision");
-    record->editDate = columnText(query, "editDate");
-    // An older register read before its upgrade has neither column: no class, no answer.
-    record->schoolClass = columnText(query, "schoolClass");
-    record->gender = PupilGender::fromStored(columnText(query, "gender"));
-    record->sections = QStringList{columnText(query, "add1"),
-                                   columnText(query, "add2"),
-                                   columnText(query, "add3"),
-                                   columnText(query, "add4"),
-                                   columnText(query, "add5")};
+    *record = fromRow(query);
     record->disciplines = readDisciplines(id);
     return true;
+}
+
+DocumentRecord DocumentStore::fromRow(const QSqlQuery &query)
+{
+    DocumentRecord record;
+    record.fio1 = columnText(query, "fio1");
+    record.fio2 = columnText(query, "fio2");
+    record.fio3 = columnText(query, "fio3");
+    record.birthDate = QDate::fromString(columnText(query, "birthDate"), dateFormat);
+    record.number = columnText(query, "number");
+    record.regNumber = columnText(query, "regNumber");
+    record.issueDate = QDate::fromString(columnText(query, "issueDate"), dateFormat);
+    record.decision = columnText(query, "decision");
+    record.editDate = columnText(query, "editDate");
+    // An older register read before its upgrade has neither column: no class, no answer.
+    record.schoolClass = columnText(query, "schoolClass");
+    record.gender = PupilGender::fromStored(columnText(query, "gender"));
+    record.sections = QStringList{columnText(query, "add1"),
+                                  columnText(query, "add2"),
+                                  columnText(query, "add3"),
+                                  columnText(query, "add4"),
+                                  columnText(query, "add5")};
+    return record;
 }
 
 QVector<DocumentRecord::Discipline> DocumentStore::readDisciplines(int id)
@@ -175,7 +183,7 @@ int DocumentStore::copyRow(int id)
             "comment, editDate, fio1, fio2, fio3, decision, add1, add2, add3, add4, add5, "
             "schoolClass, gender)"
             "SELECT isTemplate, birthDate, issueDate, number, regNumber, comment, :editDate, "
-            "'КОПИЯ ' || IFNULL(fio1,''), fio2, fio3, decision, add1, add2, add3, add4, add5, "
+            "'КОПИЯ ' || COALESCE(fio1, ''), fio2, fio3, decision, add1, add2, add3, add4, add5, "
             "schoolClass, gender FROM PsDocuments WHERE psId = :psId;"));
     query.bindValue(QStringLiteral(":psId"), id);
     // The copy is a new row, changed now.
@@ -255,6 +263,8 @@ DocumentStore::NumberingResult DocumentStore::assignNumbers(const QVector<Number
             ZR_LOG() << "numbering: no document" << change.id;
             return fail(NumberingResult::Failed);
         }
+        if (!DocumentHistory::record(change.id, DocumentHistory::Kind::Numbered))
+            return fail(NumberingResult::Failed);
     }
     if (!db.commit()) {
         ZR_LOG() << "numbers not committed" << db.lastError().text();

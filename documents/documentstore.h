@@ -16,6 +16,8 @@ public:
     // when the register could not be read.
     static bool read(int id, DocumentRecord *record, bool *failed = nullptr);
     static QVector<DocumentRecord::Discipline> readDisciplines(int id);
+    // The fields and sections of a row read with all its columns; no appendix rows.
+    static DocumentRecord fromRow(const QSqlQuery &query);
     // Binds :fio1, :fio2, :fio3, :birthDate, :number, :regNumber, :issueDate, :decision,
     // :schoolClass, :gender and :editDate (this moment) of an insert or update of PsDocuments.
     static void bindFields(QSqlQuery &query, const DocumentRecord &record);

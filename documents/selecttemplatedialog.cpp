@@ -5,6 +5,7 @@
 #include "database/database.h"
 #include "documentstore.h"
 #include "emptystatewidget.h"
+#include "history/documenthistory.h"
 #include "settings/widgetgeometry.h"
 
 #include <QListWidgetItem>
@@ -142,7 +143,9 @@ int SelectTemplateDialog::copyTemplate(int id)
     QSqlDatabase db = QSqlDatabase::database();
     const bool inTransaction = db.transaction();
     int newId = qMax(0, DocumentStore::copyRow(id));
-    if (newId > 0 && !DocumentStore::copyDisciplines(id, newId))
+    if (newId > 0
+        && (!DocumentStore::copyDisciplines(id, newId)
+            || !DocumentHistory::record(newId, DocumentHistory::Kind::Copied)))
         newId = 0;
     if (inTransaction) {
         if (newId > 0 && db.commit())

@@ -3,6 +3,7 @@
 #include "app/countword.h"
 #include "app/debuglog.h"
 #include "documents/documentstore.h"
+#include "documents/history/documenthistory.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -26,6 +27,7 @@ bool DocumentImporter::write(const QVector<ImportPlan::Entry> &entries,
         bool stored = id > 0 && store.writeSections(id, entry.record.sections);
         for (int i = 0; stored && i < entry.record.disciplines.size(); ++i)
             stored = store.addDiscipline(id, entry.record.disciplines.at(i));
+        stored = stored && DocumentHistory::record(id, DocumentHistory::Kind::Imported);
         if (!stored) {
             db.rollback();
             ids->clear();

@@ -63,7 +63,8 @@ QString pdfText(const QString &path)
 QStringList rowsOf(const QSqlDatabase &db, const QStringList &skip = {})
 {
     QStringList all;
-    for (const QString &table : {"Variables", "PsDocuments", "PsDocumentDetails", "PrintJournal"}) {
+    for (const QString &table :
+         {"Variables", "PsDocuments", "PsDocumentDetails", "PrintJournal", "PsDocumentHistory"}) {
         QSqlQuery query(db);
         if (!query.exec("SELECT * FROM " + table))
             return {"unreadable " + table + ": " + query.lastError().text()};

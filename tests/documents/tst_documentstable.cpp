@@ -433,6 +433,7 @@ void TestDocumentsTable::contextMenu()
     table->prepareContextMenu(pos);
     QCOMPARE(table->actionCopy()->isEnabled(), copyEdit);
     QCOMPARE(table->actionEdit()->isEnabled(), copyEdit);
+    QCOMPARE(table->actionHistory()->isEnabled(), copyEdit);
     QCOMPARE(table->actionPrint()->isEnabled(), printCheckRemove);
     QCOMPARE(table->actionCheck()->isEnabled(), printCheckRemove);
     QCOMPARE(table->actionDelete()->isEnabled(), printCheckRemove);
@@ -452,6 +453,7 @@ void TestDocumentsTable::contextMenu()
                           "Печатать",
                           "Проверить документы",
                           "Присвоить номера...",
+                          "История изменений",
                           "-",
                           "Выделить всё"}));
 }

@@ -5,9 +5,13 @@
 #include "app/mainwindow.h"
 #include "database/database.h"
 #include "documents/additionaleditdialog.h"
+#include "documents/appendixstore.h"
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
+#include "documents/documentstore.h"
 #include "documents/filterdockwidget.h"
+#include "documents/history/documenthistory.h"
+#include "documents/history/historydialog.h"
 #include "documents/import/importwizard.h"
 #include "documents/selecttemplatedialog.h"
 #include "printing/batchprintdialog.h"
@@ -404,6 +408,26 @@ QList<Shot> shots()
                  // The school year of the invented class.
                  dialog->findChild<QDateEdit *>("dateEditFrom")->setDate(QDate(2024, 9, 1));
                  dialog->findChild<QDateEdit *>("dateEditTo")->setDate(QDate(2025, 8, 31));
+                 return picture(dialog.get());
+             }},
+            {"history",
+             [](Scene &scene) {
+                 const int id = scene.documentId();
+                 // The invented class was put in by hand: it starts as a register kept
+                 // before the history did; then a grade and the number are changed.
+                 DocumentHistory::startForExisting(QSqlDatabase::database());
+                 Appendix loaded;
+                 QString error;
+                 AppendixStore::read(id, &loaded, &error);
+                 Appendix typed = loaded;
+                 typed.disciplines[4].rate = QStringLiteral("5");
+                 AppendixStore::write(id, loaded, typed, false);
+                 QStringList collisions;
+                 DocumentStore::assignNumbers({{id, QStringLiteral("071243400"), QString()}},
+                                              &collisions);
+                 std::unique_ptr<HistoryDialog> dialog(new HistoryDialog(id));
+                 dialog->resize(980, 520);
+                 dialog->findChild<QTableWidget *>("tableWidgetVersions")->selectRow(1);
                  return picture(dialog.get());
              }},
             {"designer",
