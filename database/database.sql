@@ -19,7 +19,8 @@ CREATE TABLE "PsDocuments" (
     "schoolClass" TEXT,
     "gender" TEXT,
     "deletedAt" TEXT,
-    "deletedBy" TEXT
+    "deletedBy" TEXT,
+    "version" INTEGER NOT NULL DEFAULT 0
 );
 CREATE TABLE "PsDocumentDetails" (
     "psDetId" INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT UNIQUE,

@@ -62,6 +62,8 @@ const AddedColumn addedColumns[] = {
         // A document in the bin: when and by whom it was deleted.
         {"PsDocuments", "deletedAt", "TEXT"},
         {"PsDocuments", "deletedBy", "TEXT"},
+        // Counts the saves of a document: two in the same second tell apart.
+        {"PsDocuments", "version", "INTEGER NOT NULL DEFAULT 0"},
         {"PrintJournal", "output", "TEXT NOT NULL DEFAULT 'printer'"},
 };
 

@@ -71,7 +71,7 @@ Result whyUnchanged(int psId)
 Result writeSections(int psId, const Appendix &loaded, const Appendix &typed, bool overwrite)
 {
     QString sql = QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
-                                 "add4=:add4, add5=:add5  WHERE psId=:psId");
+                                 "add4=:add4, add5=:add5, version = version + 1 WHERE psId=:psId");
     if (!overwrite) {
         for (const QString &column : sectionColumns)
             sql += QStringLiteral(" AND COALESCE(%1, '') = COALESCE(:old%1, '')").arg(column);

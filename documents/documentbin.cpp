@@ -68,7 +68,8 @@ bool changeRecorded(const QString &condition,
         changed << which.value(0).toInt();
     done = done && Database::readToEnd(which);
     QSqlQuery update(db);
-    update.prepare(QStringLiteral("UPDATE PsDocuments SET %1 WHERE %2;").arg(columns, condition));
+    update.prepare(QStringLiteral("UPDATE PsDocuments SET %1, version = version + 1 WHERE %2;")
+                           .arg(columns, condition));
     for (auto bind = binds.cbegin(); bind != binds.cend(); ++bind)
         update.bindValue(bind.key(), bind.value());
     done = done && Database::exec(update);

@@ -152,6 +152,7 @@ bool DocumentEditDialog::fillFromRecord(int id)
     genderAnswer = record.gender;
     showGender();
     loadedEditDate = record.editDate;
+    loadedVersion = record.version;
     ui->lineEditDate->setText(loadedEditDate);
     ui->plainTextEditDecision->setPlainText(record.decision);
     return true;
@@ -173,6 +174,7 @@ void DocumentEditDialog::createFromTemplate(int templateId)
         genderAnswer = PupilGender::Unknown;
         showGender();
         loadedEditDate.clear();
+        loadedVersion = 0;
         ui->lineEditDate->clear();
     } else {
         // Nothing to copy from a template that is gone.
@@ -329,19 +331,24 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
         ZR_LOG() << "no transaction for the document" << db.lastError().text();
         return UpdateResult::Failed;
     }
-    // The date check is part of the statement, so nobody can save in between.
+    // The check is part of the statement, so nobody can save in between: the count of
+    // saves tells two in the same second apart, the date a save by an older version.
     QSqlQuery query;
     query.prepare(QStringLiteral("UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, "
                                  "birthDate=:birthDate, "
                                  "number=:number, regNumber=:regNumber, issueDate=:issueDate, "
                                  "editDate=:editDate, decision=:decision, "
-                                 "schoolClass=:schoolClass, gender=:gender WHERE psId=:psId")
+                                 "schoolClass=:schoolClass, gender=:gender, "
+                                 "version = version + 1 WHERE psId=:psId")
                   + (overwrite ? QString()
                                : QStringLiteral(" AND COALESCE(editDate, '') = "
-                                                "COALESCE(:loadedEditDate, '')")));
+                                                "COALESCE(:loadedEditDate, '') AND "
+                                                "version = :loadedVersion")));
     query.bindValue(QStringLiteral(":psId"), docId);
-    if (!overwrite)
+    if (!overwrite) {
         query.bindValue(QStringLiteral(":loadedEditDate"), loadedEditDate);
+        query.bindValue(QStringLiteral(":loadedVersion"), loadedVersion);
+    }
     DocumentStore::bindFields(query, inputs());
     if (!Database::exec(query)) {
         db.rollback();

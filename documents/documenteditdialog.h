@@ -78,6 +78,7 @@ private:
     bool editable = false;
     // The change date of the row as it was loaded: whoever saved it meanwhile changed it.
     QString loadedEditDate;
+    int loadedVersion = 0;
     // add1 to add5 of the row shown, carried into a new document made from a template.
     QStringList sections;
     // What the user chose, or the row holds, for a patronymic that tells nothing.

@@ -30,6 +30,7 @@ struct DocumentRecord
     QDate issueDate;
     QString decision;
     QString editDate; // as stored, "yyyy-MM-dd hh:mm:ss"
+    int version = 0;  // the count of the row's saves, as stored
     QString schoolClass;
     // As stored; it counts where the patronymic tells nothing (PupilGender::of).
     PupilGender::Value gender = PupilGender::Unknown;

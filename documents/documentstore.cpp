@@ -79,6 +79,7 @@ DocumentRecord DocumentStore::fromRow(const QSqlQuery &query)
     record.issueDate = QDate::fromString(columnText(query, "issueDate"), dateFormat);
     record.decision = columnText(query, "decision");
     record.editDate = columnText(query, "editDate");
+    record.version = query.value(QStringLiteral("version")).toInt();
     // An older register read before its upgrade has neither column: no class, no answer.
     record.schoolClass = columnText(query, "schoolClass");
     record.gender = PupilGender::fromStored(columnText(query, "gender"));
@@ -155,7 +156,8 @@ bool DocumentStore::writeSections(int id, const QStringList &sections)
 {
     if (!prepareOnce(m_sections,
                      QStringLiteral("UPDATE PsDocuments SET add1=:add1, add2=:add2, add3=:add3, "
-                                    "add4=:add4, add5=:add5  WHERE psId = :psId;")))
+                                    "add4=:add4, add5=:add5, version = version + 1 "
+                                    "WHERE psId = :psId;")))
         return false;
     m_sections.bindValue(QStringLiteral(":psId"), id);
     for (int i = 0; i < 5; ++i)
@@ -249,7 +251,7 @@ DocumentStore::NumberingResult DocumentStore::assignNumbers(const QVector<Number
     if (!prepareOnce(query,
                      QStringLiteral("UPDATE PsDocuments SET number = COALESCE(:number, number), "
                                     "regNumber = COALESCE(:regNumber, regNumber), editDate = "
-                                    ":editDate WHERE psId = :psId;")))
+                                    ":editDate, version = version + 1 WHERE psId = :psId;")))
         return fail(NumberingResult::Failed);
     const QString now = changedNow();
     for (const NumberChange &change : changes) {

@@ -69,7 +69,8 @@ bool overwrite(int psId, const DocumentRecord &document)
     update.prepare(QStringLiteral("UPDATE PsDocuments SET fio1=:fio1, fio2=:fio2, fio3=:fio3, "
                                   "birthDate=:birthDate, number=:number, regNumber=:regNumber, "
                                   "issueDate=:issueDate, editDate=:editDate, decision=:decision, "
-                                  "schoolClass=:schoolClass, gender=:gender WHERE psId=:psId;"));
+                                  "schoolClass=:schoolClass, gender=:gender, version = version + 1 "
+                                  "WHERE psId=:psId;"));
     DocumentStore::bindFields(update, document);
     update.bindValue(QStringLiteral(":psId"), psId);
     if (!Database::exec(update) || update.numRowsAffected() != 1)
