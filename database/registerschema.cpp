@@ -65,6 +65,8 @@ const AddedColumn addedColumns[] = {
         // Counts the saves of a document: two in the same second tell apart.
         {"PsDocuments", "version", "INTEGER NOT NULL DEFAULT 0"},
         {"PrintJournal", "output", "TEXT NOT NULL DEFAULT 'printer'"},
+        // The journal of a server register is shared: each row names where it was printed.
+        {"PrintJournal", "workstation", "TEXT"},
 };
 
 // Adds the columns the register lacks, all in one transaction: a register is never left

@@ -4,6 +4,7 @@
 #include "additionaleditdialog.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "database/registerwatcher.h"
 #include "documentstore.h"
 #include "history/documenthistory.h"
 #include "history/historydialog.h"
@@ -21,6 +22,7 @@
 #include <QClipboard>
 #include <QDate>
 #include <QDateTime>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -31,8 +33,18 @@
 DocumentEditDialog::DocumentEditDialog(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::DocumentEditDialog)
+    , m_changedElsewhere(new QLabel(this))
 {
     ui->setupUi(this);
+    m_changedElsewhere->setObjectName(QStringLiteral("labelChangedElsewhere"));
+    m_changedElsewhere->setWordWrap(true);
+    m_changedElsewhere->setStyleSheet(QStringLiteral("background: #fff3cd; padding: 4px;"));
+    m_changedElsewhere->hide();
+    ui->verticalLayoutMain->insertWidget(0, m_changedElsewhere);
+    connect(RegisterWatcher::instance(),
+            &RegisterWatcher::documentsChangedElsewhere,
+            this,
+            &DocumentEditDialog::tellChangeElsewhere);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
@@ -118,9 +130,35 @@ void DocumentEditDialog::clearInputs()
     showGender();
 }
 
+void DocumentEditDialog::tellChangeElsewhere()
+{
+    if (docId < 1)
+        return;
+    QSqlQuery stored;
+    stored.prepare(QStringLiteral("SELECT version, deletedAt FROM PsDocuments WHERE psId = ?"));
+    stored.addBindValue(docId);
+    if (!Database::exec(stored))
+        return;
+    const bool there = stored.next();
+    if (!there && !Database::readToEnd(stored))
+        return;
+    if (!there || !stored.value(1).isNull())
+        m_changedElsewhere->setText(QStringLiteral(
+                "Этот документ удалён на другом рабочем месте. Введённое не потеряно: при "
+                "сохранении программа предложит сохранить его как новый документ."));
+    else if (stored.value(0).toInt() != loadedVersion)
+        m_changedElsewhere->setText(QStringLiteral(
+                "Этот документ изменён на другом рабочем месте. При сохранении программа "
+                "спросит, оставить ваши изменения или загрузить сохранённые."));
+    else
+        return;
+    m_changedElsewhere->show();
+}
+
 void DocumentEditDialog::loadDocument(int id)
 {
     docId = id;
+    m_changedElsewhere->hide();
     ui->pushButtonAdditonal->setEnabled(id > 0);
     // What is being typed is no version yet: the history shows what is stored.
     ui->pushButtonHistory->setEnabled(id > 0 && !editable);
@@ -339,7 +377,7 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
                                  "number=:number, regNumber=:regNumber, issueDate=:issueDate, "
                                  "editDate=:editDate, decision=:decision, "
                                  "schoolClass=:schoolClass, gender=:gender, "
-                                 "version = version + 1 WHERE psId=:psId")
+                                 "version = version + 1 WHERE psId=:psId AND deletedAt IS NULL")
                   + (overwrite ? QString()
                                : QStringLiteral(" AND COALESCE(editDate, '') = "
                                                 "COALESCE(:loadedEditDate, '') AND "
@@ -362,9 +400,11 @@ DocumentEditDialog::UpdateResult DocumentEditDialog::updateDocument(bool overwri
         return UpdateResult::Failed;
     }
     db.rollback();
-    // The row may have been deleted from the register while this dialog was open.
+    // The row may have been deleted from the register, or moved into the bin, while this
+    // dialog was open: what is typed then goes into no deleted row.
     QSqlQuery stored;
-    stored.prepare(QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=?;"));
+    stored.prepare(QStringLiteral("SELECT editDate FROM PsDocuments WHERE psId=? AND "
+                                  "deletedAt IS NULL;"));
     stored.addBindValue(docId);
     if (!Database::exec(stored))
         return UpdateResult::Failed;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QLabel;
+
 namespace Ui {
 class DocumentEditDialog;
 }
@@ -70,8 +72,11 @@ private:
     DocumentRecord inputs() const;
     void rememberShownInputs();
     void openPrintDialog();
+    // Another workstation changed the register: says so when it was this document.
+    void tellChangeElsewhere();
 
     Ui::DocumentEditDialog *ui;
+    QLabel *m_changedElsewhere;
     int docId = 0;
     int templateId = 0;
     bool isTemplate = false;

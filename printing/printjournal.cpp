@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QStringList>
 #include <QVariant>
 
@@ -120,7 +121,7 @@ bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
         case Change::Kind::Add:
             query.prepare(QStringLiteral(
                     "INSERT INTO PrintJournal (psId, fio, form, number, printedAt, printer, "
-                    "pages, outcome, output) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?);"));
+                    "pages, outcome, output, workstation) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?);"));
             query.addBindValue(entry.documentId);
             query.addBindValue(entry.fio);
             query.addBindValue(entry.form);
@@ -130,6 +131,7 @@ bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
             query.addBindValue(entry.pages);
             query.addBindValue(outcomeKey(entry.outcome));
             query.addBindValue(outputKey(entry.output));
+            query.addBindValue(QSysInfo::machineHostName());
             break;
         case Change::Kind::Update:
             query.prepare(QStringLiteral(

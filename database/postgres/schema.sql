@@ -41,7 +41,8 @@ CREATE TABLE PrintJournal (
     spoiled INTEGER NOT NULL DEFAULT 0,
     spoiledReason TEXT,
     spoiledAt TEXT,
-    output TEXT NOT NULL DEFAULT 'printer'
+    output TEXT NOT NULL DEFAULT 'printer',
+    workstation TEXT
 );
 CREATE TABLE Variables (Name TEXT PRIMARY KEY, Value TEXT);
 CREATE TABLE PsDocumentHistory (

@@ -5,6 +5,7 @@
 #include "database/database.h"
 #include "database/registeraddress.h"
 #include "database/registerwatcher.h"
+#include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/documentstore.h"
 #include "postgresserver.h"
@@ -12,6 +13,7 @@
 #include "testhome.h"
 
 #include <QCryptographicHash>
+#include <QLabel>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -134,6 +136,8 @@ private slots:
     void backupRestoresAnywhere();
     void otherWorkstationsChangesShown_data();
     void otherWorkstationsChangesShown();
+    void openDialogToldOfChangesElsewhere_data();
+    void openDialogToldOfChangesElsewhere();
     void serverStoppedAndBack();
     void refusalsAreTold_data();
     void refusalsAreTold();
@@ -356,6 +360,43 @@ void TestServerRegister::otherWorkstationsChangesShown()
         QTRY_VERIFY_WITH_TIMEOUT(names().contains(shown) == listed, 1000);
         const QList<int> selected = table.actedOnIds();
         QCOMPARE(selected, QList<int>{3});
+    }
+    Database::useDataFolderRegister();
+}
+
+void TestServerRegister::openDialogToldOfChangesElsewhere_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("saved on another workstation")
+            << "UPDATE PsDocuments SET fio2 = 'Анастасия', version = version + 1 WHERE psId = 1"
+            << "изменён на другом рабочем месте";
+    QTest::newRow("moved into the bin there")
+            << "UPDATE PsDocuments SET deletedAt = '2026-12-10 11:00:00', version = version + 1 "
+               "WHERE psId = 1"
+            << "удалён на другом рабочем месте";
+}
+
+void TestServerRegister::openDialogToldOfChangesElsewhere()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, told);
+    RegisterAddress here;
+    RegisterAddress::parse(server(), &here, nullptr);
+    Database::chooseRegister(here);
+    QVERIFY(Database::open().ok());
+    RegisterWatcher::instance()->watch();
+    {
+        auto *dialog = new DocumentEditDialog;
+        dialog->loadDocument(1);
+        dialog->show();
+        auto *label = dialog->findChild<QLabel *>("labelChangedElsewhere");
+        QVERIFY(label && label->isHidden());
+        Look other(server());
+        QVERIFY(QSqlQuery(other.db()).exec(change));
+        QTRY_VERIFY_WITH_TIMEOUT(!label->isHidden(), 1000);
+        QVERIFY2(label->text().contains(told), qPrintable(label->text()));
+        delete dialog;
     }
     Database::useDataFolderRegister();
 }

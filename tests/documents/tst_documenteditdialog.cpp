@@ -430,11 +430,17 @@ void TestDocumentEditDialog::updateOfVanishedRowIsReported_data()
     QTest::addColumn<int>("answer");         // QDialogButtonBox::StandardButton of the question
     QTest::addColumn<QStringList>("stored"); // fio2 of the register's rows afterwards
     QTest::addColumn<bool>("open");          // the dialog after the save
+    QTest::addColumn<QString>("elsewhere");  // what another workstation did to the row
 
+    const QString deleted = "DELETE FROM PsDocuments WHERE psId = %1";
     QTest::newRow("saved as a new document")
-            << int(QDialogButtonBox::Save) << QStringList{"Пётр"} << true;
+            << int(QDialogButtonBox::Save) << QStringList{"Пётр"} << true << deleted;
     QTest::newRow("closed without saving")
-            << int(QDialogButtonBox::Close) << QStringList() << false;
+            << int(QDialogButtonBox::Close) << QStringList() << false << deleted;
+    QTest::newRow("moved into the bin: saved as a new document, the binned row untouched")
+            << int(QDialogButtonBox::Save) << QStringList{"", "Пётр"} << true
+            << "UPDATE PsDocuments SET deletedAt = '2026-01-01 00:00:00', version = version + 1 "
+               "WHERE psId = %1";
 }
 
 void TestDocumentEditDialog::updateOfVanishedRowIsReported()
@@ -442,6 +448,7 @@ void TestDocumentEditDialog::updateOfVanishedRowIsReported()
     QFETCH(int, answer);
     QFETCH(QStringList, stored);
     QFETCH(bool, open);
+    QFETCH(QString, elsewhere);
 
     EditFixture::Row row;
     row.fio1 = "Иванов";
@@ -451,7 +458,7 @@ void TestDocumentEditDialog::updateOfVanishedRowIsReported()
     dialog->loadDocument(id);
     dialog->on_pushButtonEdit_clicked();
     child<QLineEdit>("lineEditFio_2")->setText("Пётр");
-    QVERIFY(EditFixture::execElsewhere(QString("DELETE FROM PsDocuments WHERE psId = %1").arg(id)));
+    QVERIFY(EditFixture::execElsewhere(elsewhere.arg(id)));
 
     m_modal->expectButton("Внимание!",
                           "Документ удалён из реестра в другом месте",

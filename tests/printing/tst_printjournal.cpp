@@ -19,6 +19,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSysInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -362,6 +363,9 @@ void TestPrintJournal::singlePrintIsRecorded()
     QCOMPARE(entry.number, QStringLiteral("77 123456"));
     QCOMPARE(entry.form, int(ReportList::Id3339));
     QVERIFY(qAbs(entry.printedAt.secsTo(QDateTime::currentDateTime())) < 60);
+    QSqlQuery where(QStringLiteral("SELECT workstation FROM PrintJournal"));
+    QVERIFY(where.next());
+    QCOMPARE(where.value(0).toString(), QSysInfo::machineHostName());
     // Printed into a file or given up before a side went out: no blank used, none to spoil.
     QCOMPARE(PrintJournal::counts(QDate(), QDate()).used, 0);
     QVERIFY(!PrintJournal::markSpoiled(entry.id, PrintJournal::defaultSpoiledReason()));
