@@ -59,10 +59,10 @@ void RegisterChoiceWidget::load()
 
 void RegisterChoiceWidget::showServer(const RegisterAddress &address)
 {
-    ui->lineEditHost->setText(address.host);
-    ui->spinBoxPort->setValue(address.port);
-    ui->lineEditDatabase->setText(address.database);
-    ui->lineEditUser->setText(address.user);
+    ui->lineEditServerHost->setText(address.host);
+    ui->spinBoxServerPort->setValue(address.port);
+    ui->lineEditServerDatabase->setText(address.database);
+    ui->lineEditServerUser->setText(address.user);
     ui->comboBoxSslMode->setCurrentText(address.sslMode.isEmpty() ? defaultSslMode
                                                                   : address.sslMode);
     ui->lineEditCaFile->setText(address.sslRootCert);
@@ -86,10 +86,10 @@ RegisterAddress RegisterChoiceWidget::serverAddress() const
 {
     RegisterAddress address;
     address.kind = RegisterAddress::Kind::Server;
-    address.host = ui->lineEditHost->text().trimmed();
-    address.port = ui->spinBoxPort->value();
-    address.database = ui->lineEditDatabase->text().trimmed();
-    address.user = ui->lineEditUser->text().trimmed();
+    address.host = ui->lineEditServerHost->text().trimmed();
+    address.port = ui->spinBoxServerPort->value();
+    address.database = ui->lineEditServerDatabase->text().trimmed();
+    address.user = ui->lineEditServerUser->text().trimmed();
     address.sslMode = ui->comboBoxSslMode->currentText();
     if (needsCaFile(address.sslMode))
         address.sslRootCert = ui->lineEditCaFile->text().trimmed();

@@ -35,10 +35,10 @@ void fill(QWidget *form, const Form &values)
 {
     form->findChild<QRadioButton *>(values.server ? "radioButtonServer" : "radioButtonFile")
             ->setChecked(true);
-    form->findChild<QLineEdit *>("lineEditHost")->setText(values.host);
-    form->findChild<QSpinBox *>("spinBoxPort")->setValue(values.port);
-    form->findChild<QLineEdit *>("lineEditDatabase")->setText(values.database);
-    form->findChild<QLineEdit *>("lineEditUser")->setText(values.user);
+    form->findChild<QLineEdit *>("lineEditServerHost")->setText(values.host);
+    form->findChild<QSpinBox *>("spinBoxServerPort")->setValue(values.port);
+    form->findChild<QLineEdit *>("lineEditServerDatabase")->setText(values.database);
+    form->findChild<QLineEdit *>("lineEditServerUser")->setText(values.user);
     form->findChild<QComboBox *>("comboBoxSslMode")->setCurrentText(values.sslMode);
     form->findChild<QLineEdit *>("lineEditCaFile")->setText(values.caFile);
 }
@@ -48,10 +48,10 @@ QString shown(QWidget *form)
 {
     return QStringList{form->findChild<QRadioButton *>("radioButtonServer")->isChecked() ? "server"
                                                                                          : "file",
-                       form->findChild<QLineEdit *>("lineEditHost")->text(),
-                       form->findChild<QSpinBox *>("spinBoxPort")->text(),
-                       form->findChild<QLineEdit *>("lineEditDatabase")->text(),
-                       form->findChild<QLineEdit *>("lineEditUser")->text(),
+                       form->findChild<QLineEdit *>("lineEditServerHost")->text(),
+                       form->findChild<QSpinBox *>("spinBoxServerPort")->text(),
+                       form->findChild<QLineEdit *>("lineEditServerDatabase")->text(),
+                       form->findChild<QLineEdit *>("lineEditServerUser")->text(),
                        form->findChild<QComboBox *>("comboBoxSslMode")->currentText(),
                        form->findChild<QLineEdit *>("lineEditCaFile")->text()}
             .join(" | ");
