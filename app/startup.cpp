@@ -23,6 +23,27 @@
 #include <QTranslator>
 #include <memory>
 
+namespace {
+
+// The register chosen in the preferences, and for the file in the data folder the
+// folder itself: a second copy of the program leaves the folder and the log to the first
+// one. A server register is shared by design, each workstation with its own per-user
+// folder, so it takes no lock.
+bool takeRegister(RegisterLock &lock)
+{
+    if (!StartupQuestions::takeRegisterChoice())
+        return false;
+    if (Database::onServer() || lock.acquire())
+        return true;
+    const QString text = lock.refusalText();
+    ZR_LOG() << text;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Внимание!"), text, QMessageBox::Ok);
+    box.exec();
+    return false;
+}
+
+} // namespace
+
 int runApplication(int argc, char **argv)
 {
     ReportList::init();
@@ -43,16 +64,10 @@ int runApplication(int argc, char **argv)
                      QLibraryInfo::location(QLibraryInfo::TranslationsPath));
     app->installTranslator(translator.get());
 
-    // Before anything of the data folder or the log is touched: a second copy of the
-    // program leaves both to the first one.
+    // Before anything of the data folder or the log is touched.
     RegisterLock lock(Database::dataPath());
-    if (!lock.acquire()) {
-        const QString text = lock.refusalText();
-        ZR_LOG() << text;
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Внимание!"), text, QMessageBox::Ok);
-        box.exec();
+    if (!takeRegister(lock))
         return 1;
-    }
 
     auto font = std::make_unique<QFont>();
     font->fromString(QStringLiteral("MS Shell Dlg 2,8.25,-1,5,50,0,0,0,0,0"));
@@ -73,7 +88,10 @@ int runApplication(int argc, char **argv)
                 SpellChecker::initialize(data, user);
             }));
     dictionary->start();
-    const StartupQuestions::Outcome opened = StartupQuestions::openRegister();
+    StartupQuestions::Outcome opened = StartupQuestions::openRegister();
+    while (opened == StartupQuestions::Outcome::NewChoice)
+        opened = takeRegister(lock) ? StartupQuestions::openRegister()
+                                    : StartupQuestions::Outcome::CannotGoOn;
     dictionary->wait();
     if (opened != StartupQuestions::Outcome::Opened) {
         delete splash;

@@ -2,11 +2,17 @@
 
 #include "app/messagelines.h"
 #include "database/database.h"
+#include "settings/registerchoice.h"
+#include "settings/registerchoicewidget.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -143,13 +149,98 @@ StartupQuestions::Outcome replaceWithNewRegister()
     return StartupQuestions::Outcome::CannotGoOn;
 }
 
+// The register settings on their own, for a server address to be put right before
+// the program goes on; true when a choice was stored.
+bool editRegisterChoice()
+{
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Реестр"));
+    auto layout = new QVBoxLayout(&dialog);
+    auto choice = new RegisterChoiceWidget(&dialog);
+    layout->addWidget(choice);
+    auto buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Save)->setText(QStringLiteral("Сохранить"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, choice] {
+        QString incomplete;
+        if (!choice->isComplete(&incomplete))
+            tell(attention, incomplete, QMessageBox::Warning);
+        else if (!choice->save())
+            tell(failure,
+                 QStringLiteral("Не удалось записать файл настроек %1.")
+                         .arg(QDir::toNativeSeparators(Database::userSettings()->fileName())),
+                 QMessageBox::Critical);
+        else
+            dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+enum class ServerChoice { Retry, NewChoice, Exit };
+
+// A server register that does not open: what stands in the way and what to check.
+ServerChoice askAboutServer(const RegisterFailure &found)
+{
+    for (;;) {
+        QMessageBox box(QMessageBox::Warning,
+                        failure,
+                        found.text(Database::registerAddress().toString()),
+                        QMessageBox::NoButton);
+        QPushButton *retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
+        QPushButton *settings
+                = box.addButton(QStringLiteral("Настройки реестра"), QMessageBox::ActionRole);
+        box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
+        box.setDefaultButton(retry);
+        box.exec();
+        if (box.clickedButton() == retry)
+            return ServerChoice::Retry;
+        if (box.clickedButton() != settings)
+            return ServerChoice::Exit;
+        if (editRegisterChoice())
+            return ServerChoice::NewChoice;
+    }
+}
+
 } // namespace
+
+bool StartupQuestions::takeRegisterChoice()
+{
+    if (!RegisterChoice::serverChosen()) {
+        Database::useDataFolderRegister();
+        return true;
+    }
+    RegisterAddress server;
+    QString error;
+    if (!RegisterChoice::storedServer(&server, &error)) {
+        tell(failure,
+             error
+                     + QStringLiteral("\nУкажите сервер на вкладке «Реестр» настроек программы "
+                                      "или выберите файл на этом компьютере."),
+             QMessageBox::Critical);
+        return false;
+    }
+    Database::chooseRegister(server);
+    return true;
+}
 
 StartupQuestions::Outcome StartupQuestions::openRegister()
 {
     bool acceptReadableDamage = false;
     for (;;) {
         const RegisterFailure found = Database::open(acceptReadableDamage);
+        // Nothing of a server register is ever moved aside or replaced from here.
+        if (!found.ok() && Database::onServer()) {
+            switch (askAboutServer(found)) {
+            case ServerChoice::Retry:
+                continue;
+            case ServerChoice::NewChoice:
+                return Outcome::NewChoice;
+            case ServerChoice::Exit:
+                return Outcome::Left;
+            }
+        }
         switch (found.kind) {
         case Kind::None:
             return Outcome::Opened;
@@ -188,6 +279,10 @@ StartupQuestions::Outcome StartupQuestions::openRegister()
             return replaceWithNewRegister();
         case Kind::Missing:
         case Kind::Unwritable:
+        // A file has no server to be refused by: these come from a server only.
+        case Kind::Unreachable:
+        case Kind::Refused:
+        case Kind::OldServer:
             tell(failure, found.text(Database::databasePath()), QMessageBox::Critical);
             return Outcome::CannotGoOn;
         }

@@ -207,6 +207,7 @@ void PreferencesDialog::loadOptions()
                                "переустановите программу."));
         ui->labelSpellCheckerState->setStyleSheet(QStringLiteral("color: red;"));
     }
+    ui->registerChoice->load();
 }
 
 bool PreferencesDialog::saveOptions()
@@ -222,11 +223,19 @@ bool PreferencesDialog::saveOptions()
     QSettings *user = Database::userSettings();
     user->setValue(QStringLiteral("SpellChecker/enabled"), ui->checkBoxSpellChecking->isChecked());
     user->sync();
-    return data->status() == QSettings::NoError && user->status() == QSettings::NoError;
+    const bool registerStored = ui->registerChoice->save();
+    return data->status() == QSettings::NoError && user->status() == QSettings::NoError
+           && registerStored;
 }
 
 void PreferencesDialog::on_pushButtonSave_clicked()
 {
+    QString incomplete;
+    if (!ui->registerChoice->isComplete(&incomplete)) {
+        ui->tabWidget->setCurrentWidget(ui->tabRegister);
+        tellUser(incomplete);
+        return;
+    }
     if (!saveOptions()) {
         ZR_LOG() << "settings not written" << Database::dataSettings()->fileName()
                  << Database::userSettings()->fileName();

@@ -9,7 +9,8 @@ class PreferencesDialog;
 
 // Program-wide preferences that are not the organisation's data: the proxy of
 // the online services, spell checking, where the data folder lives (with moving
-// or copying it) and restoring the default report templates.
+// or copying it), restoring the default report templates and which register the
+// program opens (RegisterChoiceWidget).
 class PreferencesDialog : public QDialog
 {
     Q_OBJECT
