@@ -10,16 +10,18 @@
 #include "documents/documentstore.h"
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
+#include "printing/printjournalwindow.h"
 #include "testhome.h"
 
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 namespace {
@@ -139,6 +141,7 @@ private slots:
     void otherWorkstationsChangesShown();
     void openDialogToldOfChangesElsewhere_data();
     void openDialogToldOfChangesElsewhere();
+    void journalWindowShowsOtherWorkstationsPrints();
     void serverStoppedAndBack();
     void refusalsAreTold_data();
     void refusalsAreTold();
@@ -402,6 +405,38 @@ void TestServerRegister::openDialogToldOfChangesElsewhere()
         QTRY_VERIFY_WITH_TIMEOUT(!label->isHidden(), 1000);
         QVERIFY2(label->text().contains(told), qPrintable(label->text()));
         delete dialog;
+    }
+    Database::useDataFolderRegister();
+}
+
+void TestServerRegister::journalWindowShowsOtherWorkstationsPrints()
+{
+    RegisterAddress here;
+    RegisterAddress::parse(server(), &here, nullptr);
+    Database::chooseRegister(here);
+    QVERIFY(Database::open().ok());
+    RegisterWatcher::instance()->watch();
+    {
+        PrintJournalWindow window;
+        window.show();
+        // Activated, it reads the journal anew by itself: that is over before the print.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *table = window.findChild<QTableWidget *>("tableWidgetEntries");
+        const int before = table->rowCount();
+        int column = 0;
+        while (column < table->columnCount()
+               && table->horizontalHeaderItem(column)->text() != "Рабочее место")
+            ++column;
+        QVERIFY(column < table->columnCount());
+
+        Look other(server());
+        QVERIFY(QSqlQuery(other.db())
+                        .exec("INSERT INTO PrintJournal (psId, fio, form, number, printedAt, "
+                              "printer, pages, "
+                              "outcome, workstation) VALUES (1, 'Ёлкина Анна', 253, '000777', "
+                              "'2026-12-10 12:00:00', 'Кабинет 2', 2, 'printed', 'КАБИНЕТ-2')"));
+        QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), before + 1, 1000);
+        QCOMPARE(table->item(0, column)->text(), QString("КАБИНЕТ-2"));
     }
     Database::useDataFolderRegister();
 }
