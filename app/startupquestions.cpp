@@ -283,6 +283,7 @@ StartupQuestions::Outcome StartupQuestions::openRegister()
         case Kind::Unreachable:
         case Kind::Refused:
         case Kind::OldServer:
+        case Kind::Untrusted:
             tell(failure, found.text(Database::databasePath()), QMessageBox::Critical);
             return Outcome::CannotGoOn;
         }

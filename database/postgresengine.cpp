@@ -29,6 +29,11 @@ Kind kindOfWords(const QString &words)
     for (const char *marker : refused)
         if (words.contains(QLatin1String(marker), Qt::CaseInsensitive))
             return Kind::Refused;
+    static const char *const untrusted[] = {
+            "certificate", "does not match host name", "server does not support SSL", "SSL error"};
+    for (const char *marker : untrusted)
+        if (words.contains(QLatin1String(marker), Qt::CaseInsensitive))
+            return Kind::Untrusted;
     if (words.contains(QLatin1String("database \""), Qt::CaseInsensitive)
         && words.contains(QLatin1String("does not exist"), Qt::CaseInsensitive))
         return Kind::Missing;

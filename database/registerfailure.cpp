@@ -39,6 +39,12 @@ QString RegisterFailure::text(const QString &location) const
                               "пользователя, его пароль в файле паролей ~/.pgpass и права "
                               "этого пользователя на таблицы реестра.")
                 .arg(where, detail.trimmed());
+    case Kind::Untrusted:
+        return QStringLiteral("Сервер реестра %1 не подтвердил свою подлинность: %2\nПроверьте "
+                              "режим SSL, файл корневого сертификата (сертификата центра "
+                              "сертификации) и имя сервера: оно должно совпадать с именем в "
+                              "сертификате сервера.")
+                .arg(where, detail.trimmed());
     case Kind::OldServer:
         return QStringLiteral("Сервер реестра %1 слишком старый (версия %2): нужен "
                               "PostgreSQL 10 или новее.")

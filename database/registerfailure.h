@@ -18,6 +18,7 @@ struct RegisterFailure
         Unreachable,  // the register's server is stopped, or cannot be reached
         Refused,      // the server turns the user away: password, role or rights
         OldServer,    // the server is older than the register's SQL needs
+        Untrusted,    // the server's certificate is not the one its SSL mode asks for
     };
 
     Kind kind = Kind::None;

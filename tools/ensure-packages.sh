@@ -9,7 +9,7 @@ PACKAGES="$PACKAGES libquazip5-dev"
 # The register sorts names in Russian order through a collation on its SQLite connections.
 PACKAGES="$PACKAGES libsqlite3-dev"
 # A register on a PostgreSQL server: Qt's driver for the program, a server for the tests.
-PACKAGES="$PACKAGES libqt5sql5-psql postgresql"
+PACKAGES="$PACKAGES libqt5sql5-psql postgresql openssl"
 
 missing=""
 for p in $PACKAGES; do

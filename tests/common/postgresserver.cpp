@@ -100,6 +100,95 @@ QString PostgresServer::start()
     return launch();
 }
 
+QString PostgresServer::caFile() const
+{
+    return m_dir.filePath(QStringLiteral("ca.crt"));
+}
+
+QString PostgresServer::otherCaFile() const
+{
+    return m_dir.filePath(QStringLiteral("other-ca.crt"));
+}
+
+QString PostgresServer::useSsl()
+{
+    const QString key = m_dir.filePath(QStringLiteral("server.key"));
+    const QString cert = m_dir.filePath(QStringLiteral("server.crt"));
+    const QString extensions = m_dir.filePath(QStringLiteral("san.ext"));
+    QFile san(extensions);
+    if (!san.open(QIODevice::WriteOnly) || san.write("subjectAltName=IP:127.0.0.1\n") < 0)
+        return QStringLiteral("no certificate extensions file");
+    san.close();
+    const QString caKey = m_dir.filePath(QStringLiteral("ca.key"));
+    const QString request = m_dir.filePath(QStringLiteral("server.csr"));
+    const QList<QStringList> steps{{"req",
+                                    "-x509",
+                                    "-newkey",
+                                    "rsa:2048",
+                                    "-nodes",
+                                    "-days",
+                                    "2",
+                                    "-subj",
+                                    "/CN=ZrPs test CA",
+                                    "-keyout",
+                                    caKey,
+                                    "-out",
+                                    caFile()},
+                                   {"req",
+                                    "-x509",
+                                    "-newkey",
+                                    "rsa:2048",
+                                    "-nodes",
+                                    "-days",
+                                    "2",
+                                    "-subj",
+                                    "/CN=Another CA",
+                                    "-keyout",
+                                    m_dir.filePath(QStringLiteral("other-ca.key")),
+                                    "-out",
+                                    otherCaFile()},
+                                   {"req",
+                                    "-newkey",
+                                    "rsa:2048",
+                                    "-nodes",
+                                    "-subj",
+                                    "/CN=127.0.0.1",
+                                    "-keyout",
+                                    key,
+                                    "-out",
+                                    request},
+                                   {"x509",
+                                    "-req",
+                                    "-in",
+                                    request,
+                                    "-CA",
+                                    caFile(),
+                                    "-CAkey",
+                                    caKey,
+                                    "-CAcreateserial",
+                                    "-days",
+                                    "2",
+                                    "-extfile",
+                                    extensions,
+                                    "-out",
+                                    cert}};
+    for (const QStringList &step : steps) {
+        QProcess openssl;
+        openssl.setProcessChannelMode(QProcess::MergedChannels);
+        openssl.start(QStringLiteral("openssl"), step);
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+            return QStringLiteral("openssl: ") + QString::fromLocal8Bit(openssl.readAll());
+    }
+    // The server reads its key only when no one else may.
+    QFile::setPermissions(key, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (geteuid() == 0
+        && QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres"), key, cert}) != 0)
+        return QStringLiteral("the server's key cannot be given to the postgres user");
+    m_sslOptions
+            = QStringLiteral(" -c ssl=on -c ssl_cert_file=%1 -c ssl_key_file=%2").arg(cert, key);
+    return QString();
+}
+
 QString PostgresServer::restart()
 {
     return m_running ? QString() : launch();
@@ -111,7 +200,8 @@ QString PostgresServer::launch()
     const QString data = m_dir.filePath(QStringLiteral("data"));
     const QString options = QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2 -c fsync=off")
                                     .arg(m_port)
-                                    .arg(m_dir.path());
+                                    .arg(m_dir.path())
+                            + m_sslOptions;
     if (!run(QStringLiteral("pg_ctl"),
              {QStringLiteral("-D"),
               data,

@@ -14,6 +14,12 @@ public:
     PostgresServer(const PostgresServer &) = delete;
     PostgresServer &operator=(const PostgresServer &) = delete;
 
+    // Makes the server (before start()) take SSL connections with a certificate for
+    // 127.0.0.1 signed by a CA of its own, written to caFile(). Empty, or what went wrong.
+    QString useSsl();
+    QString caFile() const;
+    // A CA that signed nothing of the server's.
+    QString otherCaFile() const;
     // Empty when the server runs; otherwise what went wrong.
     QString start();
     // Stops the server as a power cut would (no shutdown of its sessions), and starts the
@@ -44,4 +50,5 @@ private:
     int m_port = 0;
     bool m_running = false;
     QString m_passwordFile;
+    QString m_sslOptions;
 };

@@ -98,6 +98,8 @@ private:
 
 void TestRegisterChoice::initTestCase()
 {
+    const QString ssl = m_server.useSsl();
+    QVERIFY2(ssl.isEmpty(), qPrintable(ssl));
     const QString failure = m_server.start();
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QString error;
@@ -224,6 +226,13 @@ void TestRegisterChoice::checkConnection_data()
             << m_server.address("zrclerk", "school") << "База данных school уже содержит реестр.";
     QTest::newRow("empty database")
             << m_server.address("zrclerk2", "fresh") << "База данных fresh пуста";
+    const QString verified = m_server.address("zrclerk", "school") + "?sslmode=verify-full";
+    QTest::newRow("verify-full, the server's certificate signed by the CA given")
+            << verified + "&sslrootcert=" + m_server.caFile()
+            << "База данных school уже содержит реестр.";
+    QTest::newRow("verify-full, a CA that did not sign it")
+            << verified + "&sslrootcert=" + m_server.otherCaFile()
+            << "не подтвердил свою подлинность";
 }
 
 void TestRegisterChoice::checkConnection()
@@ -235,7 +244,14 @@ void TestRegisterChoice::checkConnection()
     QVERIFY(RegisterAddress::parse(where, &address, &error));
 
     RegisterChoiceWidget tab;
-    fill(&tab, {true, address.host, address.port, address.database, address.user, "prefer", ""});
+    fill(&tab,
+         {true,
+          address.host,
+          address.port,
+          address.database,
+          address.user,
+          address.sslMode.isEmpty() ? "prefer" : address.sslMode,
+          address.sslRootCert});
     m_answerer->expectButton(attention, told, QDialogButtonBox::Ok);
     QTest::mouseClick(tab.findChild<QPushButton *>("pushButtonCheckConnection"), Qt::LeftButton);
     QVERIFY2(m_answerer->pending() == 0, qPrintable(m_answerer->seen().join(" / ")));
