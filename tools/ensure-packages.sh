@@ -8,7 +8,8 @@ xvfb xauth poppler-utils"
 PACKAGES="$PACKAGES libquazip5-dev"
 # The register sorts names in Russian order through a collation on its SQLite connections.
 PACKAGES="$PACKAGES libsqlite3-dev"
-# A register on a PostgreSQL server: Qt's driver for the program, a server for the tests.
+# A register on a PostgreSQL server: Qt's driver for the program, a server and its
+# certificates (openssl) for the tests.
 PACKAGES="$PACKAGES libqt5sql5-psql postgresql openssl"
 
 missing=""

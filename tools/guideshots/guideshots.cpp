@@ -25,6 +25,8 @@
 #include "printing/registerbookdialog.h"
 #include "printing/reportlist.h"
 #include "settings/preferencesdialog.h"
+#include "settings/registerchoicewidget.h"
+#include "settings/registertransferdialog.h"
 
 #include "ZrReport/reportwindow.h"
 
@@ -40,6 +42,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -203,6 +206,15 @@ QImage picture(QWidget *window)
     return image;
 }
 
+// The server fields of a register form as a school would fill them in.
+void fillServer(QWidget *form, const QString &user)
+{
+    form->findChild<QRadioButton *>("radioButtonServer")->setChecked(true);
+    form->findChild<QLineEdit *>("lineEditServerHost")->setText("server.school.local");
+    form->findChild<QLineEdit *>("lineEditServerDatabase")->setText("zrps");
+    form->findChild<QLineEdit *>("lineEditServerUser")->setText(user);
+}
+
 // The main window closes the register when it goes, so it is opened again after.
 QImage mainWindowPicture(const std::function<void(MainWindow *)> &prepare)
 {
@@ -316,6 +328,21 @@ QList<Shot> shots()
              [](Scene &) {
                  std::unique_ptr<PreferencesDialog> dialog(new PreferencesDialog);
                  dialog->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
+                 return picture(dialog.get());
+             }},
+            {"preferences-register",
+             [](Scene &) {
+                 std::unique_ptr<PreferencesDialog> dialog(new PreferencesDialog);
+                 auto *tab = dialog->findChild<RegisterChoiceWidget *>("registerChoice");
+                 fillServer(tab, "zrps_clerk");
+                 dialog->findChild<QTabWidget *>("tabWidget")
+                         ->setCurrentWidget(tab->parentWidget());
+                 return picture(dialog.get());
+             }},
+            {"register-transfer",
+             [](Scene &) {
+                 std::unique_ptr<RegisterTransferDialog> dialog(new RegisterTransferDialog);
+                 fillServer(dialog.get(), "zrps_owner");
                  return picture(dialog.get());
              }},
             {"print-check",
