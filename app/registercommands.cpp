@@ -4,6 +4,7 @@
 #include "database/registerconnection.h"
 #include "database/registertransfer.h"
 #include "database/sqliteengine.h"
+#include "printing/sharedtemplates.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -71,7 +72,8 @@ int runTransfer(const QCommandLineParser &parser, QTextStream &err)
         return BadRequest;
     }
     QVector<RegisterCopy::Table> copied;
-    if (!RegisterTransfer::toServer(source, server, &copied, &error)) {
+    if (!RegisterTransfer::toServer(
+                source, server, SharedTemplates::dataFolderFiles(), &copied, &error)) {
         err << error << '\n';
         return NotWritten;
     }

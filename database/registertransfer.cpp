@@ -4,7 +4,9 @@
 #include "postgresengine.h"
 #include "registerconnection.h"
 #include "registerschema.h"
+#include "reporttemplates.h"
 
+#include <QSqlQuery>
 #include <algorithm>
 
 namespace {
@@ -23,6 +25,7 @@ bool empty(const QSqlDatabase &db)
 
 bool RegisterTransfer::toServer(const RegisterConnection &source,
                                 const RegisterAddress &server,
+                                const QMap<QString, QByteArray> &templates,
                                 QVector<RegisterCopy::Table> *copied,
                                 QString *error)
 {
@@ -55,12 +58,22 @@ bool RegisterTransfer::toServer(const RegisterConnection &source,
         return false;
     }
     QString reason;
-    if (!RegisterCopy::copy(source.database(), target.database(), copied, &reason)) {
+    const auto storeTemplates = [&templates](const QSqlDatabase &to, QString *error) {
+        return ReportTemplates::writeAll(to, templates, error);
+    };
+    if (!RegisterCopy::copy(
+                source.database(), target.database(), copied, &reason, storeTemplates)) {
         *error = QStringLiteral("Реестр не перенесён на сервер %1, база данных там оставлена "
                                 "как была: %2")
                          .arg(where, reason);
         return false;
     }
+    // The files were written over what the source's table held: the server tells the rows.
+    QSqlQuery kept(target.database());
+    for (RegisterCopy::Table &table : *copied)
+        if (table.name == QLatin1String("ReportTemplates")
+            && kept.exec(QStringLiteral("SELECT COUNT(*) FROM ReportTemplates")) && kept.next())
+            table.rows = kept.value(0).toInt();
     ZR_LOG() << "register moved to" << where;
     return true;
 }

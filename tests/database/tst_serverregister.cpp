@@ -8,18 +8,30 @@
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/documentstore.h"
+#include "modalanswerer.h"
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
+#include "printing/engine.h"
+#include "printing/reportlist.h"
 #include "testhome.h"
 
+#include "ZrReport/abstractfield.h"
+#include "ZrReport/reportpage.h"
+#include "ZrReport/reportwindow.h"
+#include "ZrReport/templatehistory.h"
+
 #include <QCryptographicHash>
+#include <QEventLoop>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUndoStack>
 
 namespace {
 
@@ -130,6 +142,10 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void transferKeepsEveryRow();
+    void transferCopiesTemplates_data();
+    void transferCopiesTemplates();
+    void templateSharedByWorkstations_data();
+    void templateSharedByWorkstations();
     void sameResultsOnBothEngines_data();
     void sameResultsOnBothEngines();
     void backupRestoresAnywhere_data();
@@ -146,6 +162,9 @@ private slots:
 
 private:
     QString writeTable(const QString &name, const QString &text);
+    QByteArray serverTemplate(const QString &id) const;
+    // Works as the workstation whose data folder is `dataFolder`, on the server register.
+    void workAt(const QString &dataFolder);
     QString server() const { return m_server.address("zrclerk", "school"); }
 
     PostgresServer m_server;
@@ -159,6 +178,26 @@ QString TestServerRegister::writeTable(const QString &name, const QString &text)
     file.open(QIODevice::WriteOnly);
     file.write(text.toUtf8());
     return file.fileName();
+}
+
+QByteArray TestServerRegister::serverTemplate(const QString &id) const
+{
+    const Look look(server());
+    QSqlQuery query(look.db());
+    query.prepare("SELECT content FROM ReportTemplates WHERE reportId = ?");
+    query.addBindValue(id);
+    return query.exec() && query.next() ? query.value(0).toByteArray() : QByteArray();
+}
+
+void TestServerRegister::workAt(const QString &dataFolder)
+{
+    Database::userSettings()->setValue("ZrPs/dataPath", dataFolder);
+    Database::userSettings()->sync();
+    RegisterAddress address;
+    RegisterAddress::parse(server(), &address, nullptr);
+    Database::chooseRegister(address);
+    QVERIFY(Database::open().ok());
+    QCOMPARE(Database::dataPath(), QFileInfo(dataFolder).absoluteFilePath());
 }
 
 void TestServerRegister::initTestCase()
@@ -180,7 +219,13 @@ void TestServerRegister::initTestCase()
 
     // A file register of a class: made as the program makes one, filled by an import,
     // with organisation data and a print journal row.
+    ReportList::init();
     DefaultTemplates::install();
+    // One template of this workstation's own, unlike the shipped one.
+    QFile own(Engine::templatePath(ReportList::Id253));
+    QVERIFY(own.open(QIODevice::Append));
+    own.write("\n\n");
+    own.close();
     m_file = m_dir.filePath("school.db");
     Database::chooseRegister(RegisterAddress::ofFile(m_file));
     QVERIFY(Database::open().ok());
@@ -220,6 +265,7 @@ void TestServerRegister::transferKeepsEveryRow()
             {"--transfer-register", m_server.address("zrowner", "school"), "--register", m_file});
     QVERIFY2(moved.status == 0, qPrintable(moved.err));
     QVERIFY2(moved.out.contains("PsDocuments: 3"), qPrintable(moved.out));
+    QVERIFY2(moved.out.contains("ReportTemplates: 4"), qPrintable(moved.out));
     QCOMPARE(Look(server()).rows(), fileRows);
     QCOMPARE(bytesOf(m_file), fileBefore);
 
@@ -229,6 +275,93 @@ void TestServerRegister::transferKeepsEveryRow()
     QCOMPARE(again.status, 2);
     QVERIFY2(again.err.contains("только в пустую"), qPrintable(again.err));
     QCOMPARE(Look(server()).rows(), fileRows);
+}
+
+void TestServerRegister::transferCopiesTemplates_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::newRow("a template changed on this workstation") << int(ReportList::Id253);
+    QTest::newRow("a shipped template") << int(ReportList::Id254);
+    QTest::newRow("the appendix") << int(ReportList::Id3382);
+}
+
+void TestServerRegister::transferCopiesTemplates()
+{
+    QFETCH(int, form);
+    const QByteArray file = bytesOf(Engine::templatePath(form));
+    QVERIFY(!file.isEmpty());
+    QCOMPARE(serverTemplate(ReportList::entry(form)->id), file);
+}
+
+void TestServerRegister::templateSharedByWorkstations_data()
+{
+    QTest::addColumn<QString>("refusal"); // run on the server before the save
+    QTest::addColumn<QString>("undo");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("saved in the designer on one, read for printing on another")
+            << QString() << QString() << true;
+    QTest::newRow("the server refuses the save: the old template stays everywhere")
+            << "REVOKE UPDATE ON reporttemplates FROM zrclerk"
+            << "GRANT UPDATE ON reporttemplates TO zrclerk" << false;
+}
+
+void TestServerRegister::templateSharedByWorkstations()
+{
+    QFETCH(QString, refusal);
+    QFETCH(QString, undo);
+    QFETCH(bool, saved);
+    const int form = ReportList::Id254;
+    const QString id = ReportList::entry(form)->id;
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const auto backHome = qScopeGuard([] {
+        Database::userSettings()->remove("ZrPs/dataPath");
+        Database::userSettings()->sync();
+        Database::useDataFolderRegister();
+    });
+    workAt(first.path());
+    const QByteArray before = serverTemplate(id);
+    QVERIFY(!before.isEmpty());
+    QString error;
+    if (!refusal.isEmpty())
+        QVERIFY2(m_server.sql("school", refusal, &error), qPrintable(error));
+
+    Engine engine;
+    engine.onGuiEdit(form);
+    QPointer<ReportWindow> window = ReportWindow::instance();
+    QVERIFY(window);
+    // Application-modal in the program; a modal window would be taken for a dialog here.
+    window->setWindowModality(Qt::NonModal);
+    // The designer takes the template for saved a millisecond after opening: a timer
+    // started later runs after it.
+    QEventLoop opened;
+    QTimer::singleShot(1, &opened, &QEventLoop::quit);
+    opened.exec();
+    QVERIFY(!window->isEdited());
+    AbstractField *field = window->reportPage()->fields.first();
+    const double wasAt = field->x;
+    field->x += 7;
+    QVERIFY(window->history()->record());
+    ModalAnswerer answerer;
+    if (!saved)
+        answerer.expectButton("Ошибка", "Не удалось сохранить шаблон", QDialogButtonBox::Ok);
+    QCOMPARE(window->on_actionSave_triggered(), saved);
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(window->isEdited(), !saved);
+    const QByteArray written = window->reportPage()->toTemplateBytes();
+    window->history()->stack()->setClean();
+    window->close();
+    QTRY_VERIFY(!window);
+    if (!undo.isEmpty())
+        QVERIFY2(m_server.sql("school", undo, &error), qPrintable(error));
+    const QByteArray stored = serverTemplate(id);
+    QCOMPARE(stored, saved ? written : before);
+
+    workAt(second.path());
+    ReportPage page;
+    QVERIFY2(Engine::loadTemplate(form, &page, &error), qPrintable(error));
+    QCOMPARE(page.fields.first()->x, saved ? wasAt + 7 : wasAt);
+    QCOMPARE(bytesOf(Engine::templatePath(form)), stored);
 }
 
 void TestServerRegister::sameResultsOnBothEngines_data()
