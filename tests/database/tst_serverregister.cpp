@@ -21,6 +21,7 @@
 #include "ZrReport/templatehistory.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QProcess>
@@ -101,6 +102,22 @@ QStringList rowsOf(const QSqlDatabase &db, const QStringList &skip = {})
     return all;
 }
 
+// The templates a register keeps, as "form=checksum of its bytes", sorted.
+QStringList templatesOf(const QSqlDatabase &db)
+{
+    QStringList all;
+    QSqlQuery query(db);
+    if (!query.exec("SELECT reportId, content FROM ReportTemplates"))
+        return {"unreadable: " + query.lastError().text()};
+    while (query.next())
+        all << query.value(0).toString() + "="
+                        + QCryptographicHash::hash(query.value(1).toByteArray(),
+                                                   QCryptographicHash::Sha256)
+                                  .toHex();
+    all.sort();
+    return all;
+}
+
 // A connection of the test's own to a register, closed with the object.
 class Look
 {
@@ -127,6 +144,7 @@ public:
     ~Look() { QSqlDatabase::removeDatabase(m_name); }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
     QStringList rows(const QStringList &skip = {}) const { return rowsOf(db(), skip); }
+    QStringList templates() const { return templatesOf(db()); }
 
 private:
     QString m_name;
@@ -146,6 +164,8 @@ private slots:
     void transferCopiesTemplates();
     void templateSharedByWorkstations_data();
     void templateSharedByWorkstations();
+    void templateNotInRegister_data();
+    void templateNotInRegister();
     void sameResultsOnBothEngines_data();
     void sameResultsOnBothEngines();
     void backupRestoresAnywhere_data();
@@ -364,6 +384,55 @@ void TestServerRegister::templateSharedByWorkstations()
     QCOMPARE(bytesOf(Engine::templatePath(form)), stored);
 }
 
+void TestServerRegister::templateNotInRegister_data()
+{
+    QTest::addColumn<QString>("prepare"); // run on the server first
+    QTest::addColumn<QString>("undo");
+    QTest::addColumn<bool>("readsShipped");
+    QTest::newRow("no row for the form: the shipped template, the file left alone")
+            << "CREATE TABLE away AS SELECT * FROM reporttemplates WHERE reportid = 'id3339';"
+               "DELETE FROM reporttemplates WHERE reportid = 'id3339'"
+            << "INSERT INTO reporttemplates SELECT * FROM away; DROP TABLE away" << true;
+    QTest::newRow("a register its owner has not upgraded: the workstation's own file")
+            << "ALTER TABLE reporttemplates RENAME TO away"
+            << "ALTER TABLE away RENAME TO reporttemplates" << false;
+}
+
+void TestServerRegister::templateNotInRegister()
+{
+    QFETCH(QString, prepare);
+    QFETCH(QString, undo);
+    QFETCH(bool, readsShipped);
+    const int form = ReportList::Id3339;
+    ReportPage shipped;
+    QVERIFY(shipped.loadFromFile(DefaultTemplates::resourcePath("id3339")));
+    ReportPage own;
+    QVERIFY(own.loadFromFile(DefaultTemplates::resourcePath("id3339")));
+    own.fields.first()->x += 5;
+    QTemporaryDir workstation;
+    QVERIFY(QDir().mkpath(workstation.filePath("reports")));
+    const QString ownFile = workstation.filePath("reports/id3339.zrrpt");
+    QFile file(ownFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(own.toTemplateBytes());
+    file.close();
+    const QByteArray ownBytes = bytesOf(ownFile);
+    QString error;
+    QVERIFY2(m_server.sql("school", prepare, &error), qPrintable(error));
+    const auto restore = qScopeGuard([&] {
+        m_server.sql("school", undo);
+        Database::userSettings()->remove("ZrPs/dataPath");
+        Database::userSettings()->sync();
+        Database::useDataFolderRegister();
+    });
+
+    workAt(workstation.path());
+    ReportPage page;
+    QVERIFY2(Engine::loadTemplate(form, &page, &error), qPrintable(error));
+    QCOMPARE(page.fields.first()->x, (readsShipped ? shipped : own).fields.first()->x);
+    QCOMPARE(bytesOf(ownFile), ownBytes);
+}
+
 void TestServerRegister::sameResultsOnBothEngines_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -421,24 +490,49 @@ void TestServerRegister::sameResultsOnBothEngines()
 void TestServerRegister::backupRestoresAnywhere_data()
 {
     QTest::addColumn<bool>("ontoServer");
-    QTest::newRow("into a new file register") << false;
-    QTest::newRow("over the server register") << true;
+    QTest::addColumn<bool>("templatesInBackup");
+    QTest::newRow("into a new file register") << false << true;
+    QTest::newRow("over the server register") << true << true;
+    QTest::newRow("a backup made before templates were kept, over the server register")
+            << true << false;
 }
 
 void TestServerRegister::backupRestoresAnywhere()
 {
     QFETCH(bool, ontoServer);
-    const QString backup = m_dir.filePath(QString("backup-%1.db").arg(ontoServer));
+    QFETCH(bool, templatesInBackup);
+    const QString backup = m_dir.filePath(QString("backup-%1.db").arg(QTest::currentDataTag()));
     const Run saved = zrps({"--backup", backup, "--register", server()});
     QVERIFY2(saved.status == 0, qPrintable(saved.err));
     const QStringList serverRows = Look(server()).rows();
     QCOMPARE(Look(backup).rows(), serverRows);
+    const QStringList serverTemplates = Look(server()).templates();
+    QCOMPARE(serverTemplates.size(), 4);
+    QCOMPARE(Look(backup).templates(), serverTemplates);
+    if (!templatesInBackup)
+        QVERIFY(QSqlQuery(Look(backup).db()).exec("DROP TABLE ReportTemplates"));
 
     RegisterAddress target = RegisterAddress::ofFile(m_dir.filePath("restored.db"));
+    QStringList templatesBefore;
+    const QByteArray shipped = serverTemplate("id3339");
+    const auto putBack = qScopeGuard([&] {
+        const Look look(server());
+        QSqlQuery back(look.db());
+        back.prepare("UPDATE ReportTemplates SET content = ? WHERE reportId = 'id3339'");
+        back.addBindValue(shipped);
+        back.exec();
+    });
     if (ontoServer) {
         RegisterAddress::parse(server(), &target, nullptr);
-        QSqlQuery(Look(server()).db()).exec("DELETE FROM PsDocumentDetails WHERE psId = 2");
+        const Look look(server());
+        QSqlQuery(look.db()).exec("DELETE FROM PsDocumentDetails WHERE psId = 2");
         QVERIFY(Look(server()).rows() != serverRows);
+        QSqlQuery changed(look.db());
+        changed.prepare("UPDATE ReportTemplates SET content = ? WHERE reportId = 'id3339'");
+        changed.addBindValue(QByteArray("{}"));
+        QVERIFY(changed.exec());
+        templatesBefore = Look(server()).templates();
+        QVERIFY(templatesBefore != serverTemplates);
     }
     Database::chooseRegister(target);
     QVERIFY(Database::open().ok());
@@ -447,6 +541,8 @@ void TestServerRegister::backupRestoresAnywhere()
     QVERIFY2(Database::restore(backup, &error, &kept), qPrintable(error));
     Database::useDataFolderRegister();
     QCOMPARE(Look(target.toString()).rows(), serverRows);
+    QCOMPARE(Look(target.toString()).templates(),
+             templatesInBackup ? serverTemplates : templatesBefore);
 }
 
 void TestServerRegister::otherWorkstationsChangesShown_data()
