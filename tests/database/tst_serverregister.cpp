@@ -166,6 +166,8 @@ private slots:
     void templateSharedByWorkstations();
     void templateNotInRegister_data();
     void templateNotInRegister();
+    void olderRegisterGetsTemplatesTable_data();
+    void olderRegisterGetsTemplatesTable();
     void sameResultsOnBothEngines_data();
     void sameResultsOnBothEngines();
     void backupRestoresAnywhere_data();
@@ -431,6 +433,44 @@ void TestServerRegister::templateNotInRegister()
     QVERIFY2(Engine::loadTemplate(form, &page, &error), qPrintable(error));
     QCOMPARE(page.fields.first()->x, (readsShipped ? shipped : own).fields.first()->x);
     QCOMPARE(bytesOf(ownFile), ownBytes);
+}
+
+void TestServerRegister::olderRegisterGetsTemplatesTable_data()
+{
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("a file register") << false;
+    QTest::newRow("a server register opened by the database's owner") << true;
+}
+
+void TestServerRegister::olderRegisterGetsTemplatesTable()
+{
+    QFETCH(bool, onServer);
+    const QString where
+            = onServer ? m_server.address("zrowner", "school") : m_dir.filePath("older.db");
+    RegisterAddress address;
+    QVERIFY(RegisterAddress::parse(where, &address, nullptr));
+    QString error;
+    if (onServer) {
+        QVERIFY2(m_server.sql("school", "ALTER TABLE reporttemplates RENAME TO away", &error),
+                 qPrintable(error));
+    } else {
+        Database::chooseRegister(address);
+        QVERIFY(Database::open().ok());
+        Database::destroy();
+        QVERIFY(QSqlQuery(Look(where).db()).exec("DROP TABLE ReportTemplates"));
+    }
+    const auto restore = qScopeGuard([&] {
+        Database::useDataFolderRegister();
+        if (onServer)
+            m_server.sql("school",
+                         "DROP TABLE reporttemplates; "
+                         "ALTER TABLE away RENAME TO reporttemplates");
+    });
+    QVERIFY(!Look(where).db().tables().contains("reporttemplates", Qt::CaseInsensitive));
+
+    Database::chooseRegister(address);
+    QVERIFY(Database::open().ok());
+    QCOMPARE(Look(where).templates(), QStringList());
 }
 
 void TestServerRegister::sameResultsOnBothEngines_data()
