@@ -82,13 +82,21 @@ bool summarize(const QSqlDatabase &db, const RegisterTable &table, RegisterCopy:
     return !rows.lastError().isValid();
 }
 
-// The tables to copy from `db`: all of them, but those a register made before them has
-// not and may go without.
+// Whether `db` has the table with at least one row.
+bool holdsRows(const QSqlDatabase &db, const QString &table)
+{
+    if (columnsOf(db, table).isEmpty())
+        return false;
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(table)) && query.next();
+}
+
+// The tables to copy from `db`: all of them, but those it holds no rows of and need not.
 QVector<RegisterTable> tablesOf(const QSqlDatabase &db)
 {
     QVector<RegisterTable> tables;
     for (const RegisterTable &table : RegisterTables::all)
-        if (!table.keptWhenAbsent || !columnsOf(db, QString::fromLatin1(table.name)).isEmpty())
+        if (!table.keptWhenSourceHasNone || holdsRows(db, QString::fromLatin1(table.name)))
             tables << table;
     return tables;
 }

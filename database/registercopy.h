@@ -17,7 +17,8 @@ struct Table
     QByteArray checksum; // of every value of every row, in the order of the key
 };
 
-// The register's tables as `db` holds them; false in `ok` when one could not be read.
+// The register's tables as `db` holds them (but those only a server register writes,
+// when it holds none); false in `ok` when one could not be read.
 QVector<Table> summary(const QSqlDatabase &db, bool *ok);
 // What else is written into `to` in the same transaction, after the rows were compared;
 // false with the reason undoes the whole copy.
@@ -27,7 +28,7 @@ using Addition = std::function<bool(const QSqlDatabase &to, QString *error)>;
 // emptied first, in one transaction on `to` that commits only when every table there
 // has the rows and the checksum it has in `from` (what was copied in `copied`, when
 // given) and `alsoWrite` succeeded. `from` is read in one consistent state. A table
-// that `from`, made before it, lacks and may lack keeps its rows in `to`.
+// only a server register writes keeps its rows in `to` when `from` holds none.
 bool copy(const QSqlDatabase &from,
           const QSqlDatabase &to,
           QVector<Table> *copied,

@@ -11,9 +11,9 @@ struct Table
     // The key is an identity column: after rows were copied with their ids, new rows
     // must get ids after them.
     bool keyIsIdentity;
-    // A backup made before the table existed holds none: restoring it leaves the
-    // register's rows of this table as they are.
-    bool keptWhenAbsent;
+    // Written only by a server register: a source without rows of it (a file register,
+    // or one made before the table) leaves the target's rows as they are.
+    bool keptWhenSourceHasNone;
 };
 
 inline constexpr Table all[] = {{"Variables", "Name", false, false},

@@ -68,12 +68,17 @@ bool RegisterTransfer::toServer(const RegisterConnection &source,
                          .arg(where, reason);
         return false;
     }
-    // The files were written over what the source's table held: the server tells the rows.
-    QSqlQuery kept(target.database());
-    for (RegisterCopy::Table &table : *copied)
-        if (table.name == QLatin1String("ReportTemplates")
-            && kept.exec(QStringLiteral("SELECT COUNT(*) FROM ReportTemplates")) && kept.next())
-            table.rows = kept.value(0).toInt();
+    // The files were written over what the source's table held, if it held any: the
+    // server tells the rows.
+    const QString kept = QStringLiteral("ReportTemplates");
+    auto table = std::find_if(copied->begin(), copied->end(), [&](const RegisterCopy::Table &t) {
+        return t.name == kept;
+    });
+    if (table == copied->end())
+        table = copied->insert(copied->end(), RegisterCopy::Table{kept});
+    QSqlQuery count(target.database());
+    if (count.exec(QStringLiteral("SELECT COUNT(*) FROM ReportTemplates")) && count.next())
+        table->rows = count.value(0).toInt();
     ZR_LOG() << "register moved to" << where;
     return true;
 }
