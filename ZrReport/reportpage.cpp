@@ -460,12 +460,17 @@ bool ReportPage::saveToFile(const QString &fileName)
     FileReplacement file(fileName);
     if (!file.open())
         return false;
-    QJsonObject json;
-    writeJson(json);
-    const QByteArray bytes = QJsonDocument(json).toJson(QJsonDocument::Indented);
+    const QByteArray bytes = toTemplateBytes();
     file.setExpectedSize(bytes.size());
     file.device()->write(bytes);
     return file.commit();
+}
+
+QByteArray ReportPage::toTemplateBytes() const
+{
+    QJsonObject json;
+    writeJson(json);
+    return QJsonDocument(json).toJson(QJsonDocument::Indented);
 }
 
 double ReportPage::scaleFromMM() const

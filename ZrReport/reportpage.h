@@ -63,6 +63,8 @@ public:
     // template or is beyond the limits below; the page is then unchanged.
     bool loadFromFile(const QString &fileName);
     bool saveToFile(const QString &fileName);
+    // The template as saveToFile writes it.
+    QByteArray toTemplateBytes() const;
     QString loadError() const { return m_loadError; }
     // What of a template is beyond the limits, in words for the user; empty when nothing.
     static QString limitsExceeded(const QJsonObject &json);

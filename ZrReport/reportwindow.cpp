@@ -371,7 +371,12 @@ void ReportWindow::openPage(ReportPage *page, const QString &path)
 
 bool ReportWindow::saveFile(const QString &path)
 {
-    const bool saved = m_reportPage && m_reportPage->saveToFile(path);
+    QString reason;
+    bool saved = false;
+    if (m_reportPage && m_templateSaver)
+        saved = m_templateSaver(m_reportPage->toTemplateBytes(), path, &reason);
+    else if (m_reportPage)
+        saved = m_reportPage->saveToFile(path);
     if (saved) {
         m_fileName = path;
         m_history->stack()->setClean();
@@ -381,9 +386,10 @@ bool ReportWindow::saveFile(const QString &path)
         // The changes are still only here; the user must know before closing.
         QMessageBox box(QMessageBox::Warning,
                         QStringLiteral("Ошибка"),
-                        QStringLiteral("Не удалось сохранить шаблон %1.\n"
+                        QStringLiteral("Не удалось сохранить шаблон %1%2.\n"
                                        "Изменения не сохранены.")
-                                .arg(QDir::toNativeSeparators(path)),
+                                .arg(QDir::toNativeSeparators(path),
+                                     reason.isEmpty() ? QString() : QStringLiteral(": ") + reason),
                         QMessageBox::Ok);
         box.exec();
     }

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class AbstractField;
@@ -43,6 +44,12 @@ public:
     // Edits a page already read from the template file at path; the window takes it.
     void openPage(ReportPage *page, const QString &path);
     bool saveFile(const QString &path);
+    // Where a template is saved when not only into its file: given the bytes of the
+    // template and the path of its file, true once they are kept; false with the reason.
+    using TemplateSaver
+            = std::function<bool(const QByteArray &content, const QString &path, QString *error)>;
+    // Without one (the default) a template is saved into its file.
+    void setTemplateSaver(const TemplateSaver &saver) { m_templateSaver = saver; }
     bool checkSaved();
     void updateScene();
     void createProjectWidget();
@@ -143,4 +150,5 @@ private:
     double m_gridStep = 0;
     // Pastes since the clipboard last changed; each lands 2 mm further on.
     int m_pasteCount = 0;
+    TemplateSaver m_templateSaver;
 };

@@ -2,6 +2,7 @@
 
 #include "database/database.h"
 #include "database/registertransfer.h"
+#include "printing/sharedtemplates.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -62,7 +63,8 @@ int runTransfer(const QCommandLineParser &parser, QTextStream &err)
     }
     Database::destroy();
     QVector<RegisterCopy::Table> copied;
-    if (!RegisterTransfer::fromFile(file.file, server, &copied, &error)) {
+    if (!RegisterTransfer::fromFile(
+                file.file, server, SharedTemplates::dataFolderFiles(), &copied, &error)) {
         err << error << '\n';
         return NotWritten;
     }

@@ -5,6 +5,7 @@
 #include "registerconnection.h"
 #include "registercopy.h"
 #include "registerschema.h"
+#include "registertables.h"
 #include "sqliteengine.h"
 
 #include <QSqlDatabase>
@@ -61,10 +62,6 @@ Kind kindOfState(const QString &state)
         return Kind::Damaged;
     return Kind::Unreadable;
 }
-
-// The tables a register has, as stored on the server.
-const char *const registerTables[]
-        = {"psdocuments", "psdocumentdetails", "printjournal", "variables"};
 
 } // namespace
 
@@ -200,8 +197,8 @@ QString PostgresEngine::schemaScript() const
 
 QString PostgresEngine::upgradeScript() const
 {
-    // Columns added later are added by the schema's own list.
-    return QStringLiteral(":/postgres/notifications.sql");
+    // Tables added later; columns added later are added by the schema's own list.
+    return QStringLiteral(":/postgres/upgrade.sql");
 }
 
 QString PostgresEngine::storedName(const QString &identifier) const
@@ -218,8 +215,8 @@ bool PostgresEngine::holdsNothing(const QSqlDatabase &db) const
     tables.prepare(QStringLiteral("SELECT COUNT(*) FROM pg_class c JOIN pg_namespace n "
                                   "ON n.oid = c.relnamespace "
                                   "WHERE n.nspname = current_schema() AND c.relname = ?"));
-    for (const char *table : registerTables) {
-        tables.addBindValue(QString::fromLatin1(table));
+    for (const RegisterTables::Table &table : RegisterTables::all) {
+        tables.addBindValue(storedName(QString::fromLatin1(table.name)));
         if (!tables.exec() || !tables.next() || tables.value(0).toInt() != 0)
             return false;
     }
@@ -228,13 +225,11 @@ bool PostgresEngine::holdsNothing(const QSqlDatabase &db) const
 
 bool PostgresEngine::followCopiedIds(const QSqlDatabase &db, QString *error) const
 {
-    static const char *const identities[][2] = {{"psdocuments", "psid"},
-                                                {"psdocumentdetails", "psdetid"},
-                                                {"printjournal", "journalid"},
-                                                {"psdocumenthistory", "historyid"}};
-    for (const auto &identity : identities) {
-        const QString table = QString::fromLatin1(identity[0]);
-        const QString column = QString::fromLatin1(identity[1]);
+    for (const RegisterTables::Table &identity : RegisterTables::all) {
+        if (!identity.keyIsIdentity)
+            continue;
+        const QString table = storedName(QString::fromLatin1(identity.name));
+        const QString column = storedName(QString::fromLatin1(identity.key));
         QSqlQuery query(db);
         // The names are the program's own; only they are put into the text.
         if (!query.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "

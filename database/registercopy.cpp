@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "postgresengine.h"
+#include "registertables.h"
 #include "sqliteengine.h"
 
 #include <QCryptographicHash>
@@ -13,17 +14,7 @@
 
 namespace {
 
-// Every table of a register with the column that orders its rows.
-struct RegisterTable
-{
-    const char *name;
-    const char *key;
-};
-const RegisterTable registerTables[] = {{"Variables", "Name"},
-                                        {"PsDocuments", "psId"},
-                                        {"PsDocumentDetails", "psDetId"},
-                                        {"PrintJournal", "journalId"},
-                                        {"PsDocumentHistory", "historyId"}};
+using RegisterTable = RegisterTables::Table;
 
 const RegisterEngine &engineOf(const QSqlDatabase &db)
 {
@@ -73,8 +64,11 @@ bool summarize(const QSqlDatabase &db, const RegisterTable &table, RegisterCopy:
         QCryptographicHash row(QCryptographicHash::Sha256);
         for (int i = 0; i < columns.size(); ++i) {
             const QVariant value = rows.value(i);
-            row.addData(value.isNull() ? QByteArray("\x01", 1)
-                                       : value.toString().toUtf8() + QByteArray("\x00", 1));
+            // Bytes as they are: a template need not be valid UTF-8 to be kept whole.
+            const QByteArray bytes = value.type() == QVariant::ByteArray
+                                             ? value.toByteArray()
+                                             : value.toString().toUtf8();
+            row.addData(value.isNull() ? QByteArray("\x01", 1) : bytes + QByteArray("\x00", 1));
         }
         rowHashes << row.result();
     }
@@ -86,6 +80,38 @@ bool summarize(const QSqlDatabase &db, const RegisterTable &table, RegisterCopy:
     summary->rows = rowHashes.size();
     summary->checksum = hash.result();
     return !rows.lastError().isValid();
+}
+
+// Whether `db` has the table with at least one row.
+bool holdsRows(const QSqlDatabase &db, const QString &table)
+{
+    if (columnsOf(db, table).isEmpty())
+        return false;
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(table)) && query.next();
+}
+
+// The tables to copy from `db`: all of them, but those it holds no rows of and need not.
+QVector<RegisterTable> tablesOf(const QSqlDatabase &db)
+{
+    QVector<RegisterTable> tables;
+    for (const RegisterTable &table : RegisterTables::all)
+        if (!table.keptWhenSourceHasNone || holdsRows(db, QString::fromLatin1(table.name)))
+            tables << table;
+    return tables;
+}
+
+QVector<RegisterCopy::Table>
+summarizeAll(const QSqlDatabase &db, const QVector<RegisterTable> &tables, bool *ok)
+{
+    QVector<RegisterCopy::Table> summaries;
+    *ok = true;
+    for (const RegisterTable &table : tables) {
+        RegisterCopy::Table summary;
+        *ok = summarize(db, table, &summary) && *ok;
+        summaries << summary;
+    }
+    return summaries;
 }
 
 // Starts a read of one state of `db`, whatever other connections write meanwhile.
@@ -153,20 +179,14 @@ bool copyTable(const QSqlDatabase &from,
 
 QVector<RegisterCopy::Table> RegisterCopy::summary(const QSqlDatabase &db, bool *ok)
 {
-    QVector<Table> tables;
-    *ok = true;
-    for (const RegisterTable &table : registerTables) {
-        Table summary;
-        *ok = summarize(db, table, &summary) && *ok;
-        tables << summary;
-    }
-    return tables;
+    return summarizeAll(db, tablesOf(db), ok);
 }
 
 bool RegisterCopy::copy(const QSqlDatabase &from,
                         const QSqlDatabase &to,
                         QVector<Table> *copied,
-                        QString *error)
+                        QString *error,
+                        const Addition &alsoWrite)
 {
     QSqlDatabase source = from;
     QSqlDatabase target = to;
@@ -177,13 +197,14 @@ bool RegisterCopy::copy(const QSqlDatabase &from,
     bool done = target.transaction();
     if (!done)
         *error = target.lastError().text();
-    for (const RegisterTable &table : registerTables)
+    const QVector<RegisterTable> tables = tablesOf(source);
+    for (const RegisterTable &table : tables)
         done = done && copyTable(source, target, table, error);
     done = done && engineOf(target).followCopiedIds(target, error);
     bool read = false;
-    const QVector<Table> there = done ? summary(source, &read) : QVector<Table>();
+    const QVector<Table> there = done ? summarizeAll(source, tables, &read) : QVector<Table>();
     bool written = false;
-    const QVector<Table> here = read ? summary(target, &written) : QVector<Table>();
+    const QVector<Table> here = read ? summarizeAll(target, tables, &written) : QVector<Table>();
     source.rollback();
     if (done && (!read || !written)) {
         *error = QStringLiteral("не удалось сверить скопированные таблицы");
@@ -198,6 +219,8 @@ bool RegisterCopy::copy(const QSqlDatabase &from,
             done = false;
         }
     }
+    if (done && alsoWrite)
+        done = alsoWrite(target, error);
     if (done && !target.commit()) {
         *error = target.lastError().text();
         done = false;

@@ -129,7 +129,15 @@ void RegisterSchema::upgrade(const RegisterConnection &connection)
 {
     const bool keptHistory = connection.database().tables().contains(
             QStringLiteral("PsDocumentHistory"), Qt::CaseInsensitive);
+    static const QRegularExpression createTable(
+            QStringLiteral("^CREATE\\s+TABLE\\s+IF\\s+NOT\\s+EXISTS\\s+\"?(\\w+)"),
+            QRegularExpression::CaseInsensitiveOption);
+    const QStringList tables = connection.database().tables();
     for (const QString &statement : SqlScript::statements(connection.engine().upgradeScript())) {
+        // A table that is there is not made again: a server's clerk may not even try.
+        const QRegularExpressionMatch made = createTable.match(statement);
+        if (made.hasMatch() && tables.contains(made.captured(1), Qt::CaseInsensitive))
+            continue;
         QSqlQuery query(connection.database());
         if (!query.exec(statement))
             ZR_LOG() << "SQL ERROR" << query.lastError().text() << statement;

@@ -5,8 +5,10 @@
 #include "postgresengine.h"
 #include "registerconnection.h"
 #include "registerschema.h"
+#include "reporttemplates.h"
 #include "sqliteengine.h"
 
+#include <QSqlQuery>
 #include <algorithm>
 
 namespace {
@@ -25,6 +27,7 @@ bool empty(const QSqlDatabase &db)
 
 bool RegisterTransfer::toServer(const RegisterConnection &source,
                                 const RegisterAddress &server,
+                                const QMap<QString, QByteArray> &templates,
                                 QVector<RegisterCopy::Table> *copied,
                                 QString *error)
 {
@@ -57,18 +60,34 @@ bool RegisterTransfer::toServer(const RegisterConnection &source,
         return false;
     }
     QString reason;
-    if (!RegisterCopy::copy(source.database(), target.database(), copied, &reason)) {
+    const auto storeTemplates = [&templates](const QSqlDatabase &to, QString *error) {
+        return ReportTemplates::writeAll(to, templates, error);
+    };
+    if (!RegisterCopy::copy(
+                source.database(), target.database(), copied, &reason, storeTemplates)) {
         *error = QStringLiteral("Реестр не перенесён на сервер %1, база данных там оставлена "
                                 "как была: %2")
                          .arg(where, reason);
         return false;
     }
+    // The files were written over what the source's table held, if it held any: the
+    // server tells the rows.
+    const QString kept = QStringLiteral("ReportTemplates");
+    auto table = std::find_if(copied->begin(), copied->end(), [&](const RegisterCopy::Table &t) {
+        return t.name == kept;
+    });
+    if (table == copied->end())
+        table = copied->insert(copied->end(), RegisterCopy::Table{kept});
+    QSqlQuery count(target.database());
+    if (count.exec(QStringLiteral("SELECT COUNT(*) FROM ReportTemplates")) && count.next())
+        table->rows = count.value(0).toInt();
     ZR_LOG() << "register moved to" << where;
     return true;
 }
 
 bool RegisterTransfer::fromFile(const QString &file,
                                 const RegisterAddress &server,
+                                const QMap<QString, QByteArray> &templates,
                                 QVector<RegisterCopy::Table> *copied,
                                 QString *error)
 {
@@ -78,7 +97,7 @@ bool RegisterTransfer::fromFile(const QString &file,
         *error = opened.text(file);
         return false;
     }
-    return toServer(source, server, copied, error);
+    return toServer(source, server, templates, copied, error);
 }
 
 QString RegisterTransfer::copiedText(const QVector<RegisterCopy::Table> &copied)

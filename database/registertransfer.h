@@ -4,21 +4,26 @@
 #include "registercopy.h"
 #include "registerfailure.h"
 
+#include <QMap>
+
 class RegisterConnection;
 
 // Moves a register onto a server: every row of the register `source` into a server
 // database that holds no register yet (its tables are made there) or only empty tables.
-// The source is only read.
+// The source is only read. The blank forms' templates the source's workstation prints
+// with (by form) go into the server's register in the same transaction as the rows.
 namespace RegisterTransfer {
 // False with the user's message in `error`; what was copied in `copied`.
 bool toServer(const RegisterConnection &source,
               const RegisterAddress &server,
+              const QMap<QString, QByteArray> &templates,
               QVector<RegisterCopy::Table> *copied,
               QString *error);
 // The same from the register file `file`, read through a connection of its own that only
 // reads: the program's own connection to the file stays as it is.
 bool fromFile(const QString &file,
               const RegisterAddress &server,
+              const QMap<QString, QByteArray> &templates,
               QVector<RegisterCopy::Table> *copied,
               QString *error);
 // What was copied, a line per table: "  PsDocuments: 30 строк".

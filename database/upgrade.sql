@@ -24,3 +24,9 @@ CREATE TABLE IF NOT EXISTS "PsDocumentHistory" (
     "snapshot" TEXT NOT NULL
 );
 CREATE INDEX IF NOT EXISTS "PsDocumentHistoryByDocument" ON "PsDocumentHistory" ("psId");
+CREATE TABLE IF NOT EXISTS "ReportTemplates" (
+    "reportId" TEXT NOT NULL PRIMARY KEY,
+    "content" BLOB NOT NULL,
+    "savedAt" TEXT NOT NULL,
+    "savedBy" TEXT NOT NULL
+);

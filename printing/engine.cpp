@@ -8,6 +8,7 @@
 #include "printing/printjournal.h"
 #include "printing/reportinfo.h"
 #include "printing/reportlist.h"
+#include "printing/sharedtemplates.h"
 
 #include "ZrReport/reportpage.h"
 #include "ZrReport/reportwindow.h"
@@ -68,7 +69,12 @@ void Engine::fillReport(int type, ReportPage *page, int sqlDocId, bool useDocume
 
 bool Engine::loadTemplate(int type, ReportPage *page, QString *error)
 {
-    const QString path = templatePath(type);
+    QString unavailable;
+    const QString path = SharedTemplates::fileToRead(type, &unavailable);
+    if (!unavailable.isEmpty()) {
+        *error = unavailable;
+        return false;
+    }
     if (!isTemplateFile(path)) {
         *error = QStringLiteral("Шаблон отчёта %1 не найден.").arg(path);
         return false;
@@ -167,6 +173,12 @@ void Engine::onGuiEdit(int type)
         return;
     }
     auto *window = new ReportWindow();
+    // On a server the template every workstation prints with is the register's.
+    if (Database::onServer())
+        window->setTemplateSaver(
+                [type](const QByteArray &content, const QString &path, QString *error) {
+                    return SharedTemplates::save(type, content, path, error);
+                });
     window->openPage(page.release(), templatePath(type));
     replaceCurrentPage(window->reportPage());
     fillReport(type, window->reportPage(), 0, false);

@@ -18,13 +18,15 @@ public:
     ~Engine() override;
 
     // Data folder + "/reports/" + the form's identifier + ".zrrpt"; empty for an unknown form.
+    // On a server register the file is this workstation's copy of the register's template.
     static QString templatePath(int type);
     // Side 1 of the form's blank; null, with the reason when asked, when the template
     // cannot be used.
     static QPixmap templatePixmap(int type, QString *error = nullptr);
     static void fillReport(int type, ReportPage *page, int sqlDocId, bool useDocument);
-    // Every use of a form's template reads it here: false with the reason for the user
-    // when it is missing, unreadable, not a template, beyond the limits or has no page.
+    // Every use of a form's template reads it here (on a server register, the register's
+    // template): false with the reason for the user when it is missing, unreadable, not a
+    // template, beyond the limits or has no page.
     static bool loadTemplate(int type, ReportPage *page, QString *error);
     // The form's template read for printing without a preview (substitution on); null with
     // the reason when it cannot be used.

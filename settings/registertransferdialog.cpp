@@ -3,6 +3,7 @@
 
 #include "database/database.h"
 #include "database/registertransfer.h"
+#include "printing/sharedtemplates.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +37,8 @@ void RegisterTransferDialog::on_buttonBox_accepted()
     const QString file = Database::registerAddress().file;
     QVector<RegisterCopy::Table> copied;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool moved = RegisterTransfer::fromFile(file, server, &copied, &error);
+    const bool moved = RegisterTransfer::fromFile(
+            file, server, SharedTemplates::dataFolderFiles(), &copied, &error);
     QApplication::restoreOverrideCursor();
     if (!moved) {
         QMessageBox(QMessageBox::Warning, QStringLiteral("Ошибка"), error, QMessageBox::Ok).exec();

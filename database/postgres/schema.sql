@@ -53,5 +53,11 @@ CREATE TABLE PsDocumentHistory (
     kind TEXT NOT NULL,
     snapshot TEXT NOT NULL
 );
+CREATE TABLE ReportTemplates (
+    reportId TEXT NOT NULL PRIMARY KEY,
+    content BYTEA NOT NULL,
+    savedAt TEXT NOT NULL,
+    savedBy TEXT NOT NULL
+);
 CREATE INDEX PsDocumentHistoryByDocument ON PsDocumentHistory (psId);
 CREATE INDEX PsDocumentDetailsByDocument ON PsDocumentDetails (psId);

@@ -8,14 +8,25 @@
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
 #include "documents/documentstore.h"
+#include "modalanswerer.h"
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
+#include "printing/engine.h"
 #include "printing/printjournalwindow.h"
+#include "printing/reportlist.h"
 #include "testhome.h"
 
+#include "ZrReport/abstractfield.h"
+#include "ZrReport/reportpage.h"
+#include "ZrReport/reportwindow.h"
+#include "ZrReport/templatehistory.h"
+
 #include <QCryptographicHash>
+#include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -23,6 +34,8 @@
 #include <QSqlRecord>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUndoStack>
 
 namespace {
 
@@ -92,6 +105,22 @@ QStringList rowsOf(const QSqlDatabase &db, const QStringList &skip = {})
     return all;
 }
 
+// The templates a register keeps, as "form=checksum of its bytes", sorted.
+QStringList templatesOf(const QSqlDatabase &db)
+{
+    QStringList all;
+    QSqlQuery query(db);
+    if (!query.exec("SELECT reportId, content FROM ReportTemplates"))
+        return {"unreadable: " + query.lastError().text()};
+    while (query.next())
+        all << query.value(0).toString() + "="
+                        + QCryptographicHash::hash(query.value(1).toByteArray(),
+                                                   QCryptographicHash::Sha256)
+                                  .toHex();
+    all.sort();
+    return all;
+}
+
 // A connection of the test's own to a register, closed with the object.
 class Look
 {
@@ -118,6 +147,7 @@ public:
     ~Look() { QSqlDatabase::removeDatabase(m_name); }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
     QStringList rows(const QStringList &skip = {}) const { return rowsOf(db(), skip); }
+    QStringList templates() const { return templatesOf(db()); }
 
 private:
     QString m_name;
@@ -133,6 +163,14 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void transferKeepsEveryRow();
+    void transferCopiesTemplates_data();
+    void transferCopiesTemplates();
+    void templateSharedByWorkstations_data();
+    void templateSharedByWorkstations();
+    void templateNotInRegister_data();
+    void templateNotInRegister();
+    void olderRegisterGetsTemplatesTable_data();
+    void olderRegisterGetsTemplatesTable();
     void sameResultsOnBothEngines_data();
     void sameResultsOnBothEngines();
     void backupRestoresAnywhere_data();
@@ -150,6 +188,9 @@ private slots:
 
 private:
     QString writeTable(const QString &name, const QString &text);
+    QByteArray serverTemplate(const QString &id) const;
+    // Works as the workstation whose data folder is `dataFolder`, on the server register.
+    void workAt(const QString &dataFolder);
     QString server() const { return m_server.address("zrclerk", "school"); }
 
     PostgresServer m_server;
@@ -163,6 +204,26 @@ QString TestServerRegister::writeTable(const QString &name, const QString &text)
     file.open(QIODevice::WriteOnly);
     file.write(text.toUtf8());
     return file.fileName();
+}
+
+QByteArray TestServerRegister::serverTemplate(const QString &id) const
+{
+    const Look look(server());
+    QSqlQuery query(look.db());
+    query.prepare("SELECT content FROM ReportTemplates WHERE reportId = ?");
+    query.addBindValue(id);
+    return query.exec() && query.next() ? query.value(0).toByteArray() : QByteArray();
+}
+
+void TestServerRegister::workAt(const QString &dataFolder)
+{
+    Database::userSettings()->setValue("ZrPs/dataPath", dataFolder);
+    Database::userSettings()->sync();
+    RegisterAddress address;
+    RegisterAddress::parse(server(), &address, nullptr);
+    Database::chooseRegister(address);
+    QVERIFY(Database::open().ok());
+    QCOMPARE(Database::dataPath(), QFileInfo(dataFolder).absoluteFilePath());
 }
 
 void TestServerRegister::initTestCase()
@@ -184,7 +245,13 @@ void TestServerRegister::initTestCase()
 
     // A file register of a class: made as the program makes one, filled by an import,
     // with organisation data and a print journal row.
+    ReportList::init();
     DefaultTemplates::install();
+    // One template of this workstation's own, unlike the shipped one.
+    QFile own(Engine::templatePath(ReportList::Id253));
+    QVERIFY(own.open(QIODevice::Append));
+    own.write("\n\n");
+    own.close();
     m_file = m_dir.filePath("school.db");
     Database::chooseRegister(RegisterAddress::ofFile(m_file));
     QVERIFY(Database::open().ok());
@@ -224,6 +291,7 @@ void TestServerRegister::transferKeepsEveryRow()
             {"--transfer-register", m_server.address("zrowner", "school"), "--register", m_file});
     QVERIFY2(moved.status == 0, qPrintable(moved.err));
     QVERIFY2(moved.out.contains("PsDocuments: 3"), qPrintable(moved.out));
+    QVERIFY2(moved.out.contains("ReportTemplates: 4"), qPrintable(moved.out));
     QCOMPARE(Look(server()).rows(), fileRows);
     QCOMPARE(bytesOf(m_file), fileBefore);
 
@@ -233,6 +301,180 @@ void TestServerRegister::transferKeepsEveryRow()
     QCOMPARE(again.status, 2);
     QVERIFY2(again.err.contains("только в пустую"), qPrintable(again.err));
     QCOMPARE(Look(server()).rows(), fileRows);
+}
+
+void TestServerRegister::transferCopiesTemplates_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::newRow("a template changed on this workstation") << int(ReportList::Id253);
+    QTest::newRow("a shipped template") << int(ReportList::Id254);
+    QTest::newRow("the appendix") << int(ReportList::Id3382);
+}
+
+void TestServerRegister::transferCopiesTemplates()
+{
+    QFETCH(int, form);
+    const QByteArray file = bytesOf(Engine::templatePath(form));
+    QVERIFY(!file.isEmpty());
+    QCOMPARE(serverTemplate(ReportList::entry(form)->id), file);
+}
+
+void TestServerRegister::templateSharedByWorkstations_data()
+{
+    QTest::addColumn<QString>("refusal"); // run on the server before the save
+    QTest::addColumn<QString>("undo");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("saved in the designer on one, read for printing on another")
+            << QString() << QString() << true;
+    QTest::newRow("the server refuses the save: the old template stays everywhere")
+            << "REVOKE UPDATE ON reporttemplates FROM zrclerk"
+            << "GRANT UPDATE ON reporttemplates TO zrclerk" << false;
+}
+
+void TestServerRegister::templateSharedByWorkstations()
+{
+    QFETCH(QString, refusal);
+    QFETCH(QString, undo);
+    QFETCH(bool, saved);
+    const int form = ReportList::Id254;
+    const QString id = ReportList::entry(form)->id;
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const auto backHome = qScopeGuard([] {
+        Database::userSettings()->remove("ZrPs/dataPath");
+        Database::userSettings()->sync();
+        Database::useDataFolderRegister();
+    });
+    workAt(first.path());
+    const QByteArray before = serverTemplate(id);
+    QVERIFY(!before.isEmpty());
+    QString error;
+    if (!refusal.isEmpty())
+        QVERIFY2(m_server.sql("school", refusal, &error), qPrintable(error));
+
+    Engine engine;
+    engine.onGuiEdit(form);
+    QPointer<ReportWindow> window = ReportWindow::instance();
+    QVERIFY(window);
+    // Application-modal in the program; a modal window would be taken for a dialog here.
+    window->setWindowModality(Qt::NonModal);
+    // The designer takes the template for saved a millisecond after opening: a timer
+    // started later runs after it.
+    QEventLoop opened;
+    QTimer::singleShot(1, &opened, &QEventLoop::quit);
+    opened.exec();
+    QVERIFY(!window->isEdited());
+    AbstractField *field = window->reportPage()->fields.first();
+    const double wasAt = field->x;
+    field->x += 7;
+    QVERIFY(window->history()->record());
+    ModalAnswerer answerer;
+    if (!saved)
+        answerer.expectButton("Ошибка", "Не удалось сохранить шаблон", QDialogButtonBox::Ok);
+    QCOMPARE(window->on_actionSave_triggered(), saved);
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(window->isEdited(), !saved);
+    const QByteArray written = window->reportPage()->toTemplateBytes();
+    window->history()->stack()->setClean();
+    window->close();
+    QTRY_VERIFY(!window);
+    if (!undo.isEmpty())
+        QVERIFY2(m_server.sql("school", undo, &error), qPrintable(error));
+    const QByteArray stored = serverTemplate(id);
+    QCOMPARE(stored, saved ? written : before);
+
+    workAt(second.path());
+    ReportPage page;
+    QVERIFY2(Engine::loadTemplate(form, &page, &error), qPrintable(error));
+    QCOMPARE(page.fields.first()->x, saved ? wasAt + 7 : wasAt);
+    QCOMPARE(bytesOf(Engine::templatePath(form)), stored);
+}
+
+void TestServerRegister::templateNotInRegister_data()
+{
+    QTest::addColumn<QString>("prepare"); // run on the server first
+    QTest::addColumn<QString>("undo");
+    QTest::addColumn<bool>("readsShipped");
+    QTest::newRow("no row for the form: the shipped template, the file left alone")
+            << "CREATE TABLE away AS SELECT * FROM reporttemplates WHERE reportid = 'id3339';"
+               "DELETE FROM reporttemplates WHERE reportid = 'id3339'"
+            << "INSERT INTO reporttemplates SELECT * FROM away; DROP TABLE away" << true;
+    QTest::newRow("a register its owner has not upgraded: the workstation's own file")
+            << "ALTER TABLE reporttemplates RENAME TO away"
+            << "ALTER TABLE away RENAME TO reporttemplates" << false;
+}
+
+void TestServerRegister::templateNotInRegister()
+{
+    QFETCH(QString, prepare);
+    QFETCH(QString, undo);
+    QFETCH(bool, readsShipped);
+    const int form = ReportList::Id3339;
+    ReportPage shipped;
+    QVERIFY(shipped.loadFromFile(DefaultTemplates::resourcePath("id3339")));
+    ReportPage own;
+    QVERIFY(own.loadFromFile(DefaultTemplates::resourcePath("id3339")));
+    own.fields.first()->x += 5;
+    QTemporaryDir workstation;
+    QVERIFY(QDir().mkpath(workstation.filePath("reports")));
+    const QString ownFile = workstation.filePath("reports/id3339.zrrpt");
+    QFile file(ownFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(own.toTemplateBytes());
+    file.close();
+    const QByteArray ownBytes = bytesOf(ownFile);
+    QString error;
+    QVERIFY2(m_server.sql("school", prepare, &error), qPrintable(error));
+    const auto restore = qScopeGuard([&] {
+        m_server.sql("school", undo);
+        Database::userSettings()->remove("ZrPs/dataPath");
+        Database::userSettings()->sync();
+        Database::useDataFolderRegister();
+    });
+
+    workAt(workstation.path());
+    ReportPage page;
+    QVERIFY2(Engine::loadTemplate(form, &page, &error), qPrintable(error));
+    QCOMPARE(page.fields.first()->x, (readsShipped ? shipped : own).fields.first()->x);
+    QCOMPARE(bytesOf(ownFile), ownBytes);
+}
+
+void TestServerRegister::olderRegisterGetsTemplatesTable_data()
+{
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("a file register") << false;
+    QTest::newRow("a server register opened by the database's owner") << true;
+}
+
+void TestServerRegister::olderRegisterGetsTemplatesTable()
+{
+    QFETCH(bool, onServer);
+    const QString where
+            = onServer ? m_server.address("zrowner", "school") : m_dir.filePath("older.db");
+    RegisterAddress address;
+    QVERIFY(RegisterAddress::parse(where, &address, nullptr));
+    QString error;
+    if (onServer) {
+        QVERIFY2(m_server.sql("school", "ALTER TABLE reporttemplates RENAME TO away", &error),
+                 qPrintable(error));
+    } else {
+        Database::chooseRegister(address);
+        QVERIFY(Database::open().ok());
+        Database::destroy();
+        QVERIFY(QSqlQuery(Look(where).db()).exec("DROP TABLE ReportTemplates"));
+    }
+    const auto restore = qScopeGuard([&] {
+        Database::useDataFolderRegister();
+        if (onServer)
+            m_server.sql("school",
+                         "DROP TABLE reporttemplates; "
+                         "ALTER TABLE away RENAME TO reporttemplates");
+    });
+    QVERIFY(!Look(where).db().tables().contains("reporttemplates", Qt::CaseInsensitive));
+
+    Database::chooseRegister(address);
+    QVERIFY(Database::open().ok());
+    QCOMPARE(Look(where).templates(), QStringList());
 }
 
 void TestServerRegister::sameResultsOnBothEngines_data()
@@ -292,24 +534,52 @@ void TestServerRegister::sameResultsOnBothEngines()
 void TestServerRegister::backupRestoresAnywhere_data()
 {
     QTest::addColumn<bool>("ontoServer");
-    QTest::newRow("into a new file register") << false;
-    QTest::newRow("over the server register") << true;
+    QTest::addColumn<QString>("backupChange"); // run on the backup file; none: as made
+    QTest::newRow("into a new file register") << false << QString();
+    QTest::newRow("over the server register") << true << QString();
+    QTest::newRow("a backup made before templates were kept, over the server register")
+            << true << "DROP TABLE ReportTemplates";
+    QTest::newRow("a backup without templates (a file register's), over the server register")
+            << true << "DELETE FROM ReportTemplates";
 }
 
 void TestServerRegister::backupRestoresAnywhere()
 {
     QFETCH(bool, ontoServer);
-    const QString backup = m_dir.filePath(QString("backup-%1.db").arg(ontoServer));
+    QFETCH(QString, backupChange);
+    const bool templatesInBackup = backupChange.isEmpty();
+    const QString backup = m_dir.filePath(QString("backup-%1.db").arg(QTest::currentDataTag()));
     const Run saved = zrps({"--backup", backup, "--register", server()});
     QVERIFY2(saved.status == 0, qPrintable(saved.err));
     const QStringList serverRows = Look(server()).rows();
     QCOMPARE(Look(backup).rows(), serverRows);
+    const QStringList serverTemplates = Look(server()).templates();
+    QCOMPARE(serverTemplates.size(), 4);
+    QCOMPARE(Look(backup).templates(), serverTemplates);
+    if (!templatesInBackup)
+        QVERIFY(QSqlQuery(Look(backup).db()).exec(backupChange));
 
     RegisterAddress target = RegisterAddress::ofFile(m_dir.filePath("restored.db"));
+    QStringList templatesBefore;
+    const QByteArray shipped = serverTemplate("id3339");
+    const auto putBack = qScopeGuard([&] {
+        const Look look(server());
+        QSqlQuery back(look.db());
+        back.prepare("UPDATE ReportTemplates SET content = ? WHERE reportId = 'id3339'");
+        back.addBindValue(shipped);
+        back.exec();
+    });
     if (ontoServer) {
         RegisterAddress::parse(server(), &target, nullptr);
-        QSqlQuery(Look(server()).db()).exec("DELETE FROM PsDocumentDetails WHERE psId = 2");
+        const Look look(server());
+        QSqlQuery(look.db()).exec("DELETE FROM PsDocumentDetails WHERE psId = 2");
         QVERIFY(Look(server()).rows() != serverRows);
+        QSqlQuery changed(look.db());
+        changed.prepare("UPDATE ReportTemplates SET content = ? WHERE reportId = 'id3339'");
+        changed.addBindValue(QByteArray("{}"));
+        QVERIFY(changed.exec());
+        templatesBefore = Look(server()).templates();
+        QVERIFY(templatesBefore != serverTemplates);
     }
     Database::chooseRegister(target);
     QVERIFY(Database::open().ok());
@@ -318,6 +588,8 @@ void TestServerRegister::backupRestoresAnywhere()
     QVERIFY2(Database::restore(backup, &error, &kept), qPrintable(error));
     Database::useDataFolderRegister();
     QCOMPARE(Look(target.toString()).rows(), serverRows);
+    QCOMPARE(Look(target.toString()).templates(),
+             templatesInBackup ? serverTemplates : templatesBefore);
 }
 
 void TestServerRegister::otherWorkstationsChangesShown_data()

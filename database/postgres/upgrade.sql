@@ -1,3 +1,9 @@
+CREATE TABLE IF NOT EXISTS ReportTemplates (
+    reportId TEXT NOT NULL PRIMARY KEY,
+    content BYTEA NOT NULL,
+    savedAt TEXT NOT NULL,
+    savedBy TEXT NOT NULL
+);
 -- Other workstations hear of every change of the register's documents and journal. A
 -- document whose fields changed is named by its id, and one added, removed or moved into
 -- or out of the register's list is told as "*", for which the whole list is read anew.
