@@ -39,9 +39,8 @@ QString genderText(PupilGender::Value gender)
 
 void compare(QStringList *lines, const QString &label, const QString &before, const QString &after)
 {
-    if (before == after)
-        return;
-    *lines << label + QStringLiteral(": ") + shown(before) + arrow + shown(after);
+    if (before != after)
+        *lines << HistoryDescription::valueChange(label, before, after);
 }
 
 QString subject(const QString &name)
@@ -87,6 +86,12 @@ void compareDisciplines(QStringList *lines,
 }
 
 } // namespace
+
+QString
+HistoryDescription::valueChange(const QString &label, const QString &before, const QString &after)
+{
+    return label + QStringLiteral(": ") + shown(before) + arrow + shown(after);
+}
 
 QStringList HistoryDescription::sectionTitles()
 {
@@ -142,6 +147,8 @@ QString HistoryDescription::of(const DocumentHistory::Version &version,
         return QStringLiteral("Перемещён в «Удалённые документы»");
     case Kind::RestoredFromBin:
         return QStringLiteral("Восстановлен из «Удалённых документов»");
+    case Kind::BlankSpoiled:
+        return QStringLiteral("Бланк отмечен испорченным в журнале печати (%1)").arg(version.note);
     default:
         break;
     }
