@@ -22,6 +22,8 @@ OrganisationHistoryDialog::OrganisationHistoryDialog(QWidget *parent)
     QHeaderView *header = ui->tableWidgetChanges->horizontalHeader();
     header->setSectionResizeMode(DateColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(WhoColumn, QHeaderView::ResizeToContents);
+    // Rows follow the width of what changed, wrapped.
+    ui->tableWidgetChanges->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     restoreWidgetGeometry(this);
     fillChanges();
 }
@@ -50,7 +52,6 @@ void OrganisationHistoryDialog::fillChanges()
         whatItem->setToolTip(what);
         table->setItem(row, WhatColumn, whatItem);
     }
-    table->resizeRowsToContents();
     if (!read)
         ui->labelSummary->setText(QStringLiteral("Историю данных организации не удалось "
                                                  "прочитать из реестра."));

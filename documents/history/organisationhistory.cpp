@@ -83,8 +83,11 @@ QString OrganisationHistory::description(const Change &change)
         const QString before = change.before.value(field.key);
         const QString after = change.after.value(field.key);
         if (before != after)
-            lines << HistoryDescription::valueChange(
-                    QStringLiteral("«%1»").arg(field.caption), before, after);
+            // A name is told whole: it is what the line is about.
+            lines << HistoryDescription::valueChange(QStringLiteral("«%1»").arg(field.caption),
+                                                     before,
+                                                     after,
+                                                     HistoryDescription::Length::Whole);
     }
     return lines.isEmpty() ? QStringLiteral("Сохранены без изменений")
                            : lines.join(QStringLiteral("; "));
