@@ -26,6 +26,7 @@
 #include "settings/aboutdialog.h"
 #include "settings/optionsdialog.h"
 #include "settings/preferencesdialog.h"
+#include "settings/registertransferdialog.h"
 #include "settings/tipsdialog.h"
 #include "settings/widgetgeometry.h"
 
@@ -321,6 +322,17 @@ void MainWindow::on_actionSaveDb_triggered()
     else
         emit m_engine->error(QStringLiteral("Не удалось сохранить резервную копию.\n") + error,
                              QStringLiteral("Ошибка"));
+}
+
+void MainWindow::on_actionTransferRegister_triggered()
+{
+    if (Database::onServer()) {
+        emit m_engine->error(QStringLiteral("Реестр уже на сервере %1.")
+                                     .arg(Database::registerAddress().toString()),
+                             QStringLiteral("Информация"));
+        return;
+    }
+    RegisterTransferDialog(this).exec();
 }
 
 void MainWindow::on_actionLoadDb_triggered()

@@ -56,6 +56,7 @@ public slots:
     void onUpdateIcons(int selectedCount);
     void on_actionSaveDb_triggered();
     void on_actionLoadDb_triggered();
+    void on_actionTransferRegister_triggered();
     void on_actionRemove_triggered();
     void on_actionPrint_triggered();
     void on_actionEdit_triggered();

@@ -1,9 +1,7 @@
 #include "registercommands.h"
 
 #include "database/database.h"
-#include "database/registerconnection.h"
 #include "database/registertransfer.h"
-#include "database/sqliteengine.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -63,23 +61,14 @@ int runTransfer(const QCommandLineParser &parser, QTextStream &err)
         return BadRequest;
     }
     Database::destroy();
-    RegisterConnection source(
-            SqliteEngine::instance(), file.file, RegisterConnection::Access::ReadOnly);
-    const RegisterFailure opened = source.open();
-    if (!opened.ok()) {
-        err << opened.text(file.file) << '\n';
-        return BadRequest;
-    }
     QVector<RegisterCopy::Table> copied;
-    if (!RegisterTransfer::toServer(source, server, &copied, &error)) {
+    if (!RegisterTransfer::fromFile(file.file, server, &copied, &error)) {
         err << error << '\n';
         return NotWritten;
     }
-    QTextStream out(stdout);
-    out << QStringLiteral("Реестр %1 перенесён на сервер %2; таблицы сверены:\n")
-                    .arg(QDir::toNativeSeparators(file.file), server.toString());
-    for (const RegisterCopy::Table &table : qAsConst(copied))
-        out << QStringLiteral("  %1: %2 строк\n").arg(table.name).arg(table.rows);
+    QTextStream(stdout) << QStringLiteral("Реестр %1 перенесён на сервер %2; таблицы сверены:\n")
+                                   .arg(QDir::toNativeSeparators(file.file), server.toString())
+                        << RegisterTransfer::copiedText(copied) << '\n';
     return Done;
 }
 

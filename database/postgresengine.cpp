@@ -195,9 +195,8 @@ QString PostgresEngine::schemaScript() const
 
 QString PostgresEngine::upgradeScript() const
 {
-    // Nothing yet: every server register was made with the present tables. Columns added
-    // later are added by the schema's own list.
-    return QString();
+    // Columns added later are added by the schema's own list.
+    return QStringLiteral(":/postgres/notifications.sql");
 }
 
 QString PostgresEngine::storedName(const QString &identifier) const

@@ -1,9 +1,11 @@
 #include "registertransfer.h"
 
+#include "app/countword.h"
 #include "app/debuglog.h"
 #include "postgresengine.h"
 #include "registerconnection.h"
 #include "registerschema.h"
+#include "sqliteengine.h"
 
 #include <algorithm>
 
@@ -63,4 +65,32 @@ bool RegisterTransfer::toServer(const RegisterConnection &source,
     }
     ZR_LOG() << "register moved to" << where;
     return true;
+}
+
+bool RegisterTransfer::fromFile(const QString &file,
+                                const RegisterAddress &server,
+                                QVector<RegisterCopy::Table> *copied,
+                                QString *error)
+{
+    RegisterConnection source(SqliteEngine::instance(), file, RegisterConnection::Access::ReadOnly);
+    const RegisterFailure opened = source.open();
+    if (!opened.ok()) {
+        *error = opened.text(file);
+        return false;
+    }
+    return toServer(source, server, copied, error);
+}
+
+QString RegisterTransfer::copiedText(const QVector<RegisterCopy::Table> &copied)
+{
+    QStringList lines;
+    for (const RegisterCopy::Table &table : copied)
+        lines << QStringLiteral("  %1: %2 %3")
+                         .arg(table.name)
+                         .arg(table.rows)
+                         .arg(countWord(table.rows,
+                                        QStringLiteral("строка"),
+                                        QStringLiteral("строки"),
+                                        QStringLiteral("строк")));
+    return lines.join('\n');
 }

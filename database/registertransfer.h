@@ -15,4 +15,12 @@ bool toServer(const RegisterConnection &source,
               const RegisterAddress &server,
               QVector<RegisterCopy::Table> *copied,
               QString *error);
+// The same from the register file `file`, read through a connection of its own that only
+// reads: the program's own connection to the file stays as it is.
+bool fromFile(const QString &file,
+              const RegisterAddress &server,
+              QVector<RegisterCopy::Table> *copied,
+              QString *error);
+// What was copied, a line per table: "  PsDocuments: 30 строк".
+QString copiedText(const QVector<RegisterCopy::Table> &copied);
 } // namespace RegisterTransfer

@@ -9,11 +9,15 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace {
 
-// The channel the server register's schema notifies on.
-const QString channel = QStringLiteral("zrps_register");
+// The channels the server register's schema notifies on.
+const QString documentsChannel = QStringLiteral("zrps_register");
+const QString journalChannel = QStringLiteral("zrps_journal");
+// More documents than this in one burst are read with the whole register.
+const int rowsReadOneByOne = 200;
 
 } // namespace
 
@@ -27,7 +31,10 @@ RegisterWatcher::RegisterWatcher()
 {
     m_burst.setSingleShot(true);
     m_burst.setInterval(150);
-    connect(&m_burst, &QTimer::timeout, this, &RegisterWatcher::documentsChangedElsewhere);
+    connect(&m_burst, &QTimer::timeout, this, &RegisterWatcher::onBurstOver);
+    m_journalBurst.setSingleShot(true);
+    m_journalBurst.setInterval(150);
+    connect(&m_journalBurst, &QTimer::timeout, this, &RegisterWatcher::journalChangedElsewhere);
     m_heartbeat.setInterval(3000);
     connect(&m_heartbeat, &QTimer::timeout, this, &RegisterWatcher::onHeartbeat);
 }
@@ -48,20 +55,22 @@ bool RegisterWatcher::subscribe()
     QSqlDriver *driver = QSqlDatabase::database().driver();
     if (!driver->hasFeature(QSqlDriver::EventNotifications))
         return false;
-    if (driver->subscribedToNotifications().contains(channel))
-        return true;
-    if (!driver->subscribeToNotification(channel)) {
-        ZR_LOG() << "no notifications of other workstations' changes";
-        return false;
+    for (const QString &channel : {documentsChannel, journalChannel}) {
+        if (driver->subscribedToNotifications().contains(channel))
+            continue;
+        if (!driver->subscribeToNotification(channel)) {
+            ZR_LOG() << "no notifications of other workstations' changes" << channel;
+            return false;
+        }
     }
     connect(
             driver,
             QOverload<const QString &, QSqlDriver::NotificationSource, const QVariant &>::of(
                     &QSqlDriver::notification),
             this,
-            [this](const QString &name, QSqlDriver::NotificationSource source, const QVariant &) {
-                onNotification(name, source);
-            },
+            [this](const QString &name,
+                   QSqlDriver::NotificationSource source,
+                   const QVariant &payload) { onNotification(name, source, payload.toString()); },
             Qt::UniqueConnection);
     return true;
 }
@@ -101,14 +110,39 @@ void RegisterWatcher::reconnect()
     ZR_LOG() << "register server back";
     emit connectionRestored();
     // What other workstations changed meanwhile was never told.
-    emit documentsChangedElsewhere();
+    emit documentsChangedElsewhere({});
+    emit journalChangedElsewhere();
 }
 
-void RegisterWatcher::onNotification(const QString &name, int source)
+void RegisterWatcher::onNotification(const QString &name, int source, const QString &payload)
 {
     // The workstation's own changes are shown by whoever made them.
-    if (name != channel || source == QSqlDriver::SelfSource)
+    if (source == QSqlDriver::SelfSource)
         return;
+    if (name == journalChannel) {
+        if (!m_journalBurst.isActive())
+            m_journalBurst.start();
+        return;
+    }
+    if (name != documentsChannel)
+        return;
+    bool isId = false;
+    const int id = payload.toInt(&isId);
+    if (isId)
+        m_changed.insert(id);
+    else
+        m_everyRow = true;
     if (!m_burst.isActive())
         m_burst.start();
+}
+
+void RegisterWatcher::onBurstOver()
+{
+    QList<int> changed = m_changed.values();
+    if (m_everyRow || changed.size() > rowsReadOneByOne)
+        changed.clear();
+    m_changed.clear();
+    m_everyRow = false;
+    std::sort(changed.begin(), changed.end());
+    emit documentsChangedElsewhere(changed);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 // Tells when another workstation changed the register's documents. A server register
@@ -24,17 +26,26 @@ public slots:
     void reconnect();
 
 signals:
-    void documentsChangedElsewhere();
+    // The documents whose fields another workstation changed; none when documents were
+    // added, removed or moved into the bin, and when what changed is not known, for which
+    // the whole register is read anew.
+    void documentsChangedElsewhere(const QList<int> &changed);
+    void journalChangedElsewhere();
     void connectionLost(const QString &why);
     void connectionRestored();
 
 private:
     RegisterWatcher();
     bool subscribe();
-    void onNotification(const QString &name, int source);
+    void onNotification(const QString &name, int source, const QString &payload);
+    void onBurstOver();
     void onHeartbeat();
 
     QTimer m_burst;
+    QTimer m_journalBurst;
+    // What the notifications of the present burst named: documents by id, or every row.
+    QSet<int> m_changed;
+    bool m_everyRow = false;
     QTimer m_heartbeat;
     bool m_lost = false;
 };

@@ -82,7 +82,7 @@ void DocumentsTable::initTable()
     connect(RegisterWatcher::instance(),
             &RegisterWatcher::documentsChangedElsewhere,
             this,
-            &DocumentsTable::reloadKeepingView,
+            &DocumentsTable::refreshDocuments,
             Qt::UniqueConnection);
     // Last in the view, so that the columns before it keep their places; shown beside the name.
     horizontalHeader()->moveSection(horizontalHeader()->visualIndex(classColumn), NameColumn + 1);

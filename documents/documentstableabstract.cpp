@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -276,6 +277,28 @@ void DocumentsTableAbstract::reloadKeepingView()
     }
     verticalScrollBar()->setValue(down);
     horizontalScrollBar()->setValue(across);
+}
+
+void DocumentsTableAbstract::refreshDocuments(const QList<int> &ids)
+{
+    QHash<int, int> rowOf;
+    for (int row = 0; m_model && row < m_model->rowCount(); ++row)
+        rowOf.insert(docIdAtRow(row), row);
+    // A row not read yet would come from the register as it was when the table read it.
+    const auto unknown = [&](int id) { return !rowOf.contains(id); };
+    if (ids.isEmpty() || std::any_of(ids.cbegin(), ids.cend(), unknown)) {
+        reloadKeepingView();
+        return;
+    }
+    for (int id : ids) {
+        if (!m_model->selectRow(rowOf.value(id))) {
+            ZR_LOG() << "row not read anew" << id << m_model->lastError().text();
+            reloadKeepingView();
+            return;
+        }
+    }
+    // What the filter compares was read from the rows before.
+    afterReload();
 }
 
 void DocumentsTableAbstract::selectionChanged(const QItemSelection &selected,

@@ -50,6 +50,9 @@ public:
     // Reads the register anew as someone else changed it, keeping what the user has on
     // screen: the selected documents, the current one, the scroll position and the filter.
     void reloadKeepingView();
+    // Reads anew only these documents' rows, as another workstation changed their fields;
+    // none named, or one the table does not show yet, reads the whole register anew.
+    void refreshDocuments(const QList<int> &ids);
 
     // A large register is shown with its first rows and read on in the background once
     // they are painted, so that the window does not wait for it; whatever needs every row

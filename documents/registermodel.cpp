@@ -5,6 +5,7 @@
 
 #include <QSqlDriver>
 #include <QSqlField>
+#include <QSqlIndex>
 #include <QSqlRecord>
 
 namespace {
@@ -23,6 +24,10 @@ RegisterModel *RegisterModel::ofRegister()
     if (!model) {
         model = new RegisterModel(owner, owner->database());
         model->setTable(Database::storedName(view));
+        // A view has no key of its own: its rows are read anew one by one by the document's id.
+        QSqlIndex key(model->tableName());
+        key.append(model->record().field(0));
+        model->setPrimaryKey(key);
     }
     return model;
 }

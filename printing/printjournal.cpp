@@ -226,8 +226,8 @@ QList<PrintJournal::Entry> PrintJournal::entries(const Filter &filter)
     }
     QSqlQuery query;
     query.prepare(QStringLiteral("SELECT journalId, psId, fio, form, number, printedAt, printer, "
-                                 "pages, outcome, spoiled, spoiledReason, spoiledAt, output FROM "
-                                 "PrintJournal")
+                                 "pages, outcome, spoiled, spoiledReason, spoiledAt, output, "
+                                 "workstation FROM PrintJournal")
                   + whereClause(where)
                   + QStringLiteral(" ORDER BY printedAt DESC, journalId DESC;"));
     for (const QVariant &value : qAsConst(values))
@@ -255,6 +255,7 @@ QList<PrintJournal::Entry> PrintJournal::entries(const Filter &filter)
         entry.spoiledAt = QDateTime::fromString(query.value(11).toString(), stampFormat);
         entry.output = query.value(12).toString() == outputKey(Output::File) ? Output::File
                                                                              : Output::Printer;
+        entry.workstation = query.value(13).toString();
         if (!text.isEmpty() && !entry.fio.toCaseFolded().contains(text)
             && !entry.number.toCaseFolded().contains(text))
             continue;

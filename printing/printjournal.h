@@ -25,7 +25,8 @@ public:
         QString number; // the certificate number printed
         QDateTime printedAt;
         QString printer;
-        int pages = 0; // sides of the blank printed
+        QString workstation; // the computer it was printed from, as the journal has it
+        int pages = 0;       // sides of the blank printed
         Outcome outcome = Outcome::Printed;
         Output output = Output::Printer;
         bool spoiled = false;

@@ -1,6 +1,7 @@
 #include "printjournalwindow.h"
 #include "ui_printjournalwindow.h"
 
+#include "database/registerwatcher.h"
 #include "printing/journalbacklog.h"
 #include "printing/registerbook.h"
 #include "printing/reportlist.h"
@@ -48,6 +49,11 @@ PrintJournalWindow::PrintJournalWindow(QWidget *parent)
             this,
             &PrintJournalWindow::refresh);
     connect(ui->lineEditText, &QLineEdit::textChanged, this, &PrintJournalWindow::refresh);
+    // A server register's journal is shared: other workstations' prints come in as they go out.
+    connect(RegisterWatcher::instance(),
+            &RegisterWatcher::journalChangedElsewhere,
+            this,
+            &PrintJournalWindow::refresh);
     restoreWidgetGeometry(this);
     refresh();
 }
@@ -96,6 +102,7 @@ void PrintJournalWindow::refresh()
                                 entry.number,
                                 form ? form->name : QString::number(entry.form),
                                 entry.printer,
+                                entry.workstation,
                                 QString::number(entry.pages),
                                 PrintJournal::outcomeText(entry.outcome),
                                 spoiled};

@@ -57,6 +57,14 @@ void RegisterChoiceWidget::load()
     updateEnabled();
 }
 
+void RegisterChoiceWidget::setServerOnly()
+{
+    ui->radioButtonServer->setChecked(true);
+    ui->radioButtonServer->hide();
+    ui->radioButtonFile->hide();
+    ui->labelNextStart->hide();
+}
+
 void RegisterChoiceWidget::showServer(const RegisterAddress &address)
 {
     ui->lineEditServerHost->setText(address.host);

@@ -21,6 +21,8 @@ public:
 
     // The choice as stored in the per-user settings.
     void load();
+    // Only the server's fields, for naming a server rather than choosing between the two.
+    void setServerOnly();
     // False with the reason in `error` when the server is chosen but its address is not
     // whole.
     bool isComplete(QString *error) const;

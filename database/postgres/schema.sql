@@ -55,6 +55,3 @@ CREATE TABLE PsDocumentHistory (
 );
 CREATE INDEX PsDocumentHistoryByDocument ON PsDocumentHistory (psId);
 CREATE INDEX PsDocumentDetailsByDocument ON PsDocumentDetails (psId);
-CREATE RULE PsDocumentsInserted AS ON INSERT TO PsDocuments DO ALSO NOTIFY zrps_register;
-CREATE RULE PsDocumentsUpdated AS ON UPDATE TO PsDocuments DO ALSO NOTIFY zrps_register;
-CREATE RULE PsDocumentsDeleted AS ON DELETE TO PsDocuments DO ALSO NOTIFY zrps_register;

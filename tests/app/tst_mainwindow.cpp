@@ -243,6 +243,7 @@ void TestMainWindow::actions_data()
     row("actionFilter", "Фильтры", "", "");
     row("actionSaveDb", "Создать резервную копию", "", "");
     row("actionLoadDb", "Восстановить из резервной копии", "", "");
+    row("actionTransferRegister", "Перенести реестр на сервер...", "", "");
     row("actionEditor", "Редактор форм", "F7", "");
     row("actionDeletedDocuments", "Удалённые документы", "", "");
     row("actionPreferences", "Настройки программы", "", "");
@@ -301,6 +302,7 @@ void TestMainWindow::menusAndToolbar()
                           "-",
                           "actionSaveDb",
                           "actionLoadDb",
+                          "actionTransferRegister",
                           "-",
                           "actionEditor",
                           "actionPrinterCalibration",

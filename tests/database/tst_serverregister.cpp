@@ -11,16 +11,19 @@
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
 #include "printing/printjournal.h"
+#include "printing/printjournalwindow.h"
 #include "settings/organisationdata.h"
 #include "testhome.h"
 
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 namespace {
@@ -140,6 +143,7 @@ private slots:
     void otherWorkstationsChangesShown();
     void openDialogToldOfChangesElsewhere_data();
     void openDialogToldOfChangesElsewhere();
+    void journalWindowShowsOtherWorkstationsPrints();
     void serverStoppedAndBack();
     void refusalsAreTold_data();
     void refusalsAreTold();
@@ -325,15 +329,16 @@ void TestServerRegister::otherWorkstationsChangesShown_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("shown"); // a name the table then lists
     QTest::addColumn<bool>("listed");
+    QTest::addColumn<bool>("wholeRead"); // the table reads the whole register anew
     QTest::newRow("a name changed")
             << "UPDATE PsDocuments SET fio1 = 'Ёлкина-Смирнова' WHERE psId = 1"
-            << "Ёлкина-Смирнова Анна Петровна" << true;
+            << "Ёлкина-Смирнова Анна Петровна" << true << false;
     QTest::newRow("a document added") << "INSERT INTO PsDocuments (fio1, fio2, fio3, isTemplate) "
                                          "VALUES ('Новикова', 'Вера', 'Ильинична', 0)"
-                                      << "Новикова Вера Ильинична" << true;
+                                      << "Новикова Вера Ильинична" << true << true;
     QTest::newRow("a document moved to the bin")
             << "UPDATE PsDocuments SET deletedAt = '2026-12-10 10:00:00' WHERE psId = 2"
-            << "Орлов Олег Олегович" << false;
+            << "Орлов Олег Олегович" << false << true;
 }
 
 void TestServerRegister::otherWorkstationsChangesShown()
@@ -341,6 +346,7 @@ void TestServerRegister::otherWorkstationsChangesShown()
     QFETCH(QString, change);
     QFETCH(QString, shown);
     QFETCH(bool, listed);
+    QFETCH(bool, wholeRead);
     RegisterAddress here;
     RegisterAddress::parse(server(), &here, nullptr);
     Database::chooseRegister(here);
@@ -357,11 +363,13 @@ void TestServerRegister::otherWorkstationsChangesShown()
             return all;
         };
         QCOMPARE(names().contains(shown), !listed);
+        QSignalSpy reads(table.model(), &QAbstractItemModel::modelReset);
 
         // The other workstation: a connection of its own to the same register.
         Look other(server());
         QVERIFY(QSqlQuery(other.db()).exec(change));
         QTRY_VERIFY_WITH_TIMEOUT(names().contains(shown) == listed, 1000);
+        QCOMPARE(!reads.isEmpty(), wholeRead);
         const QList<int> selected = table.actedOnIds();
         QCOMPARE(selected, QList<int>{3});
     }
@@ -401,6 +409,38 @@ void TestServerRegister::openDialogToldOfChangesElsewhere()
         QTRY_VERIFY_WITH_TIMEOUT(!label->isHidden(), 1000);
         QVERIFY2(label->text().contains(told), qPrintable(label->text()));
         delete dialog;
+    }
+    Database::useDataFolderRegister();
+}
+
+void TestServerRegister::journalWindowShowsOtherWorkstationsPrints()
+{
+    RegisterAddress here;
+    RegisterAddress::parse(server(), &here, nullptr);
+    Database::chooseRegister(here);
+    QVERIFY(Database::open().ok());
+    RegisterWatcher::instance()->watch();
+    {
+        PrintJournalWindow window;
+        window.show();
+        // Activated, it reads the journal anew by itself: that is over before the print.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *table = window.findChild<QTableWidget *>("tableWidgetEntries");
+        const int before = table->rowCount();
+        int column = 0;
+        while (column < table->columnCount()
+               && table->horizontalHeaderItem(column)->text() != "Рабочее место")
+            ++column;
+        QVERIFY(column < table->columnCount());
+
+        Look other(server());
+        QVERIFY(QSqlQuery(other.db())
+                        .exec("INSERT INTO PrintJournal (psId, fio, form, number, printedAt, "
+                              "printer, pages, "
+                              "outcome, workstation) VALUES (1, 'Ёлкина Анна', 253, '000777', "
+                              "'2026-12-10 12:00:00', 'Кабинет 2', 2, 'printed', 'КАБИНЕТ-2')"));
+        QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), before + 1, 1000);
+        QCOMPARE(table->item(0, column)->text(), QString("КАБИНЕТ-2"));
     }
     Database::useDataFolderRegister();
 }

@@ -393,7 +393,7 @@ void TestPrintJournal::windowMarksASpoiledBlank()
                       Qt::LeftButton);
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(counts->text().contains(QStringLiteral("4, из них испорчено: 2")));
-    QVERIFY(table->item(4, 7)->text().startsWith(QStringLiteral("Пятно тонера")));
+    QVERIFY(table->item(4, 8)->text().startsWith(QStringLiteral("Пятно тонера")));
     // A blank marked once cannot be marked again.
     QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("pushButtonSpoiled"))->isEnabled());
     const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");

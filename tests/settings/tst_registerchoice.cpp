@@ -2,18 +2,24 @@
 // password), and the connection check telling what it found on the server.
 #include "database/database.h"
 #include "database/registeraddress.h"
+#include "documents/documentrecord.h"
+#include "documents/documentstore.h"
 #include "modalanswerer.h"
 #include "postgresserver.h"
 #include "settings/preferencesdialog.h"
 #include "settings/registerchoicewidget.h"
+#include "settings/registertransferdialog.h"
 #include "testhome.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 
@@ -81,6 +87,8 @@ private slots:
     void storedForTheNextStart();
     void checkConnection_data();
     void checkConnection();
+    void movedFromTheMenu_data();
+    void movedFromTheMenu();
     void screenshot();
 
 private:
@@ -96,6 +104,8 @@ void TestRegisterChoice::initTestCase()
     QVERIFY2(m_server.makeRegisterDatabase("school", "zrowner", "zrclerk", password, &error),
              qPrintable(error));
     QVERIFY2(m_server.makeRegisterDatabase("fresh", "zrowner2", "zrclerk2", password, &error),
+             qPrintable(error));
+    QVERIFY2(m_server.makeRegisterDatabase("moved", "zrowner3", "zrclerk3", password, &error),
              qPrintable(error));
     QVERIFY2(m_server.sql("postgres", "CREATE ROLE zrwrongpw LOGIN PASSWORD 'other';", &error),
              qPrintable(error));
@@ -234,6 +244,70 @@ void TestRegisterChoice::checkConnection()
     QVERIFY(!Database::userSettings()->contains("Register/kind"));
 }
 
+void TestRegisterChoice::movedFromTheMenu_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("moved");
+
+    QTest::newRow("into an empty database, as its owner")
+            << m_server.address("zrowner3", "moved") << "Реестр перенесён на сервер" << true;
+    QTest::newRow("again, into the database holding it now")
+            << m_server.address("zrowner3", "moved") << "уже есть реестр с данными" << false;
+    QTest::newRow("as the clerk, who cannot make the tables")
+            << m_server.address("zrclerk2", "fresh") << "их создаёт владелец базы данных" << false;
+}
+
+void TestRegisterChoice::movedFromTheMenu()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, told);
+    QFETCH(bool, moved);
+    RegisterAddress address;
+    QString error;
+    QVERIFY(RegisterAddress::parse(where, &address, &error));
+    QVERIFY(Database::open().ok());
+    for (const char *name : {"Ёлкина", "Орлов"}) {
+        DocumentRecord pupil;
+        pupil.fio1 = QString::fromUtf8(name);
+        QVERIFY(DocumentStore().insert(pupil, false) > 0);
+    }
+    const auto names = [](QSqlDatabase db) {
+        QStringList all;
+        QSqlQuery query(db);
+        query.exec("SELECT fio1 FROM PsDocuments ORDER BY psId");
+        while (query.next())
+            all << query.value(0).toString();
+        return all;
+    };
+    QSqlDatabase server = QSqlDatabase::addDatabase("QPSQL", "server");
+    server.setHostName(address.host);
+    server.setPort(address.port);
+    server.setDatabaseName(address.database);
+    server.setUserName(address.user);
+    server.setPassword(password);
+    QVERIFY2(server.open(), qPrintable(server.lastError().text()));
+    const QStringList before = names(server);
+    const QByteArray fileBytes = [] {
+        QFile file(Database::registerAddress().file);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+
+    RegisterTransferDialog dialog;
+    fill(&dialog, {true, address.host, address.port, address.database, address.user, "prefer", ""});
+    m_answerer->expectButton(moved ? "Перенос реестра" : "Ошибка", told, QDialogButtonBox::Ok);
+    dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    QVERIFY2(m_answerer->pending() == 0, qPrintable(m_answerer->seen().join(" / ")));
+    QCOMPARE(dialog.result(), moved ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    QCOMPARE(names(server), moved ? names(QSqlDatabase::database()) : before);
+    QFile file(Database::registerAddress().file);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), fileBytes);
+    server.close();
+    server = QSqlDatabase();
+    QSqlDatabase::removeDatabase("server");
+}
+
 void TestRegisterChoice::screenshot()
 {
     const QString folder = qEnvironmentVariable("ZR_SCREENSHOT_DIR");
@@ -249,6 +323,11 @@ void TestRegisterChoice::screenshot()
     dialog->findChild<QTabWidget *>("tabWidget")->setCurrentWidget(tab->parentWidget());
     QVERIFY(dialog->grab().save(folder + "/preferences-register.png"));
     delete dialog;
+    RegisterTransferDialog transfer;
+    fill(&transfer, {true, "srv.school.local", 5432, "zrps", "zrowner", "require", ""});
+    transfer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&transfer));
+    QVERIFY(transfer.grab().save(folder + "/register-transfer.png"));
 }
 
 ZR_TEST_MAIN(TestRegisterChoice)
