@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "documents/history/documenthistory.h"
 #include "printing/journalbacklog.h"
 
 #include <QHash>
@@ -49,6 +50,29 @@ void addForm(int form, QStringList *where, QVariantList *values)
     *values << form;
 }
 
+// The spoiled mark of a journal row told in its document's history, when the document is
+// still kept: the mark alone is no reason to refuse a row whose document was removed for good.
+bool recordSpoiledBlank(int journalId, const QString &reason)
+{
+    QSqlQuery row;
+    row.prepare(QStringLiteral("SELECT j.psId, j.number, j.printedAt, COUNT(d.psId) FROM "
+                               "PrintJournal j LEFT JOIN PsDocuments d ON d.psId = j.psId WHERE "
+                               "j.journalId = ? GROUP BY j.psId, j.number, j.printedAt;"));
+    row.addBindValue(journalId);
+    if (!Database::exec(row) || !row.next())
+        return false;
+    if (row.value(3).toInt() == 0)
+        return true;
+    const QString printedAt = QDateTime::fromString(row.value(2).toString(), stampFormat)
+                                      .toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+    const QString number = row.value(1).toString().trimmed();
+    QString note = QStringLiteral("напечатан %1").arg(printedAt);
+    if (!number.isEmpty())
+        note += QStringLiteral(", номер %1").arg(number);
+    note += QStringLiteral("; причина: %1").arg(reason);
+    return DocumentHistory::record(row.value(0).toInt(), DocumentHistory::Kind::BlankSpoiled, note);
+}
+
 QString whereClause(const QStringList &where)
 {
     return where.isEmpty() ? QString()
@@ -73,7 +97,7 @@ bool PrintJournal::update(int id, int pages, Outcome outcome)
     return write(changes);
 }
 
-bool PrintJournal::markSpoiled(int id, const QString &reason)
+bool PrintJournal::markSpoiled(int id, const QString &reason, bool *written)
 {
     if (id <= 0)
         return false;
@@ -88,7 +112,9 @@ bool PrintJournal::markSpoiled(int id, const QString &reason)
     change.entry.spoiledReason = reason;
     change.entry.spoiledAt = QDateTime::currentDateTime();
     QList<Change> changes{change};
-    write(changes);
+    const bool now = write(changes);
+    if (written)
+        *written = now;
     return true;
 }
 
@@ -143,19 +169,25 @@ bool PrintJournal::writeNow(QList<Change> &changes, QString *error)
         case Change::Kind::Spoil:
             query.prepare(QStringLiteral(
                     "UPDATE PrintJournal SET spoiled = 1, spoiledReason = ?, spoiledAt = ? "
-                    "WHERE journalId = ? AND output = ? AND pages > 0;"));
+                    "WHERE journalId = ? AND output = ? AND pages > 0 AND spoiled = 0;"));
             query.addBindValue(entry.spoiledReason);
             query.addBindValue(entry.spoiledAt.toString(stampFormat));
             query.addBindValue(id);
             query.addBindValue(outputKey(Output::Printer));
             break;
         }
-        if (!Database::exec(query)) {
-            *error = Database::failureText(query.lastError());
+        const auto giveUp = [&](const QString &why) {
+            *error = why;
             db.rollback();
             changes = before;
             return false;
-        }
+        };
+        if (!Database::exec(query))
+            return giveUp(Database::failureText(query.lastError()));
+        // A blank already marked (a kept mark written after another one) is told once.
+        if (change.kind == Change::Kind::Spoil && query.numRowsAffected() > 0
+            && !recordSpoiledBlank(id, entry.spoiledReason))
+            return giveUp(QStringLiteral("история документа не записана"));
         if (change.kind == Change::Kind::Add) {
             const int added = query.lastInsertId().toInt();
             if (change.id < 0)

@@ -66,7 +66,8 @@ public:
     // True when written now, false when kept to be written later.
     static bool update(int id, int pages, Outcome outcome);
     // False for a print into a file or one given up before any page: it has no blank to spoil.
-    static bool markSpoiled(int id, const QString &reason);
+    // `written`, when given, is false when the mark was kept to be written later.
+    static bool markSpoiled(int id, const QString &reason, bool *written = nullptr);
     // Writes the changes in one transaction, all of them or none; what the register turns
     // away is kept. True when written now. Added rows get their ids (or keys).
     static bool write(QList<Change> &changes);

@@ -2,6 +2,7 @@
 #include "ui_printjournalwindow.h"
 
 #include "database/registerwatcher.h"
+#include "printing/journalbacklog.h"
 #include "printing/registerbook.h"
 #include "printing/reportlist.h"
 #include "settings/widgetgeometry.h"
@@ -9,6 +10,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QMessageBox>
 
 PrintJournalWindow::PrintJournalWindow(QWidget *parent)
     : QDialog(parent)
@@ -153,10 +155,24 @@ void PrintJournalWindow::on_pushButtonSpoiled_clicked()
                                     &ok);
     if (!ok)
         return;
+    bool written = false;
     PrintJournal::markSpoiled(id,
                               reason.trimmed().isEmpty() ? PrintJournal::defaultSpoiledReason()
-                                                         : reason.trimmed());
+                                                         : reason.trimmed(),
+                              &written);
     refresh();
+    if (!written) {
+        QMessageBox box(QMessageBox::Warning,
+                        QStringLiteral("Ошибка"),
+                        QStringLiteral("Отметка о порче бланка не внесена в реестр: %1.\nБланк "
+                                       "пока не отмечен; отметка сохранена на этом компьютере "
+                                       "и будет внесена вместе с записью в истории документа "
+                                       "по кнопке «Повторить» или при следующем запуске.")
+                                .arg(JournalBacklog::instance().reason()),
+                        QMessageBox::Ok,
+                        this);
+        box.exec();
+    }
 }
 
 void PrintJournalWindow::on_pushButtonClose_clicked()

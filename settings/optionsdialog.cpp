@@ -1,15 +1,13 @@
 #include "optionsdialog.h"
 #include "ui_optionsdialog.h"
 
-#include "app/debuglog.h"
 #include "database/database.h"
+#include "organisationdata.h"
+#include "organisationhistorydialog.h"
 #include "settings/widgetgeometry.h"
 
-#include <QDateTime>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QSqlDatabase>
-#include <QSqlError>
 
 OptionsDialog::OptionsDialog(QWidget *parent)
     : QDialog(parent)
@@ -43,48 +41,40 @@ OptionsDialog::~OptionsDialog()
     delete ui;
 }
 
+QList<QLineEdit *> OptionsDialog::fieldEdits() const
+{
+    return {ui->lineEditOrgName_1,
+            ui->lineEditOrgName_2,
+            ui->lineEditOrgName_3,
+            ui->lineEditCity,
+            ui->lineEditBoss_1};
+}
+
 bool OptionsDialog::loadOptions()
 {
-    const QList<QPair<QLineEdit *, QString>> fields{
-            {ui->lineEditOrgName_1, QStringLiteral("Data/OrgName_1")},
-            {ui->lineEditOrgName_2, QStringLiteral("Data/OrgName_2")},
-            {ui->lineEditOrgName_3, QStringLiteral("Data/OrgName_3")},
-            {ui->lineEditCity, QStringLiteral("Data/City")},
-            {ui->lineEditDate, QStringLiteral("Data/Date")},
-            {ui->lineEditBoss_1, QStringLiteral("Data/Boss_1")}};
-    for (const auto &field : fields) {
-        bool read = false;
-        field.first->setText(Database::getVariable(field.second, &read));
-        if (!read)
-            return false;
-    }
-    return true;
+    OrganisationData::Values values;
+    if (!OrganisationData::read(&values))
+        return false;
+    const QList<QLineEdit *> edits = fieldEdits();
+    for (int i = 0; i < edits.size(); ++i)
+        edits.at(i)->setText(values.value(OrganisationData::fields().at(i).key));
+    bool read = false;
+    ui->lineEditDate->setText(Database::getVariable(OrganisationData::dateKey(), &read));
+    return read;
 }
 
 bool OptionsDialog::saveOptions()
 {
-    // All or nothing: a certificate must not get a new name of the school with the old city.
-    QSqlDatabase db = QSqlDatabase::database();
-    if (!db.transaction()) {
-        ZR_LOG() << "options not saved" << db.lastError().text();
-        return false;
-    }
-    const bool stored
-            = Database::setVariable(QStringLiteral("Data/OrgName_1"), ui->lineEditOrgName_1->text())
-              && Database::setVariable(QStringLiteral("Data/OrgName_2"),
-                                       ui->lineEditOrgName_2->text())
-              && Database::setVariable(QStringLiteral("Data/OrgName_3"),
-                                       ui->lineEditOrgName_3->text())
-              && Database::setVariable(QStringLiteral("Data/City"), ui->lineEditCity->text())
-              && Database::setVariable(
-                      QStringLiteral("Data/Date"),
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
-              && Database::setVariable(QStringLiteral("Data/Boss_1"), ui->lineEditBoss_1->text());
-    if (stored && db.commit())
-        return true;
-    ZR_LOG() << "options not saved" << db.lastError().text();
-    db.rollback();
-    return false;
+    OrganisationData::Values values;
+    const QList<QLineEdit *> edits = fieldEdits();
+    for (int i = 0; i < edits.size(); ++i)
+        values.insert(OrganisationData::fields().at(i).key, edits.at(i)->text());
+    return OrganisationData::save(values);
+}
+
+void OptionsDialog::on_pushButtonHistory_clicked()
+{
+    (new OrganisationHistoryDialog(this))->show();
 }
 
 void OptionsDialog::on_pushButtonSave_clicked()

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+
+class QLineEdit;
 
 namespace Ui {
 class OptionsDialog;
 }
 
 // The organisation's names, city and head as the printed certificates carry
-// them; kept in the register's Variables table so they travel with it.
+// them (OrganisationData), with the history of their changes.
 class OptionsDialog : public QDialog
 {
     Q_OBJECT
@@ -28,7 +31,11 @@ public slots:
 private slots:
     void on_pushButtonSave_clicked();
     void on_pushButtonCancel_clicked();
+    void on_pushButtonHistory_clicked();
 
 private:
+    // The edits of OrganisationData::fields(), in their order.
+    QList<QLineEdit *> fieldEdits() const;
+
     Ui::OptionsDialog *ui;
 };

@@ -28,7 +28,8 @@ const char *const kindCodes[] = {"existing",
                                  "numbered",
                                  "binned",
                                  "unbinned",
-                                 "restored"};
+                                 "restored",
+                                 "spoiled"};
 
 QString codeOf(Kind kind)
 {
@@ -53,13 +54,14 @@ void bindVersion(QSqlQuery &query,
                  const QString &changedAt,
                  const QString &changedBy,
                  Kind kind,
-                 const DocumentRecord &document)
+                 const DocumentRecord &document,
+                 const QString &note = QString())
 {
     query.bindValue(QStringLiteral(":psId"), psId);
     query.bindValue(QStringLiteral(":changedAt"), changedAt);
     query.bindValue(QStringLiteral(":changedBy"), changedBy);
     query.bindValue(QStringLiteral(":kind"), codeOf(kind));
-    query.bindValue(QStringLiteral(":snapshot"), DocumentSnapshot::toText(document));
+    query.bindValue(QStringLiteral(":snapshot"), DocumentSnapshot::toText(document, note));
 }
 
 // The stored document replaced by `document`: its fields, sections and appendix rows.
@@ -92,7 +94,7 @@ bool overwrite(int psId, const DocumentRecord &document)
 
 } // namespace
 
-bool DocumentHistory::record(int psId, Kind kind)
+bool DocumentHistory::record(int psId, Kind kind, const QString &note)
 {
     DocumentRecord document;
     if (!DocumentStore::read(psId, &document)) {
@@ -106,7 +108,8 @@ bool DocumentHistory::record(int psId, Kind kind)
                 QDateTime::currentDateTime().toString(stampFormat),
                 ChangeAuthor::current(),
                 kind,
-                document);
+                document,
+                note);
     return Database::exec(insert);
 }
 
@@ -126,7 +129,8 @@ bool DocumentHistory::versions(int psId, QVector<Version> *versions)
         version.changedAt = query.value(1).toString();
         version.changedBy = query.value(2).toString();
         version.kind = kindOf(query.value(3).toString());
-        if (!DocumentSnapshot::fromText(query.value(4).toString(), &version.document))
+        if (!DocumentSnapshot::fromText(
+                    query.value(4).toString(), &version.document, &version.note))
             ZR_LOG() << "history: unreadable version" << version.id;
         versions->append(version);
     }

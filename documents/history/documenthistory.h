@@ -22,6 +22,7 @@ enum class Kind {
     MovedToBin,
     RestoredFromBin,
     VersionRestored,
+    BlankSpoiled, // marked in the print journal; the document itself is unchanged
 };
 
 struct Version
@@ -31,11 +32,12 @@ struct Version
     QString changedBy; // "login@workstation"
     Kind kind = Kind::Edited;
     DocumentRecord document;
+    QString note; // what a change beside the document's values was about: the blank spoiled
 };
 
 // Adds the document as the register holds it now as its newest version. Runs inside the
 // caller's transaction, which the caller rolls back on false: no change without its version.
-bool record(int psId, Kind kind);
+bool record(int psId, Kind kind, const QString &note = QString());
 // The document's versions, oldest first; false when they could not be read.
 bool versions(int psId, QVector<Version> *versions);
 // Makes the version the document's current state, as a new change, in one transaction.

@@ -10,28 +10,29 @@ const QString dateFormat = QStringLiteral("yyyy-MM-dd");
 
 } // namespace
 
-QString DocumentSnapshot::toText(const DocumentRecord &document)
+QString DocumentSnapshot::toText(const DocumentRecord &document, const QString &note)
 {
     QJsonArray disciplines;
     for (const DocumentRecord::Discipline &discipline : document.disciplines)
         disciplines.append(QJsonArray{discipline.name, discipline.rate});
-    const QJsonObject object{
-            {QStringLiteral("fio1"), document.fio1},
-            {QStringLiteral("fio2"), document.fio2},
-            {QStringLiteral("fio3"), document.fio3},
-            {QStringLiteral("birthDate"), document.birthDate.toString(dateFormat)},
-            {QStringLiteral("number"), document.number},
-            {QStringLiteral("regNumber"), document.regNumber},
-            {QStringLiteral("issueDate"), document.issueDate.toString(dateFormat)},
-            {QStringLiteral("decision"), document.decision},
-            {QStringLiteral("schoolClass"), document.schoolClass},
-            {QStringLiteral("gender"), PupilGender::toStored(document.gender)},
-            {QStringLiteral("sections"), QJsonArray::fromStringList(document.sections)},
-            {QStringLiteral("disciplines"), disciplines}};
+    QJsonObject object{{QStringLiteral("fio1"), document.fio1},
+                       {QStringLiteral("fio2"), document.fio2},
+                       {QStringLiteral("fio3"), document.fio3},
+                       {QStringLiteral("birthDate"), document.birthDate.toString(dateFormat)},
+                       {QStringLiteral("number"), document.number},
+                       {QStringLiteral("regNumber"), document.regNumber},
+                       {QStringLiteral("issueDate"), document.issueDate.toString(dateFormat)},
+                       {QStringLiteral("decision"), document.decision},
+                       {QStringLiteral("schoolClass"), document.schoolClass},
+                       {QStringLiteral("gender"), PupilGender::toStored(document.gender)},
+                       {QStringLiteral("sections"), QJsonArray::fromStringList(document.sections)},
+                       {QStringLiteral("disciplines"), disciplines}};
+    if (!note.isEmpty())
+        object.insert(QStringLiteral("note"), note);
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-bool DocumentSnapshot::fromText(const QString &text, DocumentRecord *document)
+bool DocumentSnapshot::fromText(const QString &text, DocumentRecord *document, QString *note)
 {
     const QJsonDocument json = QJsonDocument::fromJson(text.toUtf8());
     if (!json.isObject())
@@ -58,5 +59,7 @@ bool DocumentSnapshot::fromText(const QString &text, DocumentRecord *document)
         read.disciplines.append({pair.at(0).toString(), pair.at(1).toString()});
     }
     *document = read;
+    if (note)
+        *note = value("note");
     return true;
 }

@@ -11,13 +11,16 @@ const QString arrow = QStringLiteral(" → ");
 const QString none = QStringLiteral("—");
 constexpr int longestValue = 60;
 
-// A value on one line and not too long to be read in a list.
-QString shown(const QString &value)
+// A value on one line and, unless asked whole, not too long to be read in a list.
+QString shown(const QString &value,
+              HistoryDescription::Length length = HistoryDescription::Length::Shortened)
 {
     const QString line = value.simplified();
     if (line.isEmpty())
         return none;
-    return line.size() > longestValue ? line.left(longestValue - 1) + QChar(0x2026) : line;
+    return length == HistoryDescription::Length::Shortened && line.size() > longestValue
+                   ? line.left(longestValue - 1) + QChar(0x2026)
+                   : line;
 }
 
 QString dateText(const QDate &date)
@@ -39,9 +42,8 @@ QString genderText(PupilGender::Value gender)
 
 void compare(QStringList *lines, const QString &label, const QString &before, const QString &after)
 {
-    if (before == after)
-        return;
-    *lines << label + QStringLiteral(": ") + shown(before) + arrow + shown(after);
+    if (before != after)
+        *lines << HistoryDescription::valueChange(label, before, after);
 }
 
 QString subject(const QString &name)
@@ -87,6 +89,14 @@ void compareDisciplines(QStringList *lines,
 }
 
 } // namespace
+
+QString HistoryDescription::valueChange(const QString &label,
+                                        const QString &before,
+                                        const QString &after,
+                                        Length length)
+{
+    return label + QStringLiteral(": ") + shown(before, length) + arrow + shown(after, length);
+}
 
 QStringList HistoryDescription::sectionTitles()
 {
@@ -142,6 +152,8 @@ QString HistoryDescription::of(const DocumentHistory::Version &version,
         return QStringLiteral("Перемещён в «Удалённые документы»");
     case Kind::RestoredFromBin:
         return QStringLiteral("Восстановлен из «Удалённых документов»");
+    case Kind::BlankSpoiled:
+        return QStringLiteral("Бланк отмечен испорченным в журнале печати (%1)").arg(version.note);
     default:
         break;
     }

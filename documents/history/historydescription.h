@@ -13,6 +13,13 @@ QStringList differences(const DocumentRecord &before, const DocumentRecord &afte
 // The version's line: what kind of change it was and, for a change of values, what changed
 // since `previous` (null for the first version).
 QString of(const DocumentHistory::Version &version, const DocumentHistory::Version *previous);
+enum class Length { Shortened, Whole };
+// "label: before → after", each value on one line, none as a dash, a long one shortened
+// unless asked whole.
+QString valueChange(const QString &label,
+                    const QString &before,
+                    const QString &after,
+                    Length length = Length::Shortened);
 // "dd.MM.yyyy hh:mm:ss" of a stored moment.
 QString momentText(const QString &stored);
 // The labelled values of a document, as a version is shown whole: (label, value).

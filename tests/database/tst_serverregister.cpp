@@ -12,8 +12,10 @@
 #include "postgresserver.h"
 #include "printing/defaulttemplates.h"
 #include "printing/engine.h"
+#include "printing/printjournal.h"
 #include "printing/printjournalwindow.h"
 #include "printing/reportlist.h"
+#include "settings/organisationdata.h"
 #include "testhome.h"
 
 #include "ZrReport/abstractfield.h"
@@ -185,6 +187,8 @@ private slots:
     void refusalsAreTold();
     void clerkCannotChangeTables_data();
     void clerkCannotChangeTables();
+    void historyOfOrganisationAndBlanks_data();
+    void historyOfOrganisationAndBlanks();
 
 private:
     QString writeTable(const QString &name, const QString &text);
@@ -786,6 +790,42 @@ void TestServerRegister::clerkCannotChangeTables()
     Look clerk(server());
     QSqlQuery query(clerk.db());
     QCOMPARE(query.exec(statement), allowed);
+}
+
+void TestServerRegister::historyOfOrganisationAndBlanks_data()
+{
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("file") << false;
+    QTest::newRow("server") << true;
+}
+
+void TestServerRegister::historyOfOrganisationAndBlanks()
+{
+    QFETCH(bool, onServer);
+    const QString where = onServer ? server() : m_file;
+    RegisterAddress address;
+    RegisterAddress::parse(where, &address, nullptr);
+    Database::chooseRegister(address);
+    QVERIFY(Database::open().ok());
+    OrganisationData::Values values;
+    QVERIFY(OrganisationData::read(&values));
+    values["Data/City"] = "Тверь";
+    QVERIFY(OrganisationData::save(values));
+    QSqlQuery journal("SELECT journalId FROM PrintJournal WHERE number = '0001'");
+    QVERIFY(journal.next());
+    bool written = false;
+    QVERIFY(PrintJournal::markSpoiled(journal.value(0).toInt(), "Замятие бумаги", &written));
+    QVERIFY(written);
+    Database::useDataFolderRegister();
+
+    const Run organisation = zrps({"--history", "0", "--register", where});
+    QCOMPARE(organisation.status, 0);
+    QVERIFY2(organisation.out.endsWith("\t«Город»: — → Тверь\n"), qPrintable(organisation.out));
+    const Run document = zrps({"--history", "1", "--register", where});
+    QCOMPARE(document.status, 0);
+    QVERIFY2(document.out.endsWith("\tБланк отмечен испорченным в журнале печати (напечатан "
+                                   "01.06.2026 10:00, номер 0001; причина: Замятие бумаги)\n"),
+             qPrintable(document.out));
 }
 
 ZR_TEST_MAIN(TestServerRegister)

@@ -24,6 +24,9 @@
 #include "printing/printjournalwindow.h"
 #include "printing/registerbookdialog.h"
 #include "printing/reportlist.h"
+#include "settings/optionsdialog.h"
+#include "settings/organisationdata.h"
+#include "settings/organisationhistorydialog.h"
 #include "settings/preferencesdialog.h"
 #include "settings/registerchoicewidget.h"
 #include "settings/registertransferdialog.h"
@@ -456,6 +459,32 @@ QList<Shot> shots()
                  dialog->resize(980, 520);
                  dialog->findChild<QTableWidget *>("tableWidgetVersions")->selectRow(1);
                  return picture(dialog.get());
+             }},
+            {"organisation-data",
+             [](Scene &scene) {
+                 scene.documentId();
+                 std::unique_ptr<OptionsDialog> dialog(new OptionsDialog);
+                 return picture(dialog.get());
+             }},
+            {"organisation-history",
+             [](Scene &scene) {
+                 scene.documentId();
+                 // Two saves of the data: the head changed, then the city and the name.
+                 OrganisationData::Values values;
+                 OrganisationData::read(&values);
+                 values["Data/Boss_1"] = "Кузнецова Ольга Петровна";
+                 OrganisationData::save(values);
+                 values["Data/City"] = "Обнинск";
+                 values["Data/OrgName_1"] = "МБОУ «Средняя школа № 12 имени Героя Советского "
+                                            "Союза А. П. Маресьева»";
+                 OrganisationData::save(values);
+                 std::unique_ptr<OptionsDialog> options(new OptionsDialog);
+                 options->findChild<QPushButton *>("pushButtonHistory")->click();
+                 auto *dialog = options->findChild<OrganisationHistoryDialog *>();
+                 if (!dialog)
+                     return QImage();
+                 dialog->resize(980, 300);
+                 return picture(dialog);
              }},
             {"designer",
              [](Scene &scene) {

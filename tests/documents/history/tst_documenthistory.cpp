@@ -7,8 +7,13 @@
 #include "documents/history/documenthistory.h"
 #include "documents/history/historydescription.h"
 #include "documents/history/historydialog.h"
+#include "documents/history/organisationhistory.h"
 #include "documents/import/documentimporter.h"
 #include "modalanswerer.h"
+#include "printing/printjournal.h"
+#include "printing/printjournalwindow.h"
+#include "settings/optionsdialog.h"
+#include "settings/organisationhistorydialog.h"
 #include "testhome.h"
 
 #include <QAction>
@@ -27,14 +32,15 @@ const QString refuseHistory
         = QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PsDocumentHistory "
                          "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
 
-// Every stored value of the documents and their appendix rows, to tell whether anything
-// changed.
+// Every stored value of the documents, their appendix rows, the print journal and the
+// organisation's data, to tell whether anything changed.
 QStringList registerRows()
 {
     QStringList rows;
-    for (const QString &sql :
-         {QStringLiteral("SELECT * FROM PsDocuments ORDER BY psId"),
-          QStringLiteral("SELECT * FROM PsDocumentDetails ORDER BY psDetId")}) {
+    for (const QString &sql : {QStringLiteral("SELECT * FROM PsDocuments ORDER BY psId"),
+                               QStringLiteral("SELECT * FROM PsDocumentDetails ORDER BY psDetId"),
+                               QStringLiteral("SELECT * FROM PrintJournal ORDER BY journalId"),
+                               QStringLiteral("SELECT * FROM Variables ORDER BY Name")}) {
         QSqlQuery query(sql);
         while (query.next()) {
             QStringList values;
@@ -46,15 +52,34 @@ QStringList registerRows()
     return rows;
 }
 
-// The newest version's line of a document, as the history window and --history tell it.
+// The newest version's line of a document, or of the organisation's data for 0, as the
+// history windows and --history tell it.
 QString newestLine(int psId)
 {
+    if (psId == 0) {
+        QVector<OrganisationHistory::Change> changes;
+        if (!OrganisationHistory::changes(&changes) || changes.isEmpty())
+            return QStringLiteral("<no change>");
+        return OrganisationHistory::description(changes.constLast());
+    }
     QVector<DocumentHistory::Version> versions;
     if (!DocumentHistory::versions(psId, &versions) || versions.isEmpty())
         return QStringLiteral("<no version>");
     return HistoryDescription::of(versions.constLast(),
                                   versions.size() > 1 ? &versions.at(versions.size() - 2)
                                                       : nullptr);
+}
+
+const QString spoiledPath = QStringLiteral("spoiled blank in the print journal");
+
+// What a path asks before it changes anything.
+void answerQuestions(const QString &path, ModalAnswerer &answerer)
+{
+    if (path == spoiledPath)
+        answerer.expect(PrintJournal::defaultSpoiledReason(), "Иванов", [](QWidget *dialog) {
+            dialog->findChild<QLineEdit *>()->setText("Замятие бумаги");
+            ModalAnswerer::clickButton(dialog, QDialogButtonBox::Ok);
+        });
 }
 
 } // namespace
@@ -167,6 +192,23 @@ bool TestDocumentHistory::change(const QString &path)
         return DocumentStore::assignNumbers({{m_pupil, "000200", QString()}}, &collisions)
                == DocumentStore::NumberingResult::Assigned;
     }
+    if (path == "organisation data") {
+        QPointer<OptionsDialog> dialog = new OptionsDialog;
+        dialog->show();
+        dialog->findChild<QLineEdit *>("lineEditOrgName_1")->setText("Лицей №2");
+        dialog->findChild<QPushButton *>("pushButtonSave")->click();
+        const bool saved = dialog->isHidden();
+        delete dialog.data();
+        m_pupil = 0;
+        return saved;
+    }
+    if (path == spoiledPath) {
+        auto window = std::make_unique<PrintJournalWindow>();
+        window->show();
+        window->findChild<QTableWidget *>("tableWidgetEntries")->selectRow(0);
+        window->findChild<QPushButton *>("pushButtonSpoiled")->click();
+        return scalar("SELECT spoiled FROM PrintJournal").toInt() == 1;
+    }
     if (path == "move to the bin")
         return DocumentBin::moveIn({m_pupil});
     if (path == "restore from the bin")
@@ -207,6 +249,15 @@ void TestDocumentHistory::recordingPaths_data()
     QTest::newRow("back from the bin") << "restore from the bin"
                                        << "Восстановлен из «Удалённых документов»"
                                        << "";
+    QTest::newRow("organisation data") << "organisation data"
+                                       << "«Название организации»: Школа №1 → Лицей №2"
+                                       << "Настройки не сохранены";
+    // A mark the register turned away is kept to be written later, with its line.
+    QTest::newRow("spoiled blank")
+            << spoiledPath
+            << "Бланк отмечен испорченным в журнале печати (напечатан 30.05.2024 09:00, "
+               "номер 000123; причина: Замятие бумаги)"
+            << "Отметка о порче бланка не внесена в реестр";
 }
 
 void TestDocumentHistory::recordingPaths()
@@ -217,12 +268,25 @@ void TestDocumentHistory::recordingPaths()
 
     if (path == "restore from the bin")
         QVERIFY(DocumentBin::moveIn({m_pupil}));
+    if (path == "organisation data")
+        QVERIFY(Database::setVariable("Data/OrgName_1", "Школа №1"));
+    if (path == spoiledPath) {
+        PrintJournal::Entry entry;
+        entry.documentId = m_pupil;
+        entry.fio = "Иванов Пётр Ильич";
+        entry.number = "000123";
+        entry.printedAt = QDateTime(QDate(2024, 5, 30), QTime(9, 0));
+        entry.printer = "Kyocera";
+        entry.pages = 2;
+        QVERIFY(PrintJournal::add(entry) > 0);
+    }
     const QStringList before = registerRows();
     const int versions = count("SELECT historyId FROM PsDocumentHistory");
     {
         // The history refused: the change is refused with it and the user is told.
         QVERIFY(exec(refuseHistory));
         ModalAnswerer answerer;
+        answerQuestions(path, answerer);
         if (!failure.isEmpty())
             answerer.expectButton("Ошибка", failure, QDialogButtonBox::Ok);
         const int pupil = m_pupil;
@@ -235,8 +299,22 @@ void TestDocumentHistory::recordingPaths()
         QVERIFY(exec("DROP TRIGGER refuse"));
     }
 
-    QVERIFY(change(path));
+    {
+        ModalAnswerer answerer;
+        answerQuestions(path, answerer);
+        QVERIFY(change(path));
+        QCOMPARE(answerer.pending(), 0);
+        QVERIFY2(answerer.unexpected().isEmpty(), qPrintable(answerer.unexpected().join('|')));
+    }
     QCOMPARE(newestLine(m_pupil), line);
+    if (path == "organisation data") {
+        QPointer<OptionsDialog> dialog = new OptionsDialog;
+        dialog->findChild<QPushButton *>("pushButtonHistory")->click();
+        auto *history = dialog->findChild<OrganisationHistoryDialog *>();
+        QVERIFY(history && history->isVisible());
+        QCOMPARE(history->findChild<QTableWidget *>()->item(0, 2)->text(), line);
+        delete dialog.data();
+    }
     QCOMPARE(scalar(QString("SELECT changedBy FROM PsDocumentHistory WHERE psId = %1 "
                             "ORDER BY historyId DESC")
                             .arg(m_pupil)),
@@ -317,6 +395,8 @@ void TestDocumentHistory::historyCommand_data()
             << "1" << 0
             << QStringList{"\tСуществовал до начала ведения истории",
                            who + "\tОценка по предмету «Математика»: 4 → 5"};
+    QTest::newRow("0 is the organisation's data")
+            << "0" << 0 << QStringList{who + "\t«Город»: — → Тверь"};
     QTest::newRow("unknown document") << "99" << 1 << QStringList();
     QTest::newRow("not a number") << "Иванов" << 1 << QStringList();
 }
@@ -349,6 +429,7 @@ void TestDocumentHistory::historyCommand()
     QCOMPARE(run({"--history", "1"}, &out, &err), 0);
     Database::create();
     QVERIFY(change("appendix editor"));
+    QVERIFY(OrganisationData::save({{"Data/City", "Тверь"}}));
     Database::destroy();
 
     QCOMPARE(run({"--history", id}, &out, &err), status);
@@ -361,7 +442,8 @@ void TestDocumentHistory::historyCommand()
     QCOMPARE(printed.size(), lines.size());
     const QRegularExpression moment("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d\t");
     // The first version is dated by the document's last change before the history.
-    QVERIFY(printed.first().startsWith("30.05.2024 10:00:00\t"));
+    if (id == "1")
+        QVERIFY(printed.first().startsWith("30.05.2024 10:00:00\t"));
     for (int i = 0; i < printed.size(); ++i) {
         QVERIFY2(moment.match(printed.at(i)).hasMatch(), qPrintable(printed.at(i)));
         QCOMPARE(printed.at(i).mid(20), lines.at(i));
