@@ -3,6 +3,7 @@
 // must not cost much more than the parsing.
 #include "benchprogram.h"
 #include "benchreport.h"
+#include "classlist.h"
 #include "database/database.h"
 #include "documents/import/documentimporter.h"
 #include "documents/import/importmapping.h"
@@ -17,28 +18,6 @@ namespace {
 
 const int pupils = 1000;
 const int disciplines = 20;
-
-QVector<QStringList> classList()
-{
-    const QStringList grades{"5", "4", "3", "отлично", "хорошо", "зачёт"};
-    QVector<QStringList> rows;
-    QStringList header{"№", "Фамилия", "Имя", "Отчество", "Дата рождения", "Номер свидетельства"};
-    for (int d = 0; d < disciplines; ++d)
-        header << QStringLiteral("Учебный предмет %1").arg(d + 1);
-    rows << header;
-    for (int p = 0; p < pupils; ++p) {
-        QStringList row{QString::number(p + 1),
-                        QStringLiteral("Петров%1").arg(p),
-                        QStringLiteral("Пётр"),
-                        QStringLiteral("Петрович"),
-                        QStringLiteral("%1.%2.2014").arg(1 + p % 28).arg(1 + p % 12),
-                        QString::number(770000 + p)};
-        for (int d = 0; d < disciplines; ++d)
-            row << grades.at((p + d) % grades.size());
-        rows << row;
-    }
-    return rows;
-}
 
 bool readFile(const QString &path, ImportSource *source)
 {
@@ -71,12 +50,11 @@ int main(int argc, char **argv)
     if (!Database::create())
         return 1;
 
-    const QVector<QStringList> rows = classList();
+    const QVector<QStringList> rows = ClassList::rows(pupils, disciplines);
     const QString csv = home.path() + QStringLiteral("/class.csv");
     QFile file(csv);
     file.open(QIODevice::WriteOnly);
-    for (const QStringList &row : rows)
-        file.write(row.join(QLatin1Char(';')).toUtf8() + "\r\n");
+    file.write(ClassList::csv(rows));
     file.close();
     XlsxFile workbook;
     workbook.addSheet(QStringLiteral("Лист1"), XlsxFile::rows(rows));
