@@ -92,4 +92,18 @@ inline QList<int> fillAppendices(int documents, int disciplines)
     return ids;
 }
 
+// SQLite's check of every page of the register, on a connection of its own.
+inline void quickCheckAlone()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "quick");
+        db.setDatabaseName(Database::databasePath());
+        db.open();
+        QSqlQuery query(db);
+        query.exec("PRAGMA quick_check;");
+        query.next();
+    }
+    QSqlDatabase::removeDatabase("quick");
+}
+
 } // namespace BenchRegister
