@@ -3,23 +3,18 @@
 // same run (check statements run, then the four view statements one by one).
 // Then the whole program, started as a child process on the register of 100,000
 // documents and on one of 100, up to the moment the main window shows the register.
-#include "app/startup.h"
-#include "app/zrmainwindow.h"
 #include "benchprogram.h"
+#include "benchregister.h"
 #include "benchreport.h"
 #include "database/database.h"
 #include "database/sqlscript.h"
-#include "documents/documentstable.h"
+#include "programstart.h"
 
-#include <QApplication>
 #include <QDate>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTextStream>
-#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -81,80 +76,6 @@ void checkedStart()
     Database::destroy();
 }
 
-void quickCheckAlone()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "quick");
-        db.setDatabaseName(Database::databasePath());
-        db.open();
-        QSqlQuery query(db);
-        query.exec("PRAGMA quick_check;");
-        query.next();
-    }
-    QSqlDatabase::removeDatabase("quick");
-}
-
-// Set for the program this benchmark starts as its own child.
-constexpr char childVariable[] = "ZR_BENCH_STARTUP_CHILD";
-QElapsedTimer sinceMain;
-
-// In the child: the main window's first show (the register is open by then) is noted,
-// the first paint of the register's rows ends the measurement and the run.
-class RegisterShown : public QObject
-{
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show && !m_windowSeen
-            && qobject_cast<ZrMainWindow *>(watched)) {
-            m_windowSeen = true;
-            QTextStream(stdout) << "WINDOW " << sinceMain.nsecsElapsed() / 1e6 << '\n';
-        }
-        if (event->type() == QEvent::Paint && watched->parent()
-            && qobject_cast<DocumentsTable *>(watched->parent())) {
-            QTextStream(stdout) << "SHOWN " << sinceMain.nsecsElapsed() / 1e6 << '\n';
-            qApp->removeEventFilter(this);
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return false;
-    }
-
-private:
-    bool m_windowSeen = false;
-};
-
-void watchForRegister()
-{
-    qApp->installEventFilter(new RegisterShown(qApp));
-}
-
-struct Start
-{
-    double window = -1; // the main window built, with the register open
-    double shown = -1;  // its rows painted
-};
-
-// Milliseconds from the program's start, as the child tells.
-Start programShown(const QString &dataHome)
-{
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(childVariable), QStringLiteral("1"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), QStringList());
-    if (!child.waitForFinished(120000))
-        child.kill();
-    const QString out = QString::fromUtf8(child.readAllStandardOutput());
-    const auto value = [&out](const QString &key) {
-        const int at = out.indexOf(key + QLatin1Char(' '));
-        return at < 0 ? -1
-                      : out.mid(at + key.size() + 1).section(QLatin1Char('\n'), 0, 0).toDouble();
-    };
-    return {value(QStringLiteral("WINDOW")), value(QStringLiteral("SHOWN"))};
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -165,11 +86,8 @@ double median(std::vector<double> values)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsSet(childVariable)) {
-        sinceMain.start();
-        qAddPreRoutine(watchForRegister);
-        return runApplication(argc, argv);
-    }
+    if (ProgramStart::isChild())
+        return ProgramStart::runChild(argc, argv);
     const BenchProgram program(argc, argv);
     const TestHome &home = program.home();
     const int documents = argc > 1 ? QString(argv[1]).toInt() : 100000;
@@ -186,7 +104,7 @@ int main(int argc, char **argv)
     for (int round = 0; round < 2; ++round) {
         checked = BenchReport::medianMs(5, checkedStart);
         previous = BenchReport::medianMs(5, previousStart);
-        quick = BenchReport::medianMs(5, quickCheckAlone);
+        quick = BenchReport::medianMs(5, BenchRegister::quickCheckAlone);
     }
     BenchReport::figure(QStringLiteral("start-up: open %1 documents, with quick_check "
                                        "(baseline: the start before, without it)")
@@ -213,15 +131,15 @@ int main(int argc, char **argv)
     Database::destroy();
     qputenv("XDG_DATA_HOME", large.toUtf8());
     // A first start writes the templates and the dictionary into the data folder.
-    programShown(large);
-    programShown(small);
+    ProgramStart::programShown(large);
+    ProgramStart::programShown(small);
     std::vector<double> largeShown;
     std::vector<double> smallShown;
     std::vector<double> largeWindow;
     std::vector<double> smallWindow;
     for (int round = 0; round < 7; ++round) {
-        const Start onLarge = programShown(large);
-        const Start onSmall = programShown(small);
+        const ProgramStart::Start onLarge = ProgramStart::programShown(large);
+        const ProgramStart::Start onSmall = ProgramStart::programShown(small);
         largeShown.push_back(onLarge.shown);
         smallShown.push_back(onSmall.shown);
         largeWindow.push_back(onLarge.shown - onLarge.window);

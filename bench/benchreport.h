@@ -12,9 +12,8 @@
 namespace BenchReport {
 
 // `prepare` runs before each run and is not timed (emptying a register, say).
-inline double medianMs(int runs,
-                       const std::function<void()> &prepare,
-                       const std::function<void()> &work)
+inline double
+medianMs(int runs, const std::function<void()> &prepare, const std::function<void()> &work)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
@@ -30,11 +29,11 @@ inline double medianMs(int runs,
 
 inline double medianMs(int runs, const std::function<void()> &work)
 {
-    return medianMs(runs, [] {}, work);
+    return medianMs(
+            runs, [] {}, work);
 }
 
-inline void figure(const QString &name, const QString &target, double measuredMs,
-                   double baselineMs)
+inline void figure(const QString &name, const QString &target, double measuredMs, double baselineMs)
 {
     QTextStream out(stdout);
     out << "FIGURE\t" << name << '\t' << target << '\t' << QString::number(measuredMs, 'f', 3)

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "database/rowbatch.h"
 #include "history/documenthistory.h"
 #include "registernumbers.h"
 
@@ -9,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QVariant>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -32,6 +34,34 @@ QString text(const QString &value)
 QVariant nullWhenNull(const QString &value)
 {
     return value.isNull() ? QVariant(QVariant::String) : QVariant(value);
+}
+
+// The columns bindFields() binds, in the order of fieldValues().
+const QStringList fieldColumns{QStringLiteral("fio1"),
+                               QStringLiteral("fio2"),
+                               QStringLiteral("fio3"),
+                               QStringLiteral("birthDate"),
+                               QStringLiteral("number"),
+                               QStringLiteral("regNumber"),
+                               QStringLiteral("issueDate"),
+                               QStringLiteral("editDate"),
+                               QStringLiteral("decision"),
+                               QStringLiteral("schoolClass"),
+                               QStringLiteral("gender")};
+
+QVariantList fieldValues(const DocumentRecord &record, const QString &editDate)
+{
+    return {text(record.fio1),
+            text(record.fio2),
+            text(record.fio3),
+            text(record.birthDate.toString(dateFormat)),
+            text(record.number),
+            text(record.regNumber),
+            text(record.issueDate.toString(dateFormat)),
+            editDate,
+            text(record.decision),
+            text(record.schoolClass),
+            PupilGender::toStored(record.gender)};
 }
 
 QString columnText(const QSqlQuery &query, const char *column)
@@ -107,17 +137,9 @@ QVector<DocumentRecord::Discipline> DocumentStore::readDisciplines(int id)
 
 void DocumentStore::bindFields(QSqlQuery &query, const DocumentRecord &record)
 {
-    query.bindValue(QStringLiteral(":fio1"), text(record.fio1));
-    query.bindValue(QStringLiteral(":fio2"), text(record.fio2));
-    query.bindValue(QStringLiteral(":fio3"), text(record.fio3));
-    query.bindValue(QStringLiteral(":birthDate"), text(record.birthDate.toString(dateFormat)));
-    query.bindValue(QStringLiteral(":number"), text(record.number));
-    query.bindValue(QStringLiteral(":regNumber"), text(record.regNumber));
-    query.bindValue(QStringLiteral(":issueDate"), text(record.issueDate.toString(dateFormat)));
-    query.bindValue(QStringLiteral(":editDate"), changedNow());
-    query.bindValue(QStringLiteral(":decision"), text(record.decision));
-    query.bindValue(QStringLiteral(":schoolClass"), text(record.schoolClass));
-    query.bindValue(QStringLiteral(":gender"), PupilGender::toStored(record.gender));
+    const QVariantList values = fieldValues(record, changedNow());
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(QLatin1Char(':') + fieldColumns.at(i), values.at(i));
 }
 
 QVector<QPair<int, QString>> DocumentStore::templates()
@@ -150,6 +172,60 @@ int DocumentStore::insert(const DocumentRecord &record, bool isTemplate)
         return -1;
     }
     return id;
+}
+
+bool DocumentStore::insertAll(const QVector<DocumentRecord> &records, QList<int> *ids)
+{
+    ids->clear();
+    const QString now = changedNow();
+    QVector<QVariantList> documents;
+    QVector<QVariantList> sections;
+    QVector<QVariantList> disciplines;
+    documents.reserve(records.size());
+    for (const DocumentRecord &record : records)
+        documents << fieldValues(record, now);
+    QStringList placeholders;
+    for (int i = 0; i < fieldColumns.size(); ++i)
+        placeholders << QStringLiteral("?");
+    RowBatch insert(QStringLiteral("INSERT INTO PsDocuments (%1, isTemplate) VALUES ")
+                            .arg(fieldColumns.join(QStringLiteral(", "))),
+                    QStringLiteral("(%1, 0)").arg(placeholders.join(QStringLiteral(", "))),
+                    QStringLiteral(" RETURNING psId"));
+    const bool inserted = insert.run(documents, [ids](QSqlQuery &query) {
+        while (query.next())
+            ids->append(query.value(0).toInt());
+        return Database::readToEnd(query);
+    });
+    if (!inserted || ids->size() != records.size()) {
+        ZR_LOG() << "documents not inserted:" << ids->size() << "ids for" << records.size();
+        ids->clear();
+        return false;
+    }
+    // The ids are handed out in the order of the rows, whatever order RETURNING keeps.
+    std::sort(ids->begin(), ids->end());
+    for (int i = 0; i < records.size(); ++i) {
+        const DocumentRecord &record = records.at(i);
+        QVariantList row{ids->at(i)};
+        for (int s = 0; s < 5; ++s)
+            row << text(record.sections.value(s));
+        sections << row;
+        for (const DocumentRecord::Discipline &discipline : record.disciplines)
+            disciplines << QVariantList{ids->at(i), text(discipline.name), text(discipline.rate)};
+    }
+    // The columns of a VALUES list are column1, column2... on every engine.
+    RowBatch writeSections(
+            QStringLiteral("UPDATE PsDocuments SET add1 = v.column2, add2 = v.column3, "
+                           "add3 = v.column4, add4 = v.column5, add5 = v.column6, "
+                           "version = version + 1 FROM (VALUES "),
+            QStringLiteral("(CAST(? AS INTEGER), ?, ?, ?, ?, ?)"),
+            QStringLiteral(") AS v WHERE psId = v.column1"));
+    RowBatch addDisciplines(QStringLiteral("INSERT INTO PsDocumentDetails (psId, disciplineName, "
+                                           "disciplineRate) VALUES "),
+                            QStringLiteral("(?, ?, ?)"));
+    if (writeSections.run(sections) && addDisciplines.run(disciplines))
+        return true;
+    ids->clear();
+    return false;
 }
 
 bool DocumentStore::writeSections(int id, const QStringList &sections)

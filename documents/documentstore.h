@@ -44,6 +44,11 @@ public:
     static NumberingResult assignNumbers(const QVector<NumberChange> &changes,
                                          QStringList *collisions);
 
+    // New documents with their sections and appendix rows, in a few statements whatever
+    // their number (an import): their ids in the order of `records`, or false (logged) with
+    // none; the caller's transaction is then rolled back.
+    static bool insertAll(const QVector<DocumentRecord> &records, QList<int> *ids);
+
     // Inserts the row without its sections and appendix; the new id, or -1.
     int insert(const DocumentRecord &record, bool isTemplate);
     bool writeSections(int id, const QStringList &sections);

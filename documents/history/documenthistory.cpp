@@ -3,6 +3,7 @@
 #include "app/debuglog.h"
 #include "changeauthor.h"
 #include "database/database.h"
+#include "database/rowbatch.h"
 #include "documents/documentstore.h"
 #include "documentsnapshot.h"
 
@@ -45,9 +46,41 @@ Kind kindOf(const QString &code)
     return Kind::Edited;
 }
 
-const QString insertSql = QStringLiteral(
-        "INSERT INTO PsDocumentHistory (psId, changedAt, changedBy, kind, snapshot) "
-        "VALUES (:psId, :changedAt, :changedBy, :kind, :snapshot);");
+const QString insertHead = QStringLiteral(
+        "INSERT INTO PsDocumentHistory (psId, changedAt, changedBy, kind, snapshot) VALUES ");
+const QString insertSql
+        = insertHead + QStringLiteral("(:psId, :changedAt, :changedBy, :kind, :snapshot);");
+
+// The documents of `psIds` as record() reads each: their rows and appendix rows.
+bool readDocuments(const QList<int> &psIds, QHash<int, DocumentRecord> *documents)
+{
+    QVector<QVariantList> keys;
+    keys.reserve(psIds.size());
+    for (int psId : psIds)
+        keys << QVariantList{psId};
+    RowBatch rows(QStringLiteral("SELECT * FROM PsDocuments WHERE psId IN ("),
+                  QStringLiteral("?"),
+                  QStringLiteral(")"));
+    const bool read = rows.run(keys, [documents](QSqlQuery &query) {
+        while (query.next())
+            documents->insert(query.value(QStringLiteral("psId")).toInt(),
+                              DocumentStore::fromRow(query));
+        return Database::readToEnd(query);
+    });
+    RowBatch details(QStringLiteral("SELECT psId, disciplineName, disciplineRate FROM "
+                                    "PsDocumentDetails WHERE psId IN ("),
+                     QStringLiteral("?"),
+                     QStringLiteral(") ORDER BY psId, psDetId"));
+    return read && details.run(keys, [documents](QSqlQuery &query) {
+        while (query.next()) {
+            const auto document = documents->find(query.value(0).toInt());
+            if (document != documents->end())
+                document->disciplines.append(
+                        {query.value(1).toString(), query.value(2).toString()});
+        }
+        return Database::readToEnd(query);
+    });
+}
 
 void bindVersion(QSqlQuery &query,
                  int psId,
@@ -111,6 +144,30 @@ bool DocumentHistory::record(int psId, Kind kind, const QString &note)
                 document,
                 note);
     return Database::exec(insert);
+}
+
+bool DocumentHistory::recordAll(const QList<int> &psIds, Kind kind)
+{
+    QHash<int, DocumentRecord> documents;
+    if (!readDocuments(psIds, &documents))
+        return false;
+    const QString changedAt = QDateTime::currentDateTime().toString(stampFormat);
+    const QString changedBy = ChangeAuthor::current();
+    QVector<QVariantList> rows;
+    rows.reserve(psIds.size());
+    for (int psId : psIds) {
+        const auto document = documents.constFind(psId);
+        if (document == documents.constEnd()) {
+            ZR_LOG() << "history: no document" << psId;
+            return false;
+        }
+        rows << QVariantList{psId,
+                             changedAt,
+                             changedBy,
+                             codeOf(kind),
+                             DocumentSnapshot::toText(document.value())};
+    }
+    return RowBatch(insertHead, QStringLiteral("(?, ?, ?, ?, ?)")).run(rows);
 }
 
 bool DocumentHistory::versions(int psId, QVector<Version> *versions)

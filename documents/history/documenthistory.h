@@ -2,6 +2,7 @@
 
 #include "documents/documentrecord.h"
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVector>
@@ -38,6 +39,8 @@ struct Version
 // Adds the document as the register holds it now as its newest version. Runs inside the
 // caller's transaction, which the caller rolls back on false: no change without its version.
 bool record(int psId, Kind kind, const QString &note = QString());
+// record() for many documents in a few statements (an import), in the order given.
+bool recordAll(const QList<int> &psIds, Kind kind);
 // The document's versions, oldest first; false when they could not be read.
 bool versions(int psId, QVector<Version> *versions);
 // Makes the version the document's current state, as a new change, in one transaction.

@@ -8,19 +8,33 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 
-bool DocumentImporter::write(const QVector<ImportPlan::Entry> &entries,
-                             QList<int> *ids,
-                             QString *error)
+namespace {
+
+bool begin(QSqlDatabase &db, QString *error)
 {
-    ids->clear();
-    QSqlDatabase db = QSqlDatabase::database();
     // Without a transaction a failure half-way would leave half a class in the register.
-    if (!db.isOpen() || !db.transaction()) {
-        ZR_LOG() << "no transaction for the import" << db.lastError().text();
-        *error = QStringLiteral("Реестр сейчас недоступен для записи, ничего не загружено. "
-                                "Попробуйте ещё раз.");
-        return false;
-    }
+    if (db.isOpen() && db.transaction())
+        return true;
+    ZR_LOG() << "no transaction for the import" << db.lastError().text();
+    *error = QStringLiteral("Реестр сейчас недоступен для записи, ничего не загружено. "
+                            "Попробуйте ещё раз.");
+    return false;
+}
+
+// The whole class in a few statements, whatever its size.
+bool writeAll(const QVector<ImportPlan::Entry> &entries, QList<int> *ids)
+{
+    QVector<DocumentRecord> records;
+    records.reserve(entries.size());
+    for (const ImportPlan::Entry &entry : entries)
+        records << entry.record;
+    return DocumentStore::insertAll(records, ids)
+           && DocumentHistory::recordAll(*ids, DocumentHistory::Kind::Imported);
+}
+
+// Row by row, to find the line the register refuses.
+bool writeEach(const QVector<ImportPlan::Entry> &entries, QList<int> *ids, QString *error)
+{
     DocumentStore store;
     for (const ImportPlan::Entry &entry : entries) {
         const int id = store.insert(entry.record, false);
@@ -29,8 +43,6 @@ bool DocumentImporter::write(const QVector<ImportPlan::Entry> &entries,
             stored = store.addDiscipline(id, entry.record.disciplines.at(i));
         stored = stored && DocumentHistory::record(id, DocumentHistory::Kind::Imported);
         if (!stored) {
-            db.rollback();
-            ids->clear();
             *error = QStringLiteral("Строку %1 не удалось записать в реестр. Загрузка "
                                     "отменена, реестр не изменён.")
                              .arg(entry.line);
@@ -38,15 +50,34 @@ bool DocumentImporter::write(const QVector<ImportPlan::Entry> &entries,
         }
         ids->append(id);
     }
-    if (!db.commit()) {
-        ZR_LOG() << "import not committed" << db.lastError().text();
-        db.rollback();
-        ids->clear();
-        *error = QStringLiteral("Документы не удалось сохранить в реестре. Загрузка отменена, "
-                                "реестр не изменён.");
-        return false;
-    }
     return true;
+}
+
+} // namespace
+
+bool DocumentImporter::write(const QVector<ImportPlan::Entry> &entries,
+                             QList<int> *ids,
+                             QString *error)
+{
+    ids->clear();
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!begin(db, error))
+        return false;
+    if (writeAll(entries, ids) && db.commit())
+        return true;
+    ZR_LOG() << "import not written" << db.lastError().text();
+    db.rollback();
+    ids->clear();
+    *error = QStringLiteral("Документы не удалось сохранить в реестре. Загрузка отменена, "
+                            "реестр не изменён.");
+    // A statement of many rows does not say which of them was refused: tried again row by
+    // row, and rolled back whatever comes of it, the import names the line that stops it.
+    QList<int> tried;
+    if (begin(db, error)) {
+        writeEach(entries, &tried, error);
+        db.rollback();
+    }
+    return false;
 }
 
 QString DocumentImporter::createdText(int count)

@@ -2,6 +2,7 @@
 // headless commands giving there what they give on the file, backups of it restoring
 // anywhere, and each way the server can refuse told in words.
 #include "app/servernotice.h"
+#include "classlist.h"
 #include "database/database.h"
 #include "database/registeraddress.h"
 #include "database/registerwatcher.h"
@@ -506,6 +507,11 @@ void TestServerRegister::sameResultsOnBothEngines_data()
     QTest::newRow("appendix exported to PDF")
             << QStringList{"--export-pdf", pdf, "--form", "304", "--doc", "2"} << pdf
             << "Математика";
+    QTest::newRow("import of a class larger than one statement takes")
+            << QStringList{"--import",
+                           writeTable("large.csv",
+                                      QString::fromUtf8(ClassList::csv(ClassList::rows(250, 4))))}
+            << QString() << "создано 250 документов";
 }
 
 void TestServerRegister::sameResultsOnBothEngines()

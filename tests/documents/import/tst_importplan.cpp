@@ -1,5 +1,9 @@
 #include "../editfixture.h"
+#include "classlist.h"
 #include "database/registerlock.h"
+#include "documents/documentstore.h"
+#include "documents/history/documenthistory.h"
+#include "documents/history/documentsnapshot.h"
 #include "documents/import/documentimporter.h"
 #include "documents/import/importcommand.h"
 #include "documents/import/importnormalizer.h"
@@ -8,6 +12,7 @@
 #include "faultchild.h"
 #include "testhome.h"
 
+#include <QMap>
 #include <QProcess>
 #include <QSqlRecord>
 #include <QTextCodec>
@@ -479,6 +484,30 @@ void TestImportPlan::commandLine_data()
                            "Орлов Олег Олегович|2014-10-02|Русский язык:4,Математика:Освоено",
                            "Ким Юна |2014-11-03|Русский язык:3,Математика:3"}
             << false;
+    // More pupils and grades than one statement of the import takes.
+    const QVector<QStringList> large = ClassList::rows(250, 4);
+    QStringList largeAppendices;
+    const QMap<QString, QString> stored{{"5", "5"},
+                                        {"4", "4"},
+                                        {"3", "3"},
+                                        {"отлично", "5"},
+                                        {"хорошо", "4"},
+                                        {"зачёт", "Освоено"}};
+    for (int p = 0; p < 250; ++p) {
+        QStringList appendix;
+        for (int d = 0; d < 4; ++d)
+            appendix << QString("Учебный предмет %1:%2")
+                                .arg(d + 1)
+                                .arg(stored.value(ClassList::grade(p, d)));
+        largeAppendices << QString("Петров%1 Пётр Петрович|2014-%2-%3|")
+                                           .arg(p)
+                                           .arg(1 + p % 12, 2, 10, QLatin1Char('0'))
+                                           .arg(1 + p % 28, 2, 10, QLatin1Char('0'))
+                                   + appendix.join(',');
+    }
+    QTest::newRow("a class larger than one statement takes: every pupil gets their own grades")
+            << ClassList::csv(large) << QStringList() << 0 << "создано 250 документов"
+            << largeAppendices << false;
     QTest::newRow("one bad date: nothing imported, the line named")
             << QString("Фамилия;Дата рождения\nИванов;01.02.2014\nПетров;30.02.2014\n").toUtf8()
             << QStringList() << 1 << "Строка 3: не удалось прочитать дату рождения «30.02.2014»"
@@ -532,6 +561,20 @@ void TestImportPlan::commandLine()
         stored << query.value(1).toString() + "|" + query.value(2).toString() + "|"
                           + EditFixture::appendix(query.value(0).toInt()).join(',');
     QCOMPARE(stored, appendices);
+
+    // Each imported document has one version, the document as the register holds it.
+    query.exec("SELECT psId FROM PsDocuments");
+    while (query.next()) {
+        QVector<DocumentHistory::Version> versions;
+        QVERIFY(DocumentHistory::versions(query.value(0).toInt(), &versions));
+        QCOMPARE(versions.size(), 1);
+        QCOMPARE(versions.first().kind, DocumentHistory::Kind::Imported);
+        DocumentRecord document;
+        QVERIFY(DocumentStore::read(query.value(0).toInt(), &document));
+        // A version keeps what the document holds, not when it was saved.
+        QCOMPARE(DocumentSnapshot::toText(versions.first().document),
+                 DocumentSnapshot::toText(document));
+    }
 }
 
 namespace {
