@@ -121,57 +121,21 @@ QString PostgresServer::useSsl()
     san.close();
     const QString caKey = m_dir.filePath(QStringLiteral("ca.key"));
     const QString request = m_dir.filePath(QStringLiteral("server.csr"));
-    const QList<QStringList> steps{{"req",
-                                    "-x509",
-                                    "-newkey",
-                                    "rsa:2048",
-                                    "-nodes",
-                                    "-days",
-                                    "2",
-                                    "-subj",
-                                    "/CN=ZrPs test CA",
-                                    "-keyout",
-                                    caKey,
-                                    "-out",
-                                    caFile()},
-                                   {"req",
-                                    "-x509",
-                                    "-newkey",
-                                    "rsa:2048",
-                                    "-nodes",
-                                    "-days",
-                                    "2",
-                                    "-subj",
-                                    "/CN=Another CA",
-                                    "-keyout",
-                                    m_dir.filePath(QStringLiteral("other-ca.key")),
-                                    "-out",
-                                    otherCaFile()},
-                                   {"req",
-                                    "-newkey",
-                                    "rsa:2048",
-                                    "-nodes",
-                                    "-subj",
-                                    "/CN=127.0.0.1",
-                                    "-keyout",
-                                    key,
-                                    "-out",
-                                    request},
-                                   {"x509",
-                                    "-req",
-                                    "-in",
-                                    request,
-                                    "-CA",
-                                    caFile(),
-                                    "-CAkey",
-                                    caKey,
-                                    "-CAcreateserial",
-                                    "-days",
-                                    "2",
-                                    "-extfile",
-                                    extensions,
-                                    "-out",
-                                    cert}};
+    // The folder is the test's own temporary one: no name in these commands has a space.
+    const auto command = [](const QString &text) { return text.split(QLatin1Char(' ')); };
+    const QString authority = QStringLiteral(
+            "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=%1 -keyout %2 -out %3");
+    const QList<QStringList> steps{
+            command(authority.arg(QStringLiteral("ZrPs-test-CA"), caKey, caFile())),
+            command(authority.arg(QStringLiteral("Another-CA"),
+                                  m_dir.filePath(QStringLiteral("other-ca.key")),
+                                  otherCaFile())),
+            command(QStringLiteral("req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout %1 "
+                                   "-out %2")
+                            .arg(key, request)),
+            command(QStringLiteral("x509 -req -in %1 -CA %2 -CAkey %3 -CAcreateserial -days 2 "
+                                   "-extfile %4 -out %5")
+                            .arg(request, caFile(), caKey, extensions, cert))};
     for (const QStringList &step : steps) {
         QProcess openssl;
         openssl.setProcessChannelMode(QProcess::MergedChannels);
