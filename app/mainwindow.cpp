@@ -2,8 +2,11 @@
 #include "ui_mainwindow.h"
 
 #include "app/appinfo.h"
+#include "app/damagequestion.h"
 #include "app/debuglog.h"
 #include "database/database.h"
+#include "database/integritycheck.h"
+#include "database/sqliteengine.h"
 #include "documents/deleteddocumentsdialog.h"
 #include "documents/documenteditdialog.h"
 #include "documents/documentstable.h"
@@ -382,6 +385,27 @@ void MainWindow::restoreFrom(const QString &path)
     else
         emit m_engine->error(QStringLiteral("Не удалось загрузить резервную копию.\n") + error,
                              QStringLiteral("Ошибка"));
+}
+
+void MainWindow::checkRegisterInBackground()
+{
+    if (m_integrityCheck || Database::onServer() || Database::openedDespiteDamage())
+        return;
+    m_integrityCheck = new IntegrityCheck(SqliteEngine::instance(), Database::databasePath(), this);
+    connect(m_integrityCheck, &IntegrityCheck::finished, this, &MainWindow::onIntegrityChecked);
+    m_integrityCheck->start();
+}
+
+void MainWindow::onIntegrityChecked(const RegisterFailure &found)
+{
+    if (found.kind == RegisterFailure::Kind::Damaged) {
+        if (DamageQuestion::ask(found, DamageQuestion::Leaving::NotOffered, this)
+            == DamageQuestion::Choice::Restored)
+            m_documentsTable->updateData();
+    } else if (!found.ok()) {
+        emit m_engine->error(found.text(QDir::toNativeSeparators(Database::databasePath())),
+                             QStringLiteral("Ошибка"));
+    }
 }
 
 void MainWindow::on_actionRemove_triggered()

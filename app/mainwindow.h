@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/zrmainwindow.h"
+#include "database/registerfailure.h"
 
 #include <QPointer>
 
@@ -8,6 +9,7 @@ class Banner;
 class DocumentEditDialog;
 class DocumentsTable;
 class FilterDockWidget;
+class IntegrityCheck;
 class PrintController;
 class PrintJournalWindow;
 class PrinterCalibrationDialog;
@@ -43,6 +45,10 @@ public:
 
     // The text of the forms-editor warning.
     static QString editorWarningText();
+    // Reads the whole register file in the background (what the opening left out) and
+    // asks about damage it finds. Not on a server register, nor on a damaged register the
+    // user chose to work with.
+    void checkRegisterInBackground();
 
 public slots:
     void on_actionExit_triggered();
@@ -84,6 +90,7 @@ private:
     void showCount(int total, int shown);
     void openNumberingDialog(const QList<int> &ids);
     void openHistoryDialog(int sqlDocId);
+    void onIntegrityChecked(const RegisterFailure &found);
 
     Ui::MainWindow *ui;
     Banner *m_banner = nullptr;
@@ -98,4 +105,5 @@ private:
     QPointer<UserGuideWindow> m_userGuide;
     PrintController *m_printController = nullptr;
     QPointer<PrintJournalWindow> m_journalWindow;
+    QPointer<IntegrityCheck> m_integrityCheck;
 };

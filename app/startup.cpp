@@ -115,6 +115,9 @@ int runApplication(int argc, char **argv)
     auto window = std::make_unique<MainWindow>();
     QTimer::singleShot(4000, splash, &QSplashScreen::close);
     QTimer::singleShot(4000, window.get(), &QWidget::show);
+    // The opening checked every table but the history; the rest is read once the window
+    // is up and its first moments are over.
+    QTimer::singleShot(10000, window.get(), &MainWindow::checkRegisterInBackground);
 
     const int status = app->exec();
     window.reset();

@@ -1,6 +1,6 @@
 #include "startupquestions.h"
 
-#include "app/messagelines.h"
+#include "app/damagequestion.h"
 #include "database/database.h"
 #include "settings/registerchoice.h"
 #include "settings/registerchoicewidget.h"
@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -39,82 +38,6 @@ void tell(const QString &title, const QString &text, QMessageBox::Icon icon)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok);
     box.exec();
-}
-
-enum class DamageChoice { Restored, GoOn, NewRegister, Exit };
-
-// The damage as a message: what the check found (a list that may run to a hundred lines, so
-// it goes through setMessageLines) and what can be done about it.
-void setDamageText(QMessageBox *box,
-                   const RegisterFailure &damage,
-                   const QString &backup,
-                   const Database::Inspection &found)
-{
-    const QString before
-            = damage.readable
-                      ? QStringLiteral("Реестр %1 повреждён: проверка целостности нашла ошибки:")
-                      : QStringLiteral("Реестр %1 повреждён: не читается его заголовок:");
-    QString after = damage.readable
-                            ? QStringLiteral("Часть документов может не читаться.\n\n")
-                            : QStringLiteral("Ни один документ реестра прочитать нельзя.\n\n");
-    if (backup.isEmpty())
-        after += QStringLiteral("Резервная копия реестра не найдена.");
-    else if (found.failure.kind == Kind::Busy)
-        after += QStringLiteral("Последняя резервная копия: %1\nОна сейчас используется другой "
-                                "программой: закройте ту программу и нажмите «Восстановить».")
-                         .arg(QDir::toNativeSeparators(backup));
-    else
-        after += QStringLiteral("Последняя резервная копия: %1\nДокументов в ней: %2, последнее "
-                                "изменение: %3.\nВосстановить реестр из неё? Повреждённый "
-                                "реестр будет сохранён в папке данных.")
-                         .arg(QDir::toNativeSeparators(backup))
-                         .arg(found.documents)
-                         .arg(Database::changeDateText(found.newestChange));
-    if (!damage.readable)
-        after += QStringLiteral("\n\n«Создать новый реестр» начнёт работу с пустым реестром; "
-                                "повреждённый файл останется в папке данных.");
-    static const QRegularExpression lineBreaks(QStringLiteral("\n|; "));
-    setMessageLines(box,
-                    before.arg(registerName()),
-                    damage.detail.split(lineBreaks, Qt::SkipEmptyParts),
-                    after);
-}
-
-// Until the user restores the newest good backup, goes on as it is or leaves.
-DamageChoice askAboutDamage(const RegisterFailure &damage)
-{
-    for (;;) {
-        Database::Inspection found;
-        const QString backup = Database::newestBackup(&found);
-        QMessageBox box(QMessageBox::Warning, attention, QString(), QMessageBox::NoButton);
-        setDamageText(&box, damage, backup, found);
-        QPushButton *restoreButton = nullptr;
-        if (!backup.isEmpty())
-            restoreButton = box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
-        // A register whose header does not read cannot be worked with as it is.
-        QPushButton *goOn = box.addButton(damage.readable ? QStringLiteral("Продолжить")
-                                                          : QStringLiteral("Создать новый реестр"),
-                                          QMessageBox::ActionRole);
-        box.addButton(QStringLiteral("Выход"), QMessageBox::RejectRole);
-        box.exec();
-        if (box.clickedButton() == goOn)
-            return damage.readable ? DamageChoice::GoOn : DamageChoice::NewRegister;
-        if (!restoreButton || box.clickedButton() != restoreButton)
-            return DamageChoice::Exit;
-        QString error;
-        QString kept;
-        if (Database::restore(backup, &error, &kept)) {
-            tell(QStringLiteral("Информация"),
-                 QStringLiteral("Резервная копия успешно загружена.\nПовреждённый реестр "
-                                "сохранён в файле %1.")
-                         .arg(QDir::toNativeSeparators(kept)),
-                 QMessageBox::Information);
-            return DamageChoice::Restored;
-        }
-        tell(failure,
-             QStringLiteral("Не удалось загрузить резервную копию.\n") + error,
-             QMessageBox::Warning);
-    }
 }
 
 // The wrong-format question: OK moves the file aside for a new register.
@@ -258,15 +181,15 @@ StartupQuestions::Outcome StartupQuestions::openRegister()
                 return Outcome::Left;
             break;
         case Kind::Damaged:
-            switch (askAboutDamage(found)) {
-            case DamageChoice::Restored:
+            switch (DamageQuestion::ask(found, DamageQuestion::Leaving::Offered)) {
+            case DamageQuestion::Choice::Restored:
                 return Outcome::Opened;
-            case DamageChoice::GoOn:
+            case DamageQuestion::Choice::GoOn:
                 acceptReadableDamage = true;
                 break;
-            case DamageChoice::NewRegister:
+            case DamageQuestion::Choice::NewRegister:
                 return replaceWithNewRegister();
-            case DamageChoice::Exit:
+            case DamageQuestion::Choice::Exit:
                 return Outcome::Left;
             }
             break;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "database/database.h"
+#include "database/registerconnection.h"
+#include "database/sqliteengine.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -92,18 +94,13 @@ inline QList<int> fillAppendices(int documents, int disciplines)
     return ids;
 }
 
-// SQLite's check of every page of the register, on a connection of its own.
-inline void quickCheckAlone()
+// SQLite's check of the register's pages (all, or as the opening checks them), on a
+// connection of its own.
+inline void quickCheckAlone(IntegrityScope scope = IntegrityScope::Whole)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "quick");
-        db.setDatabaseName(Database::databasePath());
-        db.open();
-        QSqlQuery query(db);
-        query.exec("PRAGMA quick_check;");
-        query.next();
-    }
-    QSqlDatabase::removeDatabase("quick");
+    RegisterConnection connection(SqliteEngine::instance(), Database::databasePath());
+    connection.open();
+    connection.engine().checkIntegrity(connection.database(), scope);
 }
 
 } // namespace BenchRegister

@@ -104,7 +104,7 @@ RegisterFailure Database::openRegister(bool acceptReadableDamage)
         return makeNewRegister();
     if (found.ok()) {
         RegisterSchema::applyPatch(connection);
-        found = RegisterSchema::check(connection, true);
+        found = RegisterSchema::check(connection, IntegrityScope::WithoutHistory);
     }
     const bool goOn
             = found.ok() || (acceptReadableDamage && found.kind == Kind::Damaged && found.readable);
@@ -113,14 +113,21 @@ RegisterFailure Database::openRegister(bool acceptReadableDamage)
         connection.close();
         return found;
     }
+    m_openedDespiteDamage = !found.ok();
     RegisterSchema::upgrade(connection);
     RegisterSchema::applyViews(connection);
     return {};
 }
 
+bool Database::openedDespiteDamage()
+{
+    return theInstance() && theInstance()->m_openedDespiteDamage;
+}
+
 RegisterFailure Database::makeNewRegister()
 {
     RegisterConnection &connection = *m_connection;
+    m_openedDespiteDamage = false;
     // A file that cannot be made or filled is the folder's or the disk's refusal.
     RegisterFailure made = connection.open();
     if (made.ok())
@@ -293,7 +300,7 @@ bool Database::checkDbStructure(const QString &path)
     if (!connection.open().ok())
         return false;
     RegisterSchema::applyPatch(connection);
-    const bool ok = RegisterSchema::check(connection, false).ok();
+    const bool ok = RegisterSchema::check(connection, std::nullopt).ok();
     if (ok)
         ZR_LOG() << "checkDbStructure(" + path + ") OK!!!";
     return ok;
@@ -430,6 +437,9 @@ bool Database::restore(const QString &source, QString *error, QString *keptAs)
     QString kept;
     const bool done = RegisterBackup::restore(
             *self->m_connection, source, [self] { self->releaseModels(); }, &reason, &kept);
+    // What is open now passed the whole check.
+    if (done)
+        self->m_openedDespiteDamage = false;
     if (error)
         *error = reason;
     if (keptAs)

@@ -30,6 +30,8 @@ public:
     // is and the failure says why; with `acceptReadableDamage` a damaged register that
     // still reads is opened as it is.
     static RegisterFailure open(bool acceptReadableDamage = false);
+    // Whether the register open now is a damaged one the user chose to work with.
+    static bool openedDespiteDamage();
     // Moves the file that is there aside, under a time-stamped ".bak" name (in
     // `renamedTo`), and opens a new register in its place; when the file cannot be
     // moved, nothing is changed.
@@ -110,5 +112,6 @@ private:
     void releaseModels();
 
     std::unique_ptr<RegisterConnection> m_connection;
+    bool m_openedDespiteDamage = false;
     QMap<QString, QSqlTableModel *> m_models;
 };

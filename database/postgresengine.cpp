@@ -137,7 +137,9 @@ RegisterFailure PostgresEngine::checkAccess(const QSqlDatabase &db) const
     return {};
 }
 
-RegisterFailure PostgresEngine::checkIntegrity(const QSqlDatabase &) const
+void PostgresEngine::opened(const QSqlDatabase &) const {}
+
+RegisterFailure PostgresEngine::checkIntegrity(const QSqlDatabase &, IntegrityScope) const
 {
     // The server keeps its pages whole itself.
     return {};

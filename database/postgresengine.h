@@ -15,7 +15,8 @@ public:
     RegisterFailure examine(const QString &location) const override;
     RegisterFailure failureOf(const QSqlError &error, const QString &location) const override;
     RegisterFailure checkAccess(const QSqlDatabase &db) const override;
-    RegisterFailure checkIntegrity(const QSqlDatabase &db) const override;
+    void opened(const QSqlDatabase &db) const override;
+    RegisterFailure checkIntegrity(const QSqlDatabase &db, IntegrityScope scope) const override;
     bool storedView(const QSqlDatabase &db, const QString &name, QString *sql) const override;
     bool copyInto(const QSqlDatabase &db, const QString &file, QString *error) const override;
     QString schemaScript() const override;

@@ -97,7 +97,7 @@ RegisterInspection RegisterBackup::inspect(const QString &file)
     RegisterConnection connection(engine, file, RegisterConnection::Access::ReadOnly);
     found.failure = connection.open();
     if (found.failure.ok())
-        found.failure = RegisterSchema::check(connection, true);
+        found.failure = RegisterSchema::check(connection, IntegrityScope::Whole);
     if (!found.failure.ok())
         return found;
     QSqlQuery query(connection.database());
@@ -195,7 +195,7 @@ bool RegisterBackup::restore(RegisterConnection &program,
     RegisterFailure check = program.open();
     if (check.ok()) {
         RegisterSchema::applyPatch(program);
-        check = RegisterSchema::check(program, true);
+        check = RegisterSchema::check(program, IntegrityScope::Whole);
     }
     if (!check.ok()) {
         reason = check.detail;

@@ -3,14 +3,16 @@
 #include "app/debuglog.h"
 #include "registerengine.h"
 
+#include <QAtomicInt>
 #include <QSqlError>
 
 namespace {
 
 QString freshName()
 {
-    static int made = 0;
-    return QStringLiteral("register-%1").arg(++made);
+    // Connections are made in more than one thread.
+    static QAtomicInt made;
+    return QStringLiteral("register-%1").arg(made.fetchAndAddRelaxed(1) + 1);
 }
 
 void removeConnection(const QString &name)
@@ -49,8 +51,12 @@ QString RegisterConnection::programConnectionName()
 RegisterFailure RegisterConnection::open()
 {
     QSqlDatabase db = database();
-    if (db.isOpen() || db.open())
+    if (db.isOpen())
         return {};
+    if (db.open()) {
+        m_engine.opened(db);
+        return {};
+    }
     ZR_LOG() << "cant open database" << m_location << db.lastError().text();
     return failureOf(db.lastError());
 }

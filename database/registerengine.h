@@ -5,6 +5,15 @@
 class QSqlDatabase;
 class QSqlError;
 
+// How much of a register an integrity check reads.
+enum class IntegrityScope {
+    Whole,
+    // Every table but the history of changes. The history only grows and soon outweighs
+    // the rest of the register many times over: it is read with the whole register once
+    // the program is up, in the background.
+    WithoutHistory,
+};
+
 // What differs between the engines a register can live on. Every connection has one
 // (RegisterConnection::engine); the program's SQL is written once for all of them, and
 // only what cannot be said the same way on each lives here.
@@ -23,8 +32,11 @@ public:
     // What the open connection can tell before the register is read: a server too old,
     // a role that may not use the database's schema.
     virtual RegisterFailure checkAccess(const QSqlDatabase &db) const = 0;
-    // The engine's own check that every page of the register reads whole.
-    virtual RegisterFailure checkIntegrity(const QSqlDatabase &db) const = 0;
+    // Readies a connection that has just opened for the program's use.
+    virtual void opened(const QSqlDatabase &db) const = 0;
+    // The engine's own check that every page of the register (or of its tables but the
+    // history) reads whole.
+    virtual RegisterFailure checkIntegrity(const QSqlDatabase &db, IntegrityScope scope) const = 0;
     // The stored definition of the view `name`, empty when there is none; false when it
     // could not be read.
     virtual bool storedView(const QSqlDatabase &db, const QString &name, QString *sql) const = 0;

@@ -108,7 +108,8 @@ RegisterFailure RegisterSchema::create(const RegisterConnection &connection)
     return connection.failureOf(failed);
 }
 
-RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool integrity)
+RegisterFailure RegisterSchema::check(const RegisterConnection &connection,
+                                      std::optional<IntegrityScope> integrity)
 {
     const QSqlDatabase db = connection.database();
     for (const QString &statement : SqlScript::statements(":/checkDbStructure.sql", true)) {
@@ -122,7 +123,7 @@ RegisterFailure RegisterSchema::check(const RegisterConnection &connection, bool
             return connection.failureOf(query.lastError());
         }
     }
-    return integrity ? connection.engine().checkIntegrity(db) : RegisterFailure();
+    return integrity ? connection.engine().checkIntegrity(db, *integrity) : RegisterFailure();
 }
 
 void RegisterSchema::upgrade(const RegisterConnection &connection)

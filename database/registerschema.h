@@ -1,6 +1,9 @@
 #pragma once
 
+#include "registerengine.h"
 #include "registerfailure.h"
+
+#include <optional>
 
 class RegisterConnection;
 
@@ -11,8 +14,9 @@ namespace RegisterSchema {
 // nothing half-made. What stood in the way, with the driver's words as its detail.
 RegisterFailure create(const RegisterConnection &connection);
 // Whether the register has every table, view and column the program reads and, with
-// `integrity`, whether every page of it reads.
-RegisterFailure check(const RegisterConnection &connection, bool integrity);
+// `integrity`, whether the pages of that scope read.
+RegisterFailure check(const RegisterConnection &connection,
+                      std::optional<IntegrityScope> integrity);
 // Tables and columns later versions added, created in a register made before them once
 // it passed its check; nothing else of it is touched. Never run on a register not yet
 // checked.

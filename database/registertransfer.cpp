@@ -47,7 +47,7 @@ bool RegisterTransfer::toServer(const RegisterConnection &source,
         RegisterSchema::upgrade(target);
         RegisterSchema::applyViews(target);
     } else if (failure.ok()) {
-        failure = RegisterSchema::check(target, true);
+        failure = RegisterSchema::check(target, IntegrityScope::Whole);
         if (failure.ok() && !empty(target.database())) {
             *error = QStringLiteral("В базе данных %1 уже есть реестр с данными: перенос "
                                     "делается только в пустую базу данных.")

@@ -2,6 +2,7 @@
 
 #include "app/debuglog.h"
 #include "russiancollation.h"
+#include "sqlitelockwait.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -20,6 +21,7 @@ enum SqliteCode {
     SqlitePerm = 3,
     SqliteBusy = 5,
     SqliteLocked = 6,
+    SqliteInterrupt = 9,
     SqliteReadOnly = 8,
     SqliteIoErr = 10,
     SqliteCorrupt = 11,
@@ -103,6 +105,8 @@ RegisterFailure SqliteEngine::failureOf(const QSqlError &error, const QString &l
     switch (error.nativeErrorCode().toInt() & 0xff) {
     case SqliteBusy:
     case SqliteLocked:
+    // Only a reader that gives way to the program's writes is interrupted.
+    case SqliteInterrupt:
         return RegisterFailure::of(Kind::Busy, words);
     case SqliteCorrupt:
         return RegisterFailure::of(Kind::Damaged, words);
@@ -136,20 +140,37 @@ RegisterFailure SqliteEngine::checkAccess(const QSqlDatabase &) const
     return {};
 }
 
-RegisterFailure SqliteEngine::checkIntegrity(const QSqlDatabase &db) const
+void SqliteEngine::opened(const QSqlDatabase &db) const
 {
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("PRAGMA quick_check;"))) {
-        ZR_LOG() << "quick_check" << db.databaseName() << check.lastError().text();
-        const RegisterFailure failure = failureOf(check.lastError(), db.databaseName());
-        if (failure.kind == Kind::Busy || failure.kind == Kind::Unreadable)
-            return failure;
-        return RegisterFailure::of(Kind::Damaged, failure.detail);
+    SqliteLockWait::install(db);
+}
+
+RegisterFailure SqliteEngine::checkIntegrity(const QSqlDatabase &db, IntegrityScope scope) const
+{
+    QStringList checks{QStringLiteral("PRAGMA quick_check;")};
+    if (scope == IntegrityScope::WithoutHistory) {
+        // Each table is checked with its indexes; the pages no table owns are the whole
+        // check's.
+        checks = QStringList{QStringLiteral("PRAGMA quick_check(sqlite_schema);")};
+        for (const QString &table : db.tables())
+            if (table.compare(QLatin1String("PsDocumentHistory"), Qt::CaseInsensitive) != 0)
+                checks << QStringLiteral("PRAGMA quick_check(\"%1\");").arg(table);
     }
     QStringList problems;
-    while (check.next())
-        problems << check.value(0).toString();
-    if (problems == QStringList{QStringLiteral("ok")})
+    for (const QString &statement : checks) {
+        QSqlQuery check(db);
+        if (!check.exec(statement)) {
+            ZR_LOG() << "quick_check" << db.databaseName() << check.lastError().text();
+            const RegisterFailure failure = failureOf(check.lastError(), db.databaseName());
+            if (failure.kind == Kind::Busy || failure.kind == Kind::Unreadable)
+                return failure;
+            return RegisterFailure::of(Kind::Damaged, failure.detail);
+        }
+        while (check.next())
+            if (check.value(0).toString() != QLatin1String("ok"))
+                problems << check.value(0).toString();
+    }
+    if (problems.isEmpty())
         return {};
     ZR_LOG() << "quick_check" << db.databaseName() << problems.size()
              << problems.mid(0, 3).join(QStringLiteral("; "));

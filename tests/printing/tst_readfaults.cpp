@@ -2,6 +2,7 @@
 #include "documents/import/importmapping.h"
 #include "documents/import/importplan.h"
 #include "documents/import/importtable.h"
+#include "pagedamage.h"
 #include "printing/printcheck.h"
 #include "printing/registerbook.h"
 #include "printing/reportlist.h"
@@ -9,9 +10,8 @@
 #include "testhome.h"
 
 #include <QFile>
-#include <QSqlQuery>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 // A register whose documents' table cannot be read (a damaged page) is never taken for an
 // empty one: each reader says it could not read instead of finding nothing.
@@ -27,9 +27,6 @@ private slots:
     void unreadableDocuments();
 
 private:
-    // Overwrites the first page of the documents' table in the file, as a failing disk would.
-    static void damageDocumentsTable();
-
     PrintingFixture m_fixture;
     int m_id = 0;
 };
@@ -44,29 +41,6 @@ void TestReadFaults::init()
 void TestReadFaults::cleanup()
 {
     m_fixture.stop();
-}
-
-void TestReadFaults::damageDocumentsTable()
-{
-    QSqlQuery query;
-    QVERIFY(query.exec("PRAGMA page_size") && query.next());
-    const qint64 pageSize = query.value(0).toLongLong();
-    QVERIFY(query.exec("SELECT rootpage FROM sqlite_master WHERE name = 'PsDocuments'")
-            && query.next());
-    const qint64 root = query.value(0).toLongLong();
-    query.finish();
-
-    QFile file(Database::databasePath());
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.seek((root - 1) * pageSize));
-    QVERIFY(file.write(QByteArray(int(pageSize), '\xff')) == pageSize);
-    // The file change counter tells the open connection that its cached pages are stale.
-    QVERIFY(file.seek(24));
-    const quint32 counter = qFromBigEndian<quint32>(file.read(4).constData());
-    uchar next[4];
-    qToBigEndian<quint32>(counter + 1, next);
-    QVERIFY(file.seek(24));
-    QVERIFY(file.write(reinterpret_cast<const char *>(next), 4) == 4);
 }
 
 void TestReadFaults::unreadableDocuments_data()
@@ -100,7 +74,7 @@ void TestReadFaults::unreadableDocuments()
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
     }
-    damageDocumentsTable();
+    QVERIFY(damageTablePage(QSqlDatabase::database(), "PsDocuments"));
     if (QTest::currentTestFailed())
         return;
 
