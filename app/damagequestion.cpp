@@ -24,7 +24,8 @@ void setDamageText(QMessageBox *box,
                       ? QStringLiteral("Реестр %1 повреждён: проверка целостности нашла ошибки:")
                       : QStringLiteral("Реестр %1 повреждён: не читается его заголовок:");
     QString after = damage.readable
-                            ? QStringLiteral("Часть документов может не читаться.\n\n")
+                            ? QStringLiteral("Часть документов или истории их изменений может не "
+                                             "читаться.\n\n")
                             : QStringLiteral("Ни один документ реестра прочитать нельзя.\n\n");
     if (backup.isEmpty())
         after += QStringLiteral("Резервная копия реестра не найдена.");

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -172,6 +173,10 @@ RegisterFailure SqliteEngine::checkIntegrity(const QSqlDatabase &db, IntegritySc
     }
     if (problems.isEmpty())
         return {};
+    // Each list of problems starts with the name of the schema, which tells the user nothing.
+    problems.replaceInStrings(
+            QRegularExpression(QStringLiteral("^\\*\\*\\* in database \\S+ \\*\\*\\*\\s*")),
+            QString());
     ZR_LOG() << "quick_check" << db.databaseName() << problems.size()
              << problems.mid(0, 3).join(QStringLiteral("; "));
     return RegisterFailure::of(Kind::Damaged, problems.mid(0, 3).join(QStringLiteral("; ")));
