@@ -197,23 +197,29 @@ void MainWindow::onDocumentEdit(int sqlDocId)
         return;
     }
     DocumentEditDialog *dialog = openEditDialog();
-    dialog->loadDocument(sqlDocId);
-    dialog->show();
+    showWhenLoaded(dialog, dialog->loadDocument(sqlDocId));
 }
 
 void MainWindow::onTemplateEdit(int sqlDocId)
 {
     DocumentEditDialog *dialog = openEditDialog();
-    dialog->loadDocument(sqlDocId);
     dialog->setTemplateMode(true);
-    dialog->show();
+    showWhenLoaded(dialog, dialog->loadDocument(sqlDocId));
 }
 
 void MainWindow::onDocumentFromTemplateCreate(int templateId)
 {
     DocumentEditDialog *dialog = openEditDialog();
-    dialog->createFromTemplate(templateId);
-    dialog->show();
+    showWhenLoaded(dialog, dialog->createFromTemplate(templateId));
+}
+
+void MainWindow::showWhenLoaded(DocumentEditDialog *dialog, bool loaded)
+{
+    // A document that could not be read was told about; its dialog is not shown.
+    if (loaded)
+        dialog->show();
+    else
+        dialog->deleteLater();
 }
 
 void MainWindow::on_actionCreateDoc_triggered()

@@ -83,6 +83,7 @@ public slots:
 
 private:
     DocumentEditDialog *openEditDialog();
+    void showWhenLoaded(DocumentEditDialog *dialog, bool loaded);
     // Checks the backup, asks, replaces the register and says how it went.
     void restoreFrom(const QString &path);
     // The count in the status bar, the date filter's first range, the empty register's hints.

@@ -155,7 +155,7 @@ void DocumentEditDialog::tellChangeElsewhere()
     m_changedElsewhere->show();
 }
 
-void DocumentEditDialog::loadDocument(int id)
+bool DocumentEditDialog::loadDocument(int id)
 {
     docId = id;
     m_changedElsewhere->hide();
@@ -163,19 +163,39 @@ void DocumentEditDialog::loadDocument(int id)
     // What is being typed is no version yet: the history shows what is stored.
     ui->pushButtonHistory->setEnabled(id > 0 && !editable);
     clearInputs();
+    bool failed = false;
     if (docId >= 1) {
-        fillFromRecord(docId);
+        fillFromRecord(docId, &failed);
     } else {
         ui->pushButtonAdditonal->setEnabled(false);
         setEditable(true);
     }
     rememberShownInputs();
+    if (failed)
+        refuseUnreadable();
+    return !failed;
 }
 
-bool DocumentEditDialog::fillFromRecord(int id)
+void DocumentEditDialog::refuseUnreadable()
+{
+    // Empty fields saved over the stored ones would lose them.
+    setEditable(false);
+    QMessageBox box(QMessageBox::Warning,
+                    QStringLiteral("Ошибка"),
+                    (isTemplate || templateId > 0
+                             ? QStringLiteral("Шаблон не удалось прочитать из реестра. ")
+                             : QStringLiteral("Документ не удалось прочитать из реестра. "))
+                            + QStringLiteral("Окно закрыто, в реестре ничего не изменено."),
+                    QMessageBox::Ok,
+                    this);
+    box.exec();
+    QDialog::reject();
+}
+
+bool DocumentEditDialog::fillFromRecord(int id, bool *failed)
 {
     DocumentRecord record;
-    if (!DocumentStore::read(id, &record))
+    if (!DocumentStore::read(id, &record, failed))
         return false;
     sections = record.sections;
     ui->lineEditFio_1->setText(record.fio1);
@@ -196,14 +216,15 @@ bool DocumentEditDialog::fillFromRecord(int id)
     return true;
 }
 
-void DocumentEditDialog::createFromTemplate(int templateId)
+bool DocumentEditDialog::createFromTemplate(int templateId)
 {
     this->templateId = templateId;
     docId = 0;
     clearInputs();
     setEditable(true);
     ui->pushButtonAdditonal->setEnabled(false);
-    if (templateId >= 1 && fillFromRecord(templateId)) {
+    bool failed = false;
+    if (templateId >= 1 && fillFromRecord(templateId, &failed)) {
         // The pupil's own data and the document's change date are not the template's.
         ui->lineEditFio_1->clear();
         ui->lineEditFio_2->clear();
@@ -214,11 +235,16 @@ void DocumentEditDialog::createFromTemplate(int templateId)
         loadedEditDate.clear();
         loadedVersion = 0;
         ui->lineEditDate->clear();
+    } else if (failed) {
+        rememberShownInputs();
+        refuseUnreadable();
+        return false;
     } else {
         // Nothing to copy from a template that is gone.
         this->templateId = 0;
     }
     rememberShownInputs();
+    return true;
 }
 
 void DocumentEditDialog::rememberShownInputs()

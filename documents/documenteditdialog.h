@@ -21,8 +21,11 @@ public:
     explicit DocumentEditDialog(QWidget *parent = nullptr);
     ~DocumentEditDialog() override;
 
-    void loadDocument(int id);
-    void createFromTemplate(int templateId);
+    // False when the document could not be read: the user was told, nothing is shown to
+    // be saved over it and a shown dialog closes.
+    bool loadDocument(int id);
+    // As loadDocument(), false when the template could not be read.
+    bool createFromTemplate(int templateId);
     void setTemplateMode(bool t);
     void setEditable(bool enabled);
     // The one way the shown values are stored: inserts or updates, asks when the row was
@@ -56,8 +59,10 @@ private slots:
     void onReportTypeSelected(int type, bool printBackground);
 
 private:
-    // False when the row is not there.
-    bool fillFromRecord(int id);
+    // False when the row is not there or, with `failed` set, could not be read.
+    bool fillFromRecord(int id, bool *failed);
+    // Says that the document or template `id` could not be read and closes the dialog.
+    void refuseUnreadable();
     void clearInputs();
     // False when nothing was stored; docId is then left as it was.
     bool insertDocument();

@@ -93,8 +93,12 @@ bool DocumentStore::read(int id, DocumentRecord *record, bool *failed)
     if (!found)
         return false;
     *record = fromRow(query);
-    record->disciplines = readDisciplines(id);
-    return true;
+    if (readDisciplines(id, &record->disciplines))
+        return true;
+    // A document without its grades would be printed, copied or saved as one that has none.
+    if (failed)
+        *failed = true;
+    return false;
 }
 
 DocumentRecord DocumentStore::fromRow(const QSqlQuery &query)
@@ -121,18 +125,18 @@ DocumentRecord DocumentStore::fromRow(const QSqlQuery &query)
     return record;
 }
 
-QVector<DocumentRecord::Discipline> DocumentStore::readDisciplines(int id)
+bool DocumentStore::readDisciplines(int id, QVector<DocumentRecord::Discipline> *disciplines)
 {
-    QVector<DocumentRecord::Discipline> disciplines;
+    disciplines->clear();
     QSqlQuery query;
     query.prepare(QStringLiteral("SELECT disciplineName, disciplineRate FROM PsDocumentDetails "
                                  "WHERE psId = :psId ORDER BY psDetId;"));
     query.bindValue(QStringLiteral(":psId"), id);
     if (!Database::exec(query))
-        return disciplines;
+        return false;
     while (query.next())
-        disciplines.append({query.value(0).toString(), query.value(1).toString()});
-    return disciplines;
+        disciplines->append({query.value(0).toString(), query.value(1).toString()});
+    return Database::readToEnd(query);
 }
 
 void DocumentStore::bindFields(QSqlQuery &query, const DocumentRecord &record)

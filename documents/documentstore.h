@@ -15,7 +15,8 @@ public:
     // The row and its appendix rows; false when there is no such row or, with `failed` set,
     // when the register could not be read.
     static bool read(int id, DocumentRecord *record, bool *failed = nullptr);
-    static QVector<DocumentRecord::Discipline> readDisciplines(int id);
+    // False when the appendix rows could not be read: none is taken for "no grades".
+    static bool readDisciplines(int id, QVector<DocumentRecord::Discipline> *disciplines);
     // The fields and sections of a row read with all its columns; no appendix rows.
     static DocumentRecord fromRow(const QSqlQuery &query);
     // Binds :fio1, :fio2, :fio3, :birthDate, :number, :regNumber, :issueDate, :decision,

@@ -3,6 +3,7 @@
 #include "documents/documenteditdialog.h"
 #include "editfixture.h"
 #include "modalanswerer.h"
+#include "pagedamage.h"
 #include "testhome.h"
 #include "typetext.h"
 
@@ -53,6 +54,8 @@ private slots:
     void closeAsksAboutUnsavedChanges();
     void classGenderAndNumbers_data();
     void classGenderAndNumbers();
+    void unreadableIsNotShown_data();
+    void unreadableIsNotShown();
 
 private:
     DocumentEditDialog *open();
@@ -853,6 +856,41 @@ void TestDocumentEditDialog::classGenderAndNumbers()
     QCOMPARE(text("lineEditClass"), QString("4А"));
     QCOMPARE(gender->currentData().toInt(),
              int(PupilGender::fromStored(result.section('|', 1, 1))));
+}
+
+void TestDocumentEditDialog::unreadableIsNotShown_data()
+{
+    QTest::addColumn<bool>("fromTemplate"); // a new document from the template, or the row itself
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("a document whose grades do not read")
+            << false << "Документ не удалось прочитать из реестра";
+    QTest::newRow("a template whose grades do not read, for a new document")
+            << true << "Шаблон не удалось прочитать из реестра";
+}
+
+// Shown without its grades, a document could be saved or printed as one that has none.
+void TestDocumentEditDialog::unreadableIsNotShown()
+{
+    QFETCH(bool, fromTemplate);
+    QFETCH(QString, told);
+
+    EditFixture::Row row;
+    row.isTemplate = fromTemplate ? 1 : 0;
+    row.fio1 = "Иванов";
+    const int id = EditFixture::insertRow(row);
+    EditFixture::insertDetail(id, "Математика", "5");
+    QVERIFY(damageTablePage(QSqlDatabase::database(), "PsDocumentDetails"));
+    m_modal->expectButton("Ошибка", told, QDialogButtonBox::Ok);
+
+    DocumentEditDialog *dialog = open();
+    QSignalSpy updated(dialog, &DocumentEditDialog::documentsUpdated);
+    QVERIFY(!(fromTemplate ? dialog->createFromTemplate(id) : dialog->loadDocument(id)));
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(updated.count(), 0);
+    QCOMPARE(EditFixture::scalar("SELECT COUNT(*) FROM PsDocuments"), QString("1"));
+    QCOMPARE(EditFixture::scalar(QString("SELECT fio1 FROM PsDocuments WHERE psId = %1").arg(id)),
+             QString("Иванов"));
 }
 
 ZR_TEST_MAIN(TestDocumentEditDialog)

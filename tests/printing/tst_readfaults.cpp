@@ -45,25 +45,32 @@ void TestReadFaults::cleanup()
 
 void TestReadFaults::unreadableDocuments_data()
 {
+    QTest::addColumn<QString>("table"); // the one whose page is damaged
     QTest::addColumn<QString>("reader");
     QTest::addColumn<QString>("told"); // a piece of what the user is told
 
-    QTest::newRow("register book CSV") << "book.csv"
+    const QString documents = "PsDocuments";
+    QTest::newRow("register book CSV") << documents << "book.csv"
                                        << "Реестр не удалось прочитать";
-    QTest::newRow("register book PDF") << "book.pdf"
+    QTest::newRow("register book PDF") << documents << "book.pdf"
                                        << "Реестр не удалось прочитать";
     QTest::newRow("check: the duplicate numbers")
-            << "check"
+            << documents << "check"
             << "Номера документов не удалось прочитать из реестра";
-    QTest::newRow("check: the document itself") << "check"
+    QTest::newRow("check: the document itself") << documents << "check"
                                                 << "Документ не удалось прочитать";
+    QTest::newRow("check: the document's grades, not taken for none")
+            << "PsDocumentDetails"
+            << "check"
+            << "Документ не удалось прочитать";
     QTest::newRow("import: numbers already given")
-            << "import"
+            << documents << "import"
             << "Номера документов не удалось прочитать из реестра";
 }
 
 void TestReadFaults::unreadableDocuments()
 {
+    QFETCH(QString, table);
     QFETCH(QString, reader);
     QFETCH(QString, told);
 
@@ -74,7 +81,7 @@ void TestReadFaults::unreadableDocuments()
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
     }
-    QVERIFY(damageTablePage(QSqlDatabase::database(), "PsDocuments"));
+    QVERIFY(damageTablePage(QSqlDatabase::database(), table));
     if (QTest::currentTestFailed())
         return;
 
