@@ -180,14 +180,15 @@ void DocumentEditDialog::refuseUnreadable()
 {
     // Empty fields saved over the stored ones would lose them.
     setEditable(false);
-    QMessageBox box(QMessageBox::Warning,
-                    QStringLiteral("Ошибка"),
-                    (isTemplate || templateId > 0
-                             ? QStringLiteral("Шаблон не удалось прочитать из реестра. ")
-                             : QStringLiteral("Документ не удалось прочитать из реестра. "))
-                            + QStringLiteral("Окно закрыто, в реестре ничего не изменено."),
-                    QMessageBox::Ok,
-                    this);
+    QMessageBox box(
+            QMessageBox::Warning,
+            QStringLiteral("Ошибка"),
+            (isTemplate || templateId > 0
+                     ? QStringLiteral("Шаблон не удалось прочитать из реестра: ")
+                     : QStringLiteral("Документ не удалось прочитать из реестра: "))
+                    + QStringLiteral("окно правки не открыто, в реестре ничего не изменено."),
+            QMessageBox::Ok,
+            this);
     box.exec();
     QDialog::reject();
 }
