@@ -381,6 +381,8 @@ void MainWindow::restoreFrom(const QString &path)
     question.setDefaultButton(QMessageBox::No);
     if (question.exec() != QMessageBox::Yes)
         return;
+    // The file it reads is replaced by one that passed the whole check.
+    delete m_integrityCheck;
     QString error;
     QString kept;
     if (Database::restore(path, &error, &kept))

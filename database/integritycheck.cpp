@@ -25,7 +25,9 @@ IntegrityCheck::~IntegrityCheck()
         m_stopping = true;
     }
     m_wake.notify_all();
-    m_thread->wait();
+    // A reading of the whole file is not waited for.
+    while (!m_thread->wait(10))
+        SqliteLockWait::interruptGivingWay();
 }
 
 int IntegrityCheck::retryDelayMs()

@@ -30,11 +30,7 @@ int waitForLock(void *, int tries)
 {
     static const int delays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
     static const int count = int(sizeof delays / sizeof delays[0]);
-    {
-        QMutexLocker locked(&givingWayLock);
-        if (givingWayReader)
-            sqlite3_interrupt(givingWayReader);
-    }
+    SqliteLockWait::interruptGivingWay();
     int waited = 0;
     for (int i = 0; i < qMin(tries, count); ++i)
         waited += delays[i];
@@ -47,6 +43,13 @@ int waitForLock(void *, int tries)
 }
 
 } // namespace
+
+void SqliteLockWait::interruptGivingWay()
+{
+    QMutexLocker locked(&givingWayLock);
+    if (givingWayReader)
+        sqlite3_interrupt(givingWayReader);
+}
 
 void SqliteLockWait::install(const QSqlDatabase &db)
 {

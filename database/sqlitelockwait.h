@@ -10,6 +10,9 @@ namespace SqliteLockWait {
 // Makes `db`, an open SQLite connection, wait for locks as above.
 void install(const QSqlDatabase &db);
 
+// Stops the reading of the reader that gives way, if there is one now.
+void interruptGivingWay();
+
 // While one lives, the reading on `db` is interrupted whenever a connection of the
 // program waits for a lock: the reader then gets SQLITE_INTERRUPT and may try again later.
 class GivingWay
