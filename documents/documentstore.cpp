@@ -101,6 +101,13 @@ bool DocumentStore::read(int id, DocumentRecord *record, bool *failed)
     return false;
 }
 
+QString DocumentStore::notReadText(int id, bool failed)
+{
+    return (failed ? QStringLiteral("Документ %1 не удалось прочитать из реестра.")
+                   : QStringLiteral("Документ %1 не найден в реестре."))
+            .arg(id);
+}
+
 DocumentRecord DocumentStore::fromRow(const QSqlQuery &query)
 {
     DocumentRecord record;

@@ -15,6 +15,9 @@ public:
     // The row and its appendix rows; false when there is no such row or, with `failed` set,
     // when the register could not be read.
     static bool read(int id, DocumentRecord *record, bool *failed = nullptr);
+    // Why read() gave no document `id`: "Документ 12 не найден в реестре." or, when the
+    // register refused it (`failed`), that it could not be read.
+    static QString notReadText(int id, bool failed);
     // False when the appendix rows could not be read: none is taken for "no grades".
     static bool readDisciplines(int id, QVector<DocumentRecord::Discipline> *disciplines);
     // The fields and sections of a row read with all its columns; no appendix rows.

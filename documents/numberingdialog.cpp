@@ -1,6 +1,7 @@
 #include "numberingdialog.h"
 #include "ui_numberingdialog.h"
 
+#include "app/countword.h"
 #include "app/messagelines.h"
 #include "numbersequence.h"
 #include "personname.h"
@@ -39,11 +40,14 @@ NumberingDialog::NumberingDialog(const QList<int> &ids, QWidget *parent)
 
     for (int id : ids) {
         DocumentRecord record;
-        if (DocumentStore::read(id, &record))
+        bool failed = false;
+        if (DocumentStore::read(id, &record, &failed))
             m_documents.append({id,
                                 PersonName{record.fio1, record.fio2, record.fio3}.full(),
                                 record.number,
                                 record.regNumber});
+        else if (failed)
+            ++m_unreadable;
     }
     m_numbers.read();
     ui->labelDocuments->setText(QStringLiteral("Документов: %1. Номера даются по порядку, в "
@@ -108,6 +112,15 @@ void NumberingDialog::showPreview()
     };
     noDigits(ui->lineEditNumber, QStringLiteral("номере свидетельства"));
     noDigits(ui->lineEditRegNumber, QStringLiteral("регистрационном номере"));
+    // Numbered without them, the others would get numbers meant for them.
+    if (m_unreadable > 0)
+        m_problems << QStringLiteral("%1 %2 не удалось прочитать из реестра: номера по порядку "
+                                     "присвоить нельзя.")
+                              .arg(m_unreadable)
+                              .arg(countWord(m_unreadable,
+                                             QStringLiteral("документ"),
+                                             QStringLiteral("документа"),
+                                             QStringLiteral("документов")));
     const QVector<DocumentStore::NumberChange> planned = changes();
     m_problems << m_numbers.collisions(planned);
 

@@ -50,6 +50,8 @@ private:
 
     std::unique_ptr<Ui::NumberingDialog> ui;
     QVector<Document> m_documents;
+    // Asked for but not read: the register refused them.
+    int m_unreadable = 0;
     RegisterNumbers m_numbers;
     QStringList m_problems;
 };

@@ -69,8 +69,9 @@ bool BatchPrint::load(QString *error)
     m_documents.clear();
     for (int id : qAsConst(m_ids)) {
         DocumentRecord record;
-        if (!DocumentStore::read(id, &record)) {
-            *error = QStringLiteral("Документ %1 не найден в реестре.").arg(id);
+        bool failed = false;
+        if (!DocumentStore::read(id, &record, &failed)) {
+            *error = DocumentStore::notReadText(id, failed);
             return false;
         }
         Document document;

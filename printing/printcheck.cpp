@@ -553,8 +553,9 @@ int PrintCheck::runCommand(const QCommandLineParser &parser, QTextStream &err)
     }
     for (int id : qAsConst(ids)) {
         DocumentRecord record;
-        if (!DocumentStore::read(id, &record)) {
-            err << QStringLiteral("Документ %1 не найден в реестре.\n").arg(id);
+        bool failed = false;
+        if (!DocumentStore::read(id, &record, &failed)) {
+            err << DocumentStore::notReadText(id, failed) << '\n';
             return BadRequest;
         }
     }

@@ -2,6 +2,7 @@
 #include "documents/numberingdialog.h"
 #include "documents/numbersequence.h"
 #include "editfixture.h"
+#include "pagedamage.h"
 #include "testhome.h"
 #include "typetext.h"
 
@@ -243,20 +244,25 @@ void TestNumbering::dialog_data()
     QTest::addColumn<QString>("firstRegNumber");
     QTest::addColumn<QStringList>("preview"); // new numbers of Борисова, Васильев, Абрамов
     QTest::addColumn<QString>("problem"); // a part of it; empty: Присвоить is enabled
+    QTest::addColumn<bool>("unreadable"); // the appendix rows of the register do not read
 
     QTest::newRow("numbered in the order given")
             << "000104"
-            << "21" << QStringList{"000104/21", "000105/22", "000106/23"} << "";
+            << "21" << QStringList{"000104/21", "000105/22", "000106/23"} << "" << false;
     QTest::newRow("nothing typed: nothing to assign")
             << ""
-            << "" << QStringList{"/", "/", "000099/14"} << "-";
+            << "" << QStringList{"/", "/", "000099/14"} << "-" << false;
     QTest::newRow("a collision is listed and marked")
             << "000102"
             << "" << QStringList{"000102/", "000103!/", "000104/14"}
-            << "Номер свидетельства 000103 уже указан в документе «Григорьев Глеб».";
-    QTest::newRow("a first number without digits") << "АБ"
-                                                   << "" << QStringList{"/", "/", "000099/14"}
-                                                   << "В первом номере свидетельства «АБ» нет цифр";
+            << "Номер свидетельства 000103 уже указан в документе «Григорьев Глеб»." << false;
+    QTest::newRow("a first number without digits")
+            << "АБ"
+            << "" << QStringList{"/", "/", "000099/14"}
+            << "В первом номере свидетельства «АБ» нет цифр" << false;
+    QTest::newRow("documents that do not read are not left out silently")
+            << "000104"
+            << "21" << QStringList{} << "3 документа не удалось прочитать из реестра" << true;
 }
 
 void TestNumbering::dialog()
@@ -265,8 +271,14 @@ void TestNumbering::dialog()
     QFETCH(QString, firstRegNumber);
     QFETCH(QStringList, preview);
     QFETCH(QString, problem);
+    QFETCH(bool, unreadable);
 
     const QList<int> ids = fillRegister();
+    if (unreadable) {
+        for (int id : ids)
+            EditFixture::insertDetail(id, "Математика", "5");
+        QVERIFY(damageTablePage(QSqlDatabase::database(), "PsDocumentDetails"));
+    }
     auto *dialog = new NumberingDialog({ids.at(1), ids.at(2), ids.at(0)});
     dialog->show();
     typeText(dialog->findChild<QLineEdit *>("lineEditNumber"), firstNumber);

@@ -3,6 +3,7 @@
 #include "documents/import/importplan.h"
 #include "documents/import/importtable.h"
 #include "pagedamage.h"
+#include "printing/batchprint.h"
 #include "printing/printcheck.h"
 #include "printing/registerbook.h"
 #include "printing/reportlist.h"
@@ -63,6 +64,10 @@ void TestReadFaults::unreadableDocuments_data()
             << "PsDocumentDetails"
             << "check"
             << "Документ не удалось прочитать";
+    QTest::newRow("batch print: the document's grades, not taken for none")
+            << "PsDocumentDetails"
+            << "batch"
+            << "не удалось прочитать из реестра";
     QTest::newRow("import: numbers already given")
             << documents << "import"
             << "Номера документов не удалось прочитать из реестра";
@@ -100,6 +105,11 @@ void TestReadFaults::unreadableDocuments()
         refused = PrintCheck::hasErrors(problems);
         for (const PrintCheck::Problem &problem : problems)
             texts << problem.text;
+    } else if (reader == "batch") {
+        BatchPrint batch(ReportList::Id253, {m_id}, false);
+        QString error;
+        refused = !batch.load(&error);
+        texts << error;
     } else {
         ImportTable table;
         table.appendRow({"ФИО", "Номер свидетельства"}, 1);
