@@ -1,9 +1,12 @@
 #pragma once
 
+#include "benchreport.h"
 #include "database/database.h"
 #include "database/registerconnection.h"
 #include "database/sqliteengine.h"
+#include "documents/documentstable.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -101,6 +104,17 @@ inline void quickCheckAlone(IntegrityScope scope = IntegrityScope::Whole)
     RegisterConnection connection(SqliteEngine::instance(), Database::databasePath());
     connection.open();
     connection.engine().checkIntegrity(connection.database(), scope);
+}
+
+// The median time `table`, shown, takes to read the whole register again, not only the
+// rows shown first.
+inline double wholeTableLoad(DocumentsTable &table)
+{
+    return BenchReport::medianMs(5, [&table] {
+        table.updateData();
+        table.fetchAll();
+        QCoreApplication::processEvents();
+    });
 }
 
 } // namespace BenchRegister
